@@ -1,0 +1,132 @@
+#include "cards/Motion.hpp"
+
+#include <array>
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+
+#include "cards/Errors.hpp"
+#include "cards/Stream.hpp"
+
+namespace Vantorn {
+namespace {
+
+constexpr std::array<const char*, 7> attrNames = {
+    "全", "肉体", "精神", "神聖", "魔法", "炎", "冷気",
+};
+
+constexpr ValueForm none = ValueForm::none;
+constexpr ValueForm strength = ValueForm::strength;
+constexpr ValueForm duration = ValueForm::duration;
+constexpr ValueForm both = ValueForm::strengthAndDuration;
+
+using EffectRow = std::array<EffectType, effectSubTypeCount>;
+
+constexpr std::array<EffectRow, effectCategoryCount> effectTypeTable = {{
+    {{{"生命力回復", strength}, {"生命力ダメージ", strength}, {"生命力吸収", strength}}},
+    {{{"麻痺状態", strength}, {"麻痺解除", strength}, {"中毒状態", strength}, {"中毒解除", strength}}},
+    {{{"精神力回復", none}, {"精神力不能", none}}},
+    {{{"睡眠状態", duration}, {"混乱状態", duration}, {"激昂状態", duration},
+      {"勇敢状態", duration}, {"恐慌状態", duration}, {"正常状態", none}}},
+    {{{"束縛状態", duration}, {"束縛解除", none}, {"沈黙状態", duration}, {"沈黙解除", none},
+      {"暴露状態", duration}, {"暴露解除", none}, {"魔法無効化状態", duration},
+      {"魔法無効化解除", none}}},
+    {{{"行動力変化", both}, {"回避力変化", both}, {"抵抗力変化", both}, {"防御力変化", both}}},
+    {{{"対象消去（★非推奨）", none}, {"カード消去", none}, {"召喚獣消去", none}}},
+    {{{"通常攻撃配布", none}, {"渾身の一撃配布", none}, {"会心配布", none},
+      {"フェイント配布", none}, {"防御配布", none}, {"見切り配布", none}, {"混乱配布", none},
+      {"特殊技能配布", none}}},
+    {{{"召喚獣召喚", none}}},
+}};
+
+constexpr EffectType undefinedEffect{nullptr, none};
+
+void writeStrength(std::ostream& out, std::int32_t valueType, std::int32_t value) {
+    switch (valueType) {
+    case 0: out << ": Lv比" << value; break;
+    case 1: out << ": 直接" << value; break;
+    case 2: out << ": 最大値"; break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+const EffectType& effectType(std::int32_t category, std::int32_t subType) {
+    if (category < 0 || category >= effectCategoryCount || subType < 0 ||
+        subType >= effectSubTypeCount) {
+        return undefinedEffect;
+    }
+    return effectTypeTable[category][subType];
+}
+
+Motion::Motion() {
+    clear();
+}
+
+void Motion::clear() {
+    category = subType = attr = valueType = value = rounds = 0;
+}
+
+void Motion::read(std::istream& in) {
+    category = readByte(in);
+    readByte(in);
+    readInt32(in);
+    attr = readByte(in);
+    subType = readByte(in);
+    switch (category) {
+    case 0:
+    case 1:
+        valueType = readByte(in);
+        value = readInt32(in);
+        if (valueType > 2) throw FileCorruptException();
+        break;
+    case 3:
+    case 4:
+        rounds = readInt32(in);
+        if (rounds < 0) throw FileCorruptException();
+        break;
+    case 5:
+        value = readInt32(in);
+        rounds = readInt32(in);
+        if (rounds < 0) throw FileCorruptException();
+        break;
+    case 2:
+    case 6:
+    case 7:
+        break;
+    case 8:
+        throw std::runtime_error("召喚には対応していません。");
+    default:
+        throw FileCorruptException();
+    }
+}
+
+void Motion::describe(std::ostream& out) const {
+    const EffectType& type = effectType(category, subType);
+    if (type.name) {
+        out << type.name;
+    } else {
+        out << "不明な効果[" << category << "," << subType << "]";
+    }
+    if (attr >= 0 && attr < static_cast<int>(attrNames.size())) {
+        out << "(" << attrNames[attr] << ")";
+    } else {
+        out << "(不明な属性" << attr << ")";
+    }
+    switch (type.form) {
+    case ValueForm::none: break;
+    case ValueForm::strength: writeStrength(out, valueType, value); break;
+    case ValueForm::duration: out << ": " << rounds << "ラウンド"; break;
+    case ValueForm::strengthAndDuration: out << ": " << value << ", " << rounds << "ラウンド"; break;
+    }
+}
+
+std::string Motion::getAttrName(int index) {
+    if (index < 0 || index >= static_cast<int>(attrNames.size())) {
+        throw std::out_of_range("Motion::getAttrName(): argument out of range");
+    }
+    return attrNames[index];
+}
+
+}  // namespace Vantorn

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cards/Motion.hpp"
+#include "cards/VTObject.hpp"
+#include "events/Event.hpp"
+
+namespace Vantorn {
+
+constexpr std::uint8_t skillCardTag = 5;
+
+class VTCard : public VTObject {
+public:
+    std::string name;
+};
+
+// One skill card, decoded whole from its file. Fields are read once by load and
+// only read afterwards.
+class SkillCard : public VTCard {
+public:
+    SkillCard();
+    SkillCard(const SkillCard&) = delete;
+    SkillCard& operator=(const SkillCard&) = delete;
+
+    // Opens the file at path (bytes passed to the platform unchanged) and reads it.
+    void load(const std::string& path);
+    // Reads a whole card file from an open binary stream, then range-checks it.
+    void read(std::istream& in);
+
+    void describe(std::ostream& out) const override;
+    // Empties every field except the event part.
+    virtual void clear();
+
+    // 0 avoidance, 1 resistance, 2 defence.
+    std::int32_t getBonus(int index) const;
+    static std::string getTargetTypeName(int index);
+
+    std::string text2;
+    std::string text3;
+    std::string text4;
+    std::array<std::string, 2> extraTexts;
+    std::array<std::string, 5> keyCodes;
+    bool unusableWhenSilenced;
+    bool targetsAll;
+    bool usesResist;
+    std::int32_t physicalElement;  // 0..5
+    std::int32_t mentalElement;    // -5..5
+    std::int32_t targetType;       // 0 none, 1 user, 2 allies, 3 enemies, 4 both sides
+    std::int32_t effectAttribute;  // 0..3
+    std::int32_t codeAfterKeys;    // 0..2
+    std::int32_t cardLevel;        // 0 or more
+    std::int32_t successModifier;  // -10..10
+    std::int32_t extraByte;
+    std::array<std::int32_t, 3> bonuses;
+    EventPart eventPart;
+    std::vector<Motion> motions;
+
+private:
+    bool inRange() const;
+};
+
+}  // namespace Vantorn

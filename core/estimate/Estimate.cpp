@@ -1,0 +1,1 @@
+#include "estimate/Estimate.hpp"

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "events/Content.hpp"
+
+namespace Vantorn {
+
+// An empty content of the class that the type code names; codes above 65 are corrupt.
+ContentPtr makeContent(int typeCode);
+
+}  // namespace Vantorn

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <vector>
+
+#include "cards/VTObject.hpp"
+#include "events/Content.hpp"
+
+namespace Vantorn {
+
+// One event of a card: the roots of its content trees, in file order.
+class Event : public VTObject {
+public:
+    void read(std::istream& in);
+    void describe(std::ostream& out) const override;
+
+    std::vector<ContentPtr> contents;
+};
+
+// All events of a card.
+class EventPart : public VTObject {
+public:
+    EventPart() = default;
+    EventPart(const EventPart&) = delete;
+    EventPart& operator=(const EventPart&) = delete;
+
+    // Appends the events it reads; it does not empty the list first.
+    void read(std::istream& in);
+    void describe(std::ostream& out) const override;
+
+    std::vector<std::shared_ptr<Event>> events;
+};
+
+}  // namespace Vantorn
