@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Vantorn::testing {
@@ -45,6 +46,11 @@ public:
 };
 
 struct MotionRecord {
+    MotionRecord(std::uint8_t category = 0, std::uint8_t subType = 0, std::uint8_t attr = 0,
+                 std::uint8_t valueType = 0, std::int32_t value = 0, std::int32_t rounds = 0)
+        : category(category), subType(subType), attr(attr), valueType(valueType), value(value),
+          rounds(rounds) {}
+
     std::uint8_t category = 0;
     std::uint8_t subType = 0;
     std::uint8_t attr = 0;
@@ -69,6 +75,9 @@ struct MotionRecord {
 };
 
 struct ContentRecord {
+    ContentRecord(std::uint8_t type = 0, Bytes ownFields = {}, std::vector<ContentRecord> children = {})
+        : type(type), ownFields(std::move(ownFields)), children(std::move(children)) {}
+
     std::uint8_t type = 0;
     Bytes ownFields;
     std::vector<ContentRecord> children;

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build and the tests need and the
+# machine lacks. Safe to run again: it does nothing when everything is there.
+set -euo pipefail
+
+packages=(
+  # native build and unit tests
+  cmake g++ make googletest libgtest-dev libbenchmark-dev
+  # fuzzing and sanitizers
+  clang libclang-rt-14-dev
+  # Windows programs: cross compiler and resource compiler
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev zip
+  # running them: Wine inside a virtual X server, Japanese locale and fonts
+  wine wine64 xvfb xauth x11-apps locales fonts-ipafont-gothic imagemagick
+  # reading reports on a UTF-8 terminal
+  libc-bin
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: nothing to install"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,184 @@
+// Writes the bundled example skill cards, or checks that the bundled ones are current.
+//   make-examples DIR          writes skill1.vnt ... into DIR
+//   make-examples --check DIR  fails when a card in DIR differs from what it would write
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/CardWriter.hpp"
+
+namespace {
+
+using Vantorn::testing::Bytes;
+using Vantorn::testing::ContentRecord;
+using Vantorn::testing::MotionRecord;
+using Vantorn::testing::SkillCardRecord;
+
+struct Example {
+    std::string fileName;
+    SkillCardRecord card;
+};
+
+ContentRecord named(std::string name, ContentRecord record) {
+    record.name = std::move(name);
+    return record;
+}
+
+// A tiny 2x2 bitmap file, so that one example carries a picture to skip.
+std::string bitmap() {
+    Bytes file;
+    file.raw("BM").int32(70).int32(0).int32(54);
+    file.int32(40).int32(2).int32(2).int16(1).int16(24).int32(0).int32(16).int32(2835).int32(2835);
+    file.int32(0).int32(0);
+    file.raw(std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8)).raw(std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8));
+    return file.data;
+}
+
+std::vector<Example> examples() {
+    std::vector<Example> cards;
+
+    SkillCardRecord arrow;
+    arrow.name = "炎の矢";
+    arrow.physicalElement = 1;
+    arrow.mentalElement = 1;
+    arrow.targetType = 3;
+    arrow.effectAttribute = 1;
+    arrow.successModifier = 1;
+    arrow.motions = {MotionRecord(0, 1, 5, 0, 8)};
+    arrow.keyCodes[0] = "攻撃";
+    arrow.keyCodes[1] = "炎";
+    arrow.cardLevel = 3;
+    ContentRecord hit(15, Bytes().string("命中"),
+                      {ContentRecord(31, Bytes().int32(10)), ContentRecord(38, Bytes().int32(5))});
+    arrow.events = {{named("使用時", ContentRecord(0, {}, {
+        ContentRecord(6, Bytes().string("fire.bmp").string("炎の矢が飛ぶ！\n敵は身構えた。"), {hit})}))}};
+    cards.push_back({"skill1.vnt", arrow});
+
+    SkillCardRecord wind;
+    wind.name = "癒しの風";
+    wind.physicalElement = 5;
+    wind.mentalElement = -1;
+    wind.targetType = 2;
+    wind.targetsAll = true;
+    wind.usesResist = true;
+    wind.successModifier = 5;
+    wind.motions = {MotionRecord(0, 0, 2, 0, 10), MotionRecord(1, 3, 0, 1, 20), MotionRecord(1, 1, 0, 2)};
+    wind.keyCodes[0] = "回復";
+    wind.cardLevel = 4;
+    wind.events = {{ContentRecord(0, {}, {
+        ContentRecord(18, Bytes().string("癒し").int32(2), {
+            ContentRecord(10, Bytes().int32(5), {
+                ContentRecord(32, Bytes().string("＿癒し手").int32(1).byte(0))})})})}};
+    cards.push_back({"skill2.vnt", wind});
+
+    SkillCardRecord mist;
+    mist.name = "眠りの霧";
+    mist.picture = bitmap();
+    mist.physicalElement = 1;
+    mist.mentalElement = 4;
+    mist.unusableWhenSilenced = true;
+    mist.targetType = 3;
+    mist.targetsAll = true;
+    mist.effectAttribute = 1;
+    mist.usesResist = true;
+    mist.successModifier = -2;
+    mist.motions = {MotionRecord(3, 0, 2, 0, 0, 5), MotionRecord(4, 2, 2, 0, 0, 3),
+                    MotionRecord(4, 0, 2, 0, 0, 2), MotionRecord(5, 0, 2, 0, -2, 3)};
+    mist.bonuses[1] = 3;
+    mist.keyCodes[0] = "睡眠";
+    mist.cardLevel = 6;
+    cards.push_back({"skill3.vnt", mist});
+
+    SkillCardRecord rally;
+    rally.name = "鼓舞";
+    rally.physicalElement = 3;
+    rally.mentalElement = 3;
+    rally.targetType = 1;
+    rally.successModifier = 10;
+    rally.motions = {MotionRecord(5, 1, 0, 0, 10, 3), MotionRecord(5, 3, 0, 0, 4, 2),
+                     MotionRecord(3, 3, 2, 0, 0, 4), MotionRecord(7, 1), MotionRecord(7, 5)};
+    rally.bonuses[0] = 10;
+    rally.bonuses[2] = 2;
+    rally.cardLevel = 2;
+    rally.events = {{ContentRecord(12, Bytes().boolean(false).boolean(true), {
+        ContentRecord(46, Bytes().boolean(true).int32(5), {
+            ContentRecord(28, Bytes().int32(3).int32(1).byte(2)), ContentRecord(61, Bytes().string("勇者の噂"))})})}};
+    cards.push_back({"skill4.vnt", rally});
+
+    SkillCardRecord feint;
+    feint.name = "撹乱の一手";
+    feint.physicalElement = 2;
+    feint.mentalElement = 5;
+    feint.targetType = 4;
+    feint.effectAttribute = 3;
+    feint.motions = {MotionRecord(1, 2, 1, 2), MotionRecord(1, 2, 1, 1, 5), MotionRecord(3, 1, 2, 0, 0, 2),
+                     MotionRecord(6, 1), MotionRecord(2, 0), MotionRecord(0, 0, 0, 0, 6)};
+    feint.keyCodes[2] = "毒";
+    feint.cardLevel = 5;
+    feint.events = {
+        {ContentRecord(14, Bytes().int32(50), {
+            ContentRecord(44, Bytes().string("段階").int32(2), {
+                ContentRecord(41, Bytes().string("段階")), ContentRecord(42, Bytes().string("段階"))}),
+            ContentRecord(25, Bytes().string("策士").int32(0).byte(1), {ContentRecord(3, Bytes().boolean(true))})})},
+        {ContentRecord(47, Bytes().byte(2).byte(1), {ContentRecord(64), ContentRecord(51)})}};
+    cards.push_back({"skill5.vnt", feint});
+
+    SkillCardRecord meditate;
+    meditate.name = "瞑想";
+    meditate.physicalElement = 5;
+    meditate.mentalElement = -4;
+    meditate.unusableWhenSilenced = true;
+    meditate.bonuses[0] = 10;
+    meditate.bonuses[1] = 10;
+    meditate.bonuses[2] = 10;
+    meditate.cardLevel = 1;
+    cards.push_back({"skill6.vnt", meditate});
+
+    SkillCardRecord storm;
+    storm.name = "嵐の舞";
+    storm.physicalElement = 2;
+    storm.mentalElement = 2;
+    storm.targetType = 4;
+    storm.targetsAll = true;
+    storm.effectAttribute = 2;
+    storm.motions = {MotionRecord(0, 1, 6, 1, 15), MotionRecord(5, 2, 0, 0, -10, 2)};
+    storm.cardLevel = 9;
+    cards.push_back({"skill7.vnt", storm});
+
+    return cards;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const bool check = !args.empty() && args[0] == "--check";
+    if (args.size() != (check ? 2u : 1u)) {
+        std::cerr << "usage: make-examples [--check] DIR\n";
+        return 2;
+    }
+    const std::string folder = args.back() + "/";
+    int stale = 0;
+    for (const Example& example : examples()) {
+        const std::string path = folder + example.fileName;
+        const std::string bytes = example.card.bytes().data;
+        if (check) {
+            if (readFile(path) != bytes) {
+                std::cerr << path << ": differs from what make-examples writes\n";
+                ++stale;
+            }
+        } else if (!(std::ofstream(path, std::ios::binary) << bytes)) {
+            std::cerr << path << ": cannot write\n";
+            return 1;
+        }
+    }
+    return stale == 0 ? 0 : 1;
+}
