@@ -1,0 +1,52 @@
+#include <array>
+#include <ostream>
+
+#include "cards/SkillCard.hpp"
+#include "estimate/Estimate.hpp"
+#include "estimate/Working.hpp"
+
+namespace Vantorn {
+namespace {
+
+// Poison cannot be worth more than this much at any level.
+constexpr double poisonCap = 40;
+
+// By effectAttribute: physical, magical, magical-physical, physical-magical.
+constexpr std::array<double, 4> attributeFactors = {1, 1.05, 1.25, 0.75};
+
+// A success modifier of 5 is worth more than the general rule would give (1.625).
+constexpr std::int32_t favouredSuccessModifier = 5;
+constexpr double favouredSuccessFactor = 2.5;
+
+}  // namespace
+
+double estimateOffensive(const SkillCard& card, std::ostream& out) {
+    const Totals totals = weighMotions(offensiveWeights, card.motions);
+    out.precision(workingPrecision);
+    writeTotals(out, totals);
+
+    const double power = tryLevels(out, [&](double f) {
+        double poison = totals.Lp * f + totals.Dp;
+        if (poison > poisonCap) {
+            poison = poisonCap;
+        }
+        // Poison grows faster than its strength: it weighs as the triangular number of it.
+        double h = ((totals.L * f + totals.D) + (poison + 1) * poison / 2) * powerMultiplier + totals.M;
+        if (card.targetsAll) {
+            h = h * 4;
+        }
+        if (card.successModifier == favouredSuccessModifier) {
+            h = h * favouredSuccessFactor;
+        } else {
+            h = (card.successModifier / 8.0 + 1) * h;
+        }
+        if (card.unusableWhenSilenced) {
+            h = h * 0.8;
+        }
+        h = h * attributeFactors[card.effectAttribute];
+        return addBonuses(h, card) - powerDeduction;
+    });
+    return power / pointsPerLevel;
+}
+
+}  // namespace Vantorn

@@ -1,0 +1,34 @@
+#include "estimate/Real.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <ostream>
+#include <string_view>
+
+namespace Vantorn {
+namespace {
+
+// No double has more than 767 significant decimal digits and general notation drops
+// trailing zeros, so a larger precision could not change a single byte.
+constexpr std::streamsize largestUsefulPrecision = 800;
+// Sign, point, and an exponent such as "e-308", around the digits.
+constexpr std::size_t bufferSize = largestUsefulPrecision + 16;
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, Real real) {
+    std::streamsize precision = out.precision();
+    if (precision < 0) {
+        precision = 6;  // what a stream's own number output does with it
+    }
+    precision = std::min(precision, largestUsefulPrecision);
+    std::array<char, bufferSize> digits;
+    const std::to_chars_result written =
+        std::to_chars(digits.data(), digits.data() + digits.size(), real.value,
+                      std::chars_format::general, static_cast<int>(precision));
+    // Inserted as text, so a width and fill set by the caller still apply.
+    return out << std::string_view(digits.data(), static_cast<std::size_t>(written.ptr - digits.data()));
+}
+
+}  // namespace Vantorn

@@ -1,0 +1,47 @@
+#include "estimate/Working.hpp"
+
+#include <array>
+
+#include "cards/SkillCard.hpp"
+#include "report/Line.hpp"
+
+namespace Vantorn {
+namespace {
+
+// A bonus of exactly 10, the largest, is worth more than its face value.
+struct BonusWeight {
+    int index;  // as getBonus takes it
+    double whenTen;
+    double perPoint;
+};
+
+constexpr std::array<BonusWeight, 3> bonusWeights = {{
+    {0, 20, 1},    // avoidance
+    {1, 20, 1},    // resistance
+    {2, 30, 1.5},  // defence
+}};
+
+}  // namespace
+
+Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions) {
+    Totals totals;
+    for (const Motion& motion : motions) {
+        weigh(table, motion, totals);
+    }
+    return totals;
+}
+
+void writeTotals(std::ostream& out, const Totals& totals) {
+    writeLine(out, "L:", Real{totals.L}, ", D: ", Real{totals.D}, ", Lp: ", Real{totals.Lp},
+              ", Dp: ", Real{totals.Dp}, ", M: ", Real{totals.M});
+}
+
+double addBonuses(double power, const SkillCard& card) {
+    for (const BonusWeight& weight : bonusWeights) {
+        const std::int32_t bonus = card.getBonus(weight.index);
+        power += bonus == 10 ? weight.whenTen : weight.perPoint * bonus;
+    }
+    return power;
+}
+
+}  // namespace Vantorn
