@@ -1,0 +1,116 @@
+#pragma once
+
+// Cards for the estimate tests, built as file bytes and read back through the card reader.
+
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cards/SkillCard.hpp"
+#include "estimate/Estimate.hpp"
+#include "support/CardWriter.hpp"
+
+namespace Vantorn::testing {
+
+constexpr std::uint8_t levelRatio = 0;
+constexpr std::uint8_t direct = 1;
+constexpr std::uint8_t maximum = 2;
+
+constexpr std::uint8_t attrAll = 0;
+constexpr std::uint8_t attrBody = 1;
+constexpr std::uint8_t attrHoly = 3;
+constexpr std::uint8_t attrMagic = 4;
+constexpr std::uint8_t attrFire = 5;
+
+constexpr std::uint8_t noTarget = 0;
+constexpr std::uint8_t user = 1;
+constexpr std::uint8_t allies = 2;
+constexpr std::uint8_t enemies = 3;
+constexpr std::uint8_t bothSides = 4;
+
+// Categories 0 and 1: an amount given by value type.
+inline MotionRecord strength(std::uint8_t category, std::uint8_t subType, std::uint8_t valueType,
+                             std::int32_t value, std::uint8_t attr = attrAll) {
+    MotionRecord motion;
+    motion.category = category;
+    motion.subType = subType;
+    motion.attr = attr;
+    motion.valueType = valueType;
+    motion.value = value;
+    return motion;
+}
+
+// Categories 3 and 4: a duration.
+inline MotionRecord lasting(std::uint8_t category, std::uint8_t subType, std::int32_t rounds) {
+    MotionRecord motion;
+    motion.category = category;
+    motion.subType = subType;
+    motion.rounds = rounds;
+    return motion;
+}
+
+// Category 5: an ability change by value for some rounds.
+inline MotionRecord abilityChange(std::uint8_t subType, std::int32_t value, std::int32_t rounds) {
+    MotionRecord motion;
+    motion.category = 5;
+    motion.subType = subType;
+    motion.value = value;
+    motion.rounds = rounds;
+    return motion;
+}
+
+// Categories 2, 6 and 7: nothing but the effect and its element.
+inline MotionRecord plain(std::uint8_t category, std::uint8_t subType, std::uint8_t attr = attrAll) {
+    MotionRecord motion;
+    motion.category = category;
+    motion.subType = subType;
+    motion.attr = attr;
+    return motion;
+}
+
+inline SkillCardRecord cardWith(std::uint8_t targetType, std::vector<MotionRecord> motions = {}) {
+    SkillCardRecord record;
+    record.targetType = targetType;
+    record.motions = std::move(motions);
+    return record;
+}
+
+// The card that the reader makes of the record's bytes.
+inline std::unique_ptr<SkillCard> loadCard(const SkillCardRecord& record) {
+    std::istringstream in(record.bytes().data, std::ios::binary);
+    auto card = std::make_unique<SkillCard>();
+    card->read(in);
+    return card;
+}
+
+// What one estimator wrote, and the level it returned.
+struct Working {
+    std::string text;
+    double level;
+};
+
+template <class Estimator>
+Working workingOf(Estimator estimator, const SkillCardRecord& record) {
+    const std::unique_ptr<SkillCard> card = loadCard(record);
+    std::ostringstream out;
+    const double level = estimator(*card, out);
+    return {out.str(), level};
+}
+
+// The first line of a working, without its line end.
+inline std::string totalsLine(const Working& working) {
+    return working.text.substr(0, working.text.find('\n'));
+}
+
+// Everything estimateLevel writes for the card.
+inline std::string estimateText(const SkillCardRecord& record) {
+    const std::unique_ptr<SkillCard> card = loadCard(record);
+    std::ostringstream out;
+    estimateLevel(*card, out);
+    return out.str();
+}
+
+}  // namespace Vantorn::testing
