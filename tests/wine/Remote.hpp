@@ -1,0 +1,91 @@
+#pragma once
+
+// Drives the real dialog program from another process, the way a user's
+// clicks and keys would reach it.  Every wait gives up after a time limit
+// and throws, so that a stuck dialog fails its case instead of hanging.
+
+#include <windows.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace MornstaveE2E {
+
+class CheckFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws CheckFailed with message unless condition holds.
+void check(bool condition, const std::string& message);
+
+constexpr DWORD kWaitMs = 30000;  // first dialogs of a fresh Wine session are slow
+
+std::string className(HWND window);
+// The text of a window of any process (a WM_GETTEXT round trip).
+std::string textOf(HWND window);
+HWND ownerOf(HWND window);
+bool hasChild(HWND window, const char* className);
+
+// A running instance of the program under test; ended on destruction if
+// it is still running.
+class Program {
+public:
+    explicit Program(const std::string& exe);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    HWND main() const { return main_; }
+    HWND resultBox() const;
+    bool running() const;
+
+    // Posted, not sent: the command handler blocks in its modal dialog.
+    void command(WORD id) const;
+    // The result box's text as the program shows it.
+    std::string result() const;
+    // Waits until the result box shows expected; throws with the first
+    // difference otherwise.
+    void waitForResult(const std::string& expected, const std::string& what) const;
+
+    // Waits for a visible dialog window of this process that matches.
+    HWND waitForDialog(const std::function<bool(HWND)>& matches, const std::string& what) const;
+    // A dialog owned by the main window with the given control or child class.
+    HWND waitForOwnedDialogWith(int controlId, const std::string& what) const;
+    HWND waitForOwnedDialogWithClass(const char* childClass, const std::string& what) const;
+    // Waits until window is gone, then until the program is idle again.
+    void waitUntilClosed(HWND window, const std::string& what) const;
+
+    // Returns once the program's thread has handled every message sent
+    // before; it is then back in a message loop.
+    void settle() const;
+    // Returns once every message posted to the program before has been
+    // handled, including messages those messages posted in turn.
+    void drainPosted() const;
+
+    // Waits for the file dialog's name field to show initialName, then
+    // types path into it.
+    void enterFileName(HWND fileDialog, const std::string& initialName,
+                       const std::string& path) const;
+    // The same, then presses OK.
+    void chooseFile(HWND fileDialog, const std::string& initialName, const std::string& path) const;
+    // The name of the folder selected in the folder browser's tree.
+    std::string selectedFolderName(HWND browser) const;
+    // Selects folder in the folder browser.
+    void selectFolder(HWND browser, const std::string& folder) const;
+    // The same, then presses OK.
+    void chooseFolder(HWND browser, const std::string& folder) const;
+    void press(HWND dialog, WORD id) const;
+    // Posts an Escape key press to the control that has the keyboard focus.
+    void pressEscape(HWND fallback) const;
+
+    // Waits for the program to end by itself; returns its exit status.
+    DWORD waitForExit(const std::string& what);
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+}  // namespace MornstaveE2E

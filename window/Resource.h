@@ -1,0 +1,17 @@
+#pragma once
+
+// Resource and control ids shared by the resource script and the program.
+
+#define IDI_MORNSTAVE 101
+#define IDD_MAIN 102
+#define IDD_ABOUT 103
+#define IDM_MAIN 104
+
+#define IDC_RESULT 1002
+#define IDC_SAVE 1003
+
+#define IDM_ABOUT 1000
+#define IDM_EXIT 1001
+#define IDM_PROCESS_CARD 40002
+#define IDM_PROCESS_FOLDER 40003
+#define IDM_OPTIONS 40004
