@@ -1,0 +1,43 @@
+#pragma once
+
+// Card files for the benchmarks, made with the project's card writer. Everything is
+// deterministic: the same index or size gives the same bytes on every machine, so
+// figures taken on different days compare the same work.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Vantorn::bench {
+
+// The index-th card of the corpus. Like a scenario collection: most cards are a few
+// hundred bytes (parameters, a few motions, a short use event), about one in five has
+// a longer event, about one in ten an event script of several kilobytes, and a few
+// carry a small picture.
+std::string corpusCard(std::uint32_t index);
+
+// "skill00001.vnt" for index 1: the names a folder search would return.
+std::string corpusName(std::uint32_t index);
+
+// Writes cards 1..count into dir (which must exist) and returns their file names.
+std::vector<std::string> writeCorpus(const std::string& dir, std::uint32_t count);
+
+// A typical card of a few hundred bytes, and one with an event script of several
+// kilobytes: the two cards of the per-card micro-benchmarks.
+std::string smallCard();
+std::string largeCard();
+
+// A card of about targetBytes, nearly all of it content records: repeated events
+// that each hold a wide tree (hundreds of branches under one start), medium chains
+// and one chain as deep as a card may nest. Motions grow with the size too, so that
+// the estimate has work proportional to the card. The mix is the same at every size:
+// only the number of repetitions changes.
+std::string bigCard(std::size_t targetBytes);
+
+// Reads a whole file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+// Writes bytes to path; false when that fails.
+bool writeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace Vantorn::bench
