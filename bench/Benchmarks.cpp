@@ -18,11 +18,13 @@
 #include <vector>
 
 #include "BenchCards.hpp"
-#include "Compose.hpp"
 #include "ConsoleDriver.hpp"
 #include "CountingStream.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#ifdef MORNSTAVE_BENCH_COMPOSE
+#include "Compose.hpp"
+#endif
 
 namespace Vantorn::bench {
 namespace {
@@ -154,6 +156,7 @@ void estimateCard(benchmark::State& state, const File& file) {
     setBytes(state, file.bytes);
 }
 
+#ifdef MORNSTAVE_BENCH_COMPOSE
 // The text a folder command would publish, repeated until it has the size asked for.
 std::string resultText(std::size_t bytes) {
     const Workspace::Folder& folder = workspace().folder(500);
@@ -185,6 +188,8 @@ void composeFolder(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
     state.counters["text_bytes"] = static_cast<double>(textBytes);
 }
+
+#endif
 
 void console(benchmark::State& state) {
     const Workspace::Folder& folder = workspace().folder(static_cast<std::uint32_t>(state.range(0)));
@@ -223,8 +228,10 @@ void registerAll() {
     pair(RegisterBenchmark("BigCard/Load", big, &loadCardFresh), "MB", 5, 50);
     pair(RegisterBenchmark("BigCard/Describe", big, &describeCard), "MB", 5, 50);
     pair(RegisterBenchmark("BigCard/Estimate", big, &estimateCard), "MB", 5, 50);
+#ifdef MORNSTAVE_BENCH_COMPOSE
     pair(RegisterBenchmark("Publish", publish), "MB", 1, 10);
     pair(RegisterBenchmark("ComposeFolder", composeFolder), "cards", 500, 5000);
+#endif
     pair(RegisterBenchmark("Console", console), "cards", 500, 5000);
 }
 
