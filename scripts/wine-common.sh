@@ -19,7 +19,9 @@ mst_locale() {
     localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >/dev/null 2>&1 || true
     [ -f "$dir/ja_JP.UTF-8/LC_CTYPE" ] || { mst_log "localedef failed"; return 1; }
   fi
-  export LOCPATH=$dir LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export LOCPATH=$dir
+  # Bash itself cannot load the private locale and says so; Wine can.
+  { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
   unset LANGUAGE
 }
 

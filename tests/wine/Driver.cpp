@@ -2,6 +2,8 @@
 //   mornstavew_e2e.exe PROGRAM WORKDIR [CASE...]
 // Makes its card files under WORKDIR, runs PROGRAM once per case and
 // prints one "PASS name" or "FAIL name: why" line per case.
+//   mornstavew_e2e.exe pose PROGRAM CARD RECTFILE DONEFILE
+// holds the program up showing CARD, for a screenshot.
 
 #include <windows.h>
 
@@ -207,6 +209,45 @@ void startText(const Setup& setup) {
     check(program.waitForExit("終了(&X)") == 0, "exit status after 終了 is not 0");
 }
 
+// The menu as the program carries it: Japanese texts come out garbled when
+// the resource compiler misreads the script's code page.
+void menuItems(const Setup& setup) {
+    HMODULE module = LoadLibraryExA(setup.program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    check(module != nullptr, "cannot read the program's resources");
+    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(104));
+    FreeLibrary(module);
+    check(menu != nullptr, "no menu 104");
+    auto text = [&](UINT item, UINT how) {
+        char buffer[128] = "";
+        GetMenuStringA(menu, item, buffer, sizeof buffer, how);
+        return std::string(buffer);
+    };
+    const std::vector<std::pair<UINT, std::string>> popups = {
+        {0, "ファイル(&F)"}, {1, "ツール(&T)"}, {2, "ヘルプ(&H)"}};
+    const std::vector<std::pair<UINT, std::string>> items = {
+        {40002, "技能カードを処理(&O)"},
+        {40003, "フォルダ内技能カードを全て処理(&A)"},
+        {1001, "終了(&X)"},
+        {40004, "オプション(&O)"},
+        {1000, "バージョン情報(&A)"}};
+    std::string wrong;
+    for (const auto& [position, expected] : popups) {
+        if (text(position, MF_BYPOSITION) != expected) wrong += " menu " + expected;
+    }
+    for (const auto& [id, expected] : items) {
+        if (text(id, MF_BYCOMMAND) != expected) wrong += " item " + std::to_string(id);
+    }
+    HMENU file = GetSubMenu(menu, 0);
+    const bool separatorBeforeExit =
+        file != nullptr && GetMenuItemCount(file) == 4 && GetMenuItemID(file, 3) == 1001 &&
+        (GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR);
+    const bool optionsGreyed = (GetMenuState(menu, 40004, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    DestroyMenu(menu);
+    check(wrong.empty(), "wrong texts:" + wrong);
+    check(separatorBeforeExit, "the file menu is not: two commands, a separator, exit");
+    check(optionsGreyed, "オプション(&O) is not greyed");
+}
+
 void saveBeforeAnyCommand(const Setup& setup) {
     const std::string out = setup.path("out\\empty.txt");
     writeFile(out, "left over from an earlier run");
@@ -391,6 +432,7 @@ struct Case {
 
 const Case kCases[] = {
     {"start_text_and_exit", startText},
+    {"menu_items", menuItems},
     {"save_before_any_command", saveBeforeAnyCommand},
     {"one_good_card", oneGoodCard},
     {"failing_card_keeps_last_result", failingCard},
@@ -407,10 +449,47 @@ const Case kCases[] = {
 }  // namespace
 }  // namespace MornstaveE2E
 
+namespace MornstaveE2E {
+namespace {
+
+// Shows card in the program and writes the main window's screen rectangle
+// to rectFile ("x y width height"), then keeps the window up until doneFile
+// exists (or a minute has passed), for a screenshot taken from outside.
+int pose(const std::string& program, const std::string& card, const std::string& rectFile,
+         const std::string& doneFile) {
+    try {
+        Program shown(program);
+        processCard(shown, card);
+        shown.waitForResult(expectedCard(card), "the card to show");
+        RECT r{};
+        GetWindowRect(shown.main(), &r);
+        std::ofstream(rectFile) << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' '
+                                << (r.bottom - r.top) << '\n';
+        const ULONGLONG end = GetTickCount64() + 60000;
+        while (!readFile(doneFile) && GetTickCount64() < end) {
+            Sleep(50);
+        }
+        shown.command(1001);
+        shown.waitForExit("終了(&X)");
+        return 0;
+    } catch (const std::exception& e) {
+        std::printf("FAIL pose: %s\n", e.what());
+        return 1;
+    }
+}
+
+}  // namespace
+}  // namespace MornstaveE2E
+
 int main(int argc, char** argv) {
     using namespace MornstaveE2E;
+    if (argc == 6 && std::string(argv[1]) == "pose") {
+        return pose(argv[2], argv[3], argv[4], argv[5]);
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: mornstavew_e2e PROGRAM WORKDIR [CASE...]\n");
+        std::fprintf(stderr,
+                     "usage: mornstavew_e2e PROGRAM WORKDIR [CASE...]\n"
+                     "       mornstavew_e2e pose PROGRAM CARD RECTFILE DONEFILE\n");
         return 2;
     }
     const Setup setup{argv[1], argv[2]};

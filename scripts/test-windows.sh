@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Tests the Windows programs in build-win/bin under Wine inside Xvfb:
+#   - their import tables name Windows DLLs only;
+#   - mornstavew.exe, driven end to end by tests/wine's driver;
+#   - mornstave.exe writes what the Linux build writes, CR LF aside.
+# Installs what is missing, reuses one Wine prefix under build-win/, and
+# stops Xvfb and the Wine server on every way out.  Ends with the line
+# "N passed, M failed" and a non-zero status on any failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export MST_ROOT=$root
+export MST_BUILD_WIN=${MST_BUILD_WIN:-$root/build-win}
+native=${MST_BUILD_NATIVE:-$root/build}
+bin=$MST_BUILD_WIN/bin
+# shellcheck source=wine-common.sh
+source "$root/scripts/wine-common.sh"
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "PASS $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
+finish() {
+  mst_stop
+  echo "$passed passed, $failed failed"
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
+install_missing() {
+  local missing=() pkg
+  for pkg in wine wine64 xvfb fonts-ipafont-gothic locales; do
+    dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  mst_log "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+if ! install_missing; then
+  fail setup "cannot install the Wine packages"
+  exit 1
+fi
+if [ ! -x "$bin/mornstavew.exe" ] || [ ! -x "$bin/mornstave.exe" ] || [ ! -x "$bin/mornstavew_e2e.exe" ]; then
+  "$root/scripts/build-windows.sh" || { fail setup "the Windows build failed"; exit 1; }
+fi
+if [ ! -x "$native/bin/mornstave" ]; then
+  { [ -f "$native/CMakeCache.txt" ] || cmake -S "$root" -B "$native" >/dev/null; } &&
+    cmake --build "$native" -j2 --target mornstave >/dev/null ||
+    { fail setup "the Linux console build failed"; exit 1; }
+fi
+
+# --- import tables -----------------------------------------------------------
+# What Windows itself provides; the C runtime is msvcrt, which ships with it.
+windows_dlls='^(kernel32|user32|gdi32|comdlg32|shell32|ole32|oleaut32|advapi32|msvcrt|comctl32|shlwapi|ws2_32|ntdll)\.dll$'
+for exe in mornstave.exe mornstavew.exe; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$bin/$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  foreign=$(echo "$dlls" | tr 'A-Z' 'a-z' | grep -Ev "$windows_dlls" | tr '\n' ' ')
+  if [ -z "$dlls" ]; then
+    fail "imports_$exe" "no import table read"
+  elif [ -n "$foreign" ]; then
+    fail "imports_$exe" "needs $foreign"
+  else
+    pass "imports_$exe"
+  fi
+done
+
+# --- Wine --------------------------------------------------------------------
+if ! mst_locale || ! { mst_wine_env; mst_xvfb_start; } || ! mst_prefix; then
+  fail setup "the Wine environment could not be prepared"
+  exit 1
+fi
+
+# Windows paths of Linux files, as Wine maps them (Z: is the root).
+winpath() { printf 'Z:%s' "$(echo "$1" | tr '/' '\\')"; }
+
+work=$MST_BUILD_WIN/e2e
+rm -rf "$work"
+mkdir -p "$work"
+log=$MST_BUILD_WIN/e2e.log
+mst_log "running the end-to-end cases of mornstavew.exe"
+(cd "$work" && mst_wine 1200 "$bin/mornstavew_e2e.exe" "$(winpath "$bin/mornstavew.exe")" \
+    "$(winpath "$work/cards")") >"$log" 2>"$log.stderr"
+status=$?
+while IFS= read -r line; do
+  line=${line%$'\r'}
+  case $line in
+    "PASS "*) pass "mornstavew: ${line#PASS }" ;;
+    "FAIL "*) fail "mornstavew: ${line#FAIL }" ;;
+  esac
+done < <(iconv -f CP932 -t UTF-8 -c "$log")
+if [ "$status" -ne 0 ] && ! grep -q '^FAIL ' "$log"; then
+  fail "mornstavew: driver" "ended with status $status; see $log.stderr"
+fi
+
+# --- the console program: same bytes as the Linux build ----------------------
+# Relative ASCII paths, so that both programs echo identical header lines.
+cd "$root"
+cards=()
+for f in build-win/e2e/cards/single/*.vnt build-win/e2e/cards/folder/*.vnt \
+         build-win/e2e/cards/withfolder/*.vnt examples/*.vnt; do
+  [ -f "$f" ] && cards+=("${f#"$root"/}")
+done
+cards+=(build-win/e2e/cards/missing/skill_none.vnt)
+compare_console() {
+  local name=$1; shift
+  local out=$MST_BUILD_WIN/console-$name
+  "$native/bin/mornstave" "$@" >"$out.linux.out" 2>"$out.linux.err"
+  local linux_status=$?
+  mst_wine 300 "$bin/mornstave.exe" "$@" >"$out.wine.out" 2>"$out.wine.err"
+  local wine_status=$?
+  # Text-mode output turns every LF into CR LF; that is the only difference.
+  sed -i 's/\r$//' "$out.wine.out" "$out.wine.err"
+  # Wine's own loader notes on stderr are not the program's.
+  sed -i '/^wine: /d' "$out.wine.err"
+  if [ "$linux_status" != "$wine_status" ]; then
+    fail "mornstave.exe: $name" "exit status $wine_status, Linux $linux_status"
+  elif ! cmp -s "$out.linux.out" "$out.wine.out"; then
+    fail "mornstave.exe: $name" "standard output differs ($out.*.out)"
+  elif ! cmp -s "$out.linux.err" "$out.wine.err"; then
+    fail "mornstave.exe: $name" "standard error differs ($out.*.err)"
+  else
+    pass "mornstave.exe: $name"
+  fi
+}
+if [ ${#cards[@]} -gt 1 ]; then
+  compare_console cards "${cards[@]}"
+else
+  fail "mornstave.exe: cards" "no card files to compare"
+fi
+compare_console usage
+
+[ "$failed" -eq 0 ]
