@@ -381,6 +381,34 @@ void saveOverExistingFile(const Setup& setup) {
     checkFileBecomes(out, expected, "saving over an existing file");
 }
 
+// Closes a handle when leaving its scope, also when a check throws.
+struct ScopedHandle {
+    HANDLE handle;
+    ~ScopedHandle() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+void saveToLockedFile(const Setup& setup) {
+    const std::string out = setup.path("out\\locked.txt");
+    writeFile(out, "kept");
+    std::string message;
+    {
+        // Held open without sharing, as another program would hold it.
+        ScopedHandle lock{
+            CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+        check(lock.handle != INVALID_HANDLE_VALUE, "cannot lock " + out);
+        Program program(setup.program);
+        save(program, out);
+        HWND box = waitForMessageBox(program);
+        message = textOf(GetDlgItem(box, 0xFFFF));
+        program.press(box, IDOK);
+        program.waitUntilClosed(box, "the message box");
+    }
+    check(message == out + ": 開けません", "message box says " + message);
+    check(readFile(out) == std::string("kept"), "the locked file changed");
+}
+
 HWND openAbout(const Program& program) {
     program.command(1000);
     return program.waitForDialog(
@@ -442,6 +470,7 @@ const Case kCases[] = {
     {"folder_entry_that_is_a_folder", folderEntryThatIsAFolder},
     {"folder_name_ending_in_byte_5c", folderNameEndingInByte5C},
     {"save_over_existing_file", saveOverExistingFile},
+    {"save_to_locked_file", saveToLockedFile},
     {"about_box_opens_and_closes", aboutBox},
     {"escape_closes_neither_window", escapeClosesNeither},
 };
