@@ -2,10 +2,12 @@
 // end does with one: reading, description and level estimate. Reading errors of the
 // std::runtime_error family are the defined outcome of a bad file; anything else that
 // escapes, and every sanitizer report, crash, leak, timeout or memory blow-up, is a
-// finding.
+// finding, as is a text out of proportion to the file.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -18,13 +20,26 @@
 
 namespace {
 
-// The text is not kept: only how the card gets written matters here, and holding the
-// text of a deep tree would slow every run down.
-class DiscardBuffer : public std::streambuf {
+// The text is counted, not kept: holding the text of a deep tree would slow every run.
+class CountingBuffer : public std::streambuf {
+public:
+    std::size_t count = 0;
+
 protected:
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) ++count;
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char*, std::streamsize n) override {
+        count += static_cast<std::size_t>(n);
+        return n;
+    }
 };
+
+// The front ends hold a card's whole text, so it must stay proportional to the file:
+// a few fixed lines, then at most this many bytes of text per byte read.
+constexpr std::size_t maxTextPerByte = 32;
+constexpr std::size_t fixedText = 64 * 1024;
 
 }  // namespace
 
@@ -36,9 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::runtime_error&) {
         return 0;
     }
-    DiscardBuffer discard;
-    std::ostream out(&discard);
+    CountingBuffer text;
+    std::ostream out(&text);
     card.describe(out);
     Vantorn::estimateLevel(card, out);
+    if (text.count > maxTextPerByte * size + fixedText) {
+        std::fprintf(stderr, "%zu bytes of text for a file of %zu bytes\n", text.count, size);
+        std::abort();
+    }
     return 0;
 }

@@ -301,6 +301,18 @@ TEST_F(HostileFileTest, TreesAtTheDepthBoundLoadAndOnePastItAreRefused) {
     EXPECT_TRUE(endsWithLevelLine(wide.text));
 }
 
+TEST_F(HostileFileTest, TextOfTheMostIndentedTreesStaysProportionalToTheFile) {
+    // The most text a byte can buy: the shortest records, each with the longest label,
+    // all at the deepest level, where every line carries the most TABs.
+    Bytes fan = Bytes().byte(0).int32(0).int32(40000 + 4096);
+    for (int i = 0; i < 4096; ++i) fan.append(ContentRecord{0}.bytes());
+    const std::string bytes = cardAround(Bytes().int32(0), oneTree(chainOf(maxContentDepth - 1, fan)));
+    const Outcome outcome = process(bytes);
+    ASSERT_TRUE(outcome.loaded) << outcome.message;
+    EXPECT_LE(outcome.text.size(), 32 * bytes.size())
+        << "the window holds the whole text, so it must stay a small multiple of the file";
+}
+
 TEST_F(HostileFileTest, PictureSizesPointingOutsideTheFileFailThroughTheFileLoader) {
     const std::string rest = SkillCardRecord{}.bytes().data.substr(5);
     const auto withPicture = [&](std::int32_t size, const std::string& picture) {
