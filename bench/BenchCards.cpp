@@ -281,6 +281,22 @@ Bytes bigEvent(Random& random) {
     return out;
 }
 
+// The card's bytes with the given events, each written with its own root count.
+std::string withEvents(const SkillCardRecord& card, const std::vector<Bytes>& events) {
+    // The record's bytes end with the empty event list (4 bytes), the byte before the
+    // level and the level (5 bytes); the events go in their place.
+    const std::string fields = card.bytes().data;
+    std::size_t total = fields.size();
+    for (const Bytes& e : events) total += e.data.size();
+    Bytes out;
+    out.data.reserve(total);
+    out.raw(std::string_view(fields).substr(0, fields.size() - 9));
+    out.int32(static_cast<std::int32_t>(events.size()));
+    for (const Bytes& e : events) out.append(e);
+    out.byte(card.byteBeforeLevel).int32(card.cardLevel);
+    return std::move(out.data);
+}
+
 }  // namespace
 
 std::string corpusCard(std::uint32_t index) {
@@ -332,16 +348,22 @@ std::string bigCard(std::size_t targetBytes) {
     card.targetType = 4;
     card.motions.clear();
     for (std::size_t i = 0; i < events.size() * 64; ++i) card.motions.push_back(motion(random));
-    // The record's bytes end with the empty event list (4 bytes), the byte before the
-    // level and the level (5 bytes); the big events go in their place.
-    const std::string fields = card.bytes().data;
-    Bytes out;
-    out.data.reserve(total + fields.size());
-    out.raw(std::string_view(fields).substr(0, fields.size() - 9));
-    out.int32(static_cast<std::int32_t>(events.size()));
-    for (const Bytes& e : events) out.append(e);
-    out.byte(0).int32(card.cardLevel);
-    return std::move(out.data);
+    return withEvents(card, events);
+}
+
+std::string deepestCard(std::size_t targetBytes) {
+    constexpr std::size_t bareRecordBytes = 9;
+    constexpr std::size_t maxRoots = 65536;
+    const std::size_t chainBytes = bareRecordBytes * maxContentDepth;
+    const std::size_t chains = std::min(maxRoots, (targetBytes + chainBytes - 1) / chainBytes);
+    Bytes event;
+    event.int32(static_cast<std::int32_t>(chains));
+    for (std::size_t i = 0; i < chains; ++i) {
+        for (std::size_t level = 0; level < maxContentDepth; ++level) {
+            header(event, kStart, "", level + 1 < maxContentDepth ? 1 : 0);
+        }
+    }
+    return withEvents(SkillCardRecord{}, {event});
 }
 
 std::string readFile(const std::string& path) {

@@ -35,6 +35,11 @@ std::string largeCard();
 // only the number of repetitions changes.
 std::string bigCard(std::size_t targetBytes);
 
+// A card of about targetBytes made only of the barest records (a start with no name
+// and no fields, 9 bytes) in chains as deep as a card may nest: the card whose report
+// is longest for its size, each line carrying its depth in TABs.
+std::string deepestCard(std::size_t targetBytes);
+
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 // Writes bytes to path; false when that fails.

@@ -1,6 +1,8 @@
 // Makes the benchmark's card files and measures what one card costs in memory.
 //   mornstave-benchdata corpus DIR COUNT   writes skill00001.vnt ... into DIR
 //   mornstave-benchdata big FILE MEGABYTES writes one card of content records
+//   mornstave-benchdata deepest FILE MEGABYTES  writes one card of the barest records
+//                                          nested as deep as allowed
 //   mornstave-benchdata peak FILE          loads, describes (discarding the text) and
 //                                          estimates FILE, then prints its size, the
 //                                          report's size and the peak resident memory
@@ -23,6 +25,7 @@ namespace {
 int usage() {
     std::cerr << "usage: mornstave-benchdata corpus DIR COUNT\n"
                  "       mornstave-benchdata big FILE MEGABYTES\n"
+                 "       mornstave-benchdata deepest FILE MEGABYTES\n"
                  "       mornstave-benchdata peak FILE\n";
     return 2;
 }
@@ -47,9 +50,9 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
-    if (command == "big" && argc == 4) {
-        const auto megabytes = std::strtoul(argv[3], nullptr, 10);
-        if (!writeFile(argv[2], bigCard(megabytes * 1000 * 1000))) {
+    if ((command == "big" || command == "deepest") && argc == 4) {
+        const auto bytes = std::strtoul(argv[3], nullptr, 10) * 1000 * 1000;
+        if (!writeFile(argv[2], command == "big" ? bigCard(bytes) : deepestCard(bytes))) {
             std::cerr << argv[2] << ": cannot write\n";
             return 1;
         }
