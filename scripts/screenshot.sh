@@ -3,6 +3,8 @@
 # first example card, under Wine inside Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# CI runs without standard input; the tools below expect one to exist.
+exec </dev/null
 export MST_ROOT=$root
 export MST_BUILD_WIN=${MST_BUILD_WIN:-$root/build-win}
 bin=$MST_BUILD_WIN/bin

@@ -8,6 +8,8 @@
 # "N passed, M failed" and a non-zero status on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# CI runs without standard input; the tools below expect one to exist.
+exec </dev/null
 export MST_ROOT=$root
 export MST_BUILD_WIN=${MST_BUILD_WIN:-$root/build-win}
 native=${MST_BUILD_NATIVE:-$root/build}

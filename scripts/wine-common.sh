@@ -16,7 +16,8 @@ mst_locale() {
   if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
     mkdir -p "$dir"
     # localedef exits 1 on mere warnings; the check below is what counts.
-    localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >/dev/null 2>&1 || true
+    # With standard input closed (as in CI) it cannot unpack its charmap.
+    localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" </dev/null >/dev/null 2>&1 || true
     [ -f "$dir/ja_JP.UTF-8/LC_CTYPE" ] || { mst_log "localedef failed"; return 1; }
   fi
   export LOCPATH=$dir
