@@ -1,81 +1,28 @@
 #include "ConsoleDriver.hpp"
 
-#include <algorithm>
-#include <array>
 #include <ostream>
 #include <stdexcept>
-#include <streambuf>
 
+#include "BlockText.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 
 namespace Vantorn {
 namespace {
 
-// Passes a card's text on to the output in large pieces. The report flushes after
-// every line; passed on, each flush would cost a write of its own, so flushes stop
-// here and the text goes on when the buffer fills and when the card is done. Memory
-// stays at one buffer however long the report: nested event trees write many times
-// more text than their file holds, and keeping a whole block made the console's peak
-// memory follow the report instead of the card.
-class BlockBuffer : public std::streambuf {
-public:
-    explicit BlockBuffer(std::streambuf* target) : target_(target) { reset(); }
-
-    // Hands on what is held; false when the output did not take all of it.
-    bool drain() {
-        const std::streamsize held = pptr() - pbase();
-        reset();
-        return target_->sputn(area_.data(), held) == held;
-    }
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!drain()) return traits_type::eof();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(c);
-            pbump(1);
-        }
-        return traits_type::not_eof(c);
-    }
-
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        if (n > epptr() - pptr()) {
-            if (!drain()) return 0;
-            if (n >= static_cast<std::streamsize>(area_.size())) return target_->sputn(s, n);
-        }
-        std::copy_n(s, n, pptr());
-        pbump(static_cast<int>(n));
-        return n;
-    }
-
-    int sync() override { return 0; }
-
-private:
-    void reset() { setp(area_.data(), area_.data() + area_.size()); }
-
-    std::streambuf* target_;
-    std::array<char, 64 * 1024> area_;
-};
-
-// Nothing is written before the card has loaded, so a file that cannot be read
-// leaves no partial block behind.
+// The whole block of one card is composed before anything reaches the output, so
+// that a card failing anywhere, in reading, description or estimate, leaves no partial
+// block behind and is reported like any unreadable file.
 void writeBlock(const std::string& path, std::ostream& out) {
     SkillCard card;
     card.load(path);
-    if (out.rdbuf() == nullptr) {
-        out.setstate(std::ios::badbit);
-        return;
-    }
-    BlockBuffer buffer(out.rdbuf());
-    std::ostream block(&buffer);
+    BlockText text;
+    std::ostream block(&text);
     block << '[' << path << "]\n";
     card.describe(block);
     estimateLevel(card, block);
     block << '\n';
-    if (!buffer.drain() || !block) {
-        out.setstate(std::ios::badbit);
-    }
+    text.writeTo(out);
     out << std::flush;
 }
 

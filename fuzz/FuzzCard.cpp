@@ -37,8 +37,9 @@ protected:
 };
 
 // The front ends hold a card's whole text, so it must stay proportional to the file:
-// a few fixed lines, then at most this many bytes of text per byte read.
-constexpr std::size_t maxTextPerByte = 32;
+// a few fixed lines, then at most this many bytes of text per byte read (a 9-byte
+// content at the deepest level writes one TAB per level, then its line).
+constexpr std::size_t maxTextPerByte = Vantorn::maxContentDepth / 8 + 32;
 constexpr std::size_t fixedText = 64 * 1024;
 
 }  // namespace

@@ -13,12 +13,12 @@ namespace Vantorn {
 constexpr int maxContentType = 65;
 constexpr std::int32_t childCountBias = 40000;
 constexpr std::int32_t maxChildCount = 65536;
-// Contents nested deeper than this make a card corrupt; reading, describing and
-// destroying trees never recurse, so the bound guards output size, not the stack.
-// Every level indents each line below it by one more TAB, so a 9-byte record at depth
-// d costs d bytes of text: 256 keeps a report within about 30 bytes per byte of file,
-// where 2000 let a 4 MB file make 780 MB, and still nests far deeper than any script.
-constexpr std::size_t maxContentDepth = 256;
+// Contents nested deeper than this make a card corrupt. An event script is a chain of
+// children, so long scripts nest deep; reading, describing and destroying trees never
+// recurse, so the bound guards the report's size, not the stack: every level indents
+// each line below it by one more TAB, so a 9-byte record at depth d costs d bytes of
+// text, and a report stays within about maxContentDepth / 8 bytes per byte of file.
+constexpr std::size_t maxContentDepth = 2000;
 
 class Content;
 using ContentPtr = std::shared_ptr<Content>;
