@@ -31,6 +31,10 @@ native() {
 scripts/install-deps.sh || { echo "check: 0 passed, 1 failed"; exit 1; }
 
 stage "native build and unit tests" native
+stage "unit tests under ASan and UBSan" scripts/test-sanitizers.sh
+stage "Windows build" scripts/build-windows.sh
+stage "Windows programs under Wine" scripts/test-windows.sh
+stage "short fuzzing run" scripts/fuzz.sh 60
 
 echo
 for name in "${failures[@]}"; do echo "failed stage: $name"; done
