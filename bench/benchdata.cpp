@@ -4,14 +4,26 @@
 //   mornstave-benchdata deepest FILE MEGABYTES  writes one card of the barest records
 //                                          nested as deep as allowed
 //   mornstave-benchdata peak FILE          loads, describes (discarding the text) and
-//                                          estimates FILE, then prints its size, the
-//                                          report's size and the peak resident memory
+//                                          estimates FILE and destroys the card; prints
+//                                          the sizes, each step's wall time, the
+//                                          process's CPU time and peak resident memory
+//   mornstave-benchdata child OUT PROGRAM [ARG...]
+//                                          runs PROGRAM with its standard output in OUT
+//                                          and its standard error in OUT.err; prints its
+//                                          wall and CPU time (to the microsecond, where
+//                                          /usr/bin/time gives centiseconds) and its
+//                                          peak resident memory
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -26,7 +38,8 @@ int usage() {
     std::cerr << "usage: mornstave-benchdata corpus DIR COUNT\n"
                  "       mornstave-benchdata big FILE MEGABYTES\n"
                  "       mornstave-benchdata deepest FILE MEGABYTES\n"
-                 "       mornstave-benchdata peak FILE\n";
+                 "       mornstave-benchdata peak FILE\n"
+                 "       mornstave-benchdata child OUT PROGRAM [ARG...]\n";
     return 2;
 }
 
@@ -34,6 +47,60 @@ long peakKiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;  // KiB on Linux
+}
+
+double ms(const timeval& t) {
+    return t.tv_sec * 1e3 + t.tv_usec / 1e3;
+}
+
+// The process's user and system time so far.
+double cpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Wall time of consecutive steps.
+class Stopwatch {
+public:
+    double lap() {
+        const auto now = std::chrono::steady_clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - last_).count();
+        last_ = now;
+        return ms;
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+int runChild(const std::string& out, char** command) {
+    const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int errFd = ::open((out + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (outFd < 0 || errFd < 0) {
+        std::cerr << out << ": cannot write\n";
+        return 1;
+    }
+    Stopwatch watch;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        ::execvp(command[0], command);
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
+        std::cerr << command[0] << ": cannot run\n";
+        return 1;
+    }
+    const double wallMs = watch.lap();
+    ::close(outFd);
+    ::close(errFd);
+    std::cout << "wall_ms " << wallMs << "\ncpu_ms " << ms(usage.ru_utime) + ms(usage.ru_stime)
+              << "\npeak_kib " << usage.ru_maxrss << "\nstatus " << status << '\n';
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -60,28 +127,38 @@ int main(int argc, char* argv[]) {
     }
     if (command == "peak" && argc == 3) {
         const long before = peakKiB();
-        std::size_t fileBytes = 0;
+        const std::size_t fileBytes = std::filesystem::file_size(argv[2]);
         std::size_t reportBytes = 0;
+        double loadMs = 0, describeMs = 0, estimateMs = 0, releaseMs = 0;
         {
-            Vantorn::SkillCard card;
+            Stopwatch watch;
+            auto card = std::make_unique<Vantorn::SkillCard>();
             try {
-                card.load(argv[2]);
+                card->load(argv[2]);
             } catch (const std::runtime_error& error) {
                 std::cerr << argv[2] << ": " << error.what() << '\n';
                 return 1;
             }
-            fileBytes = std::filesystem::file_size(argv[2]);
+            loadMs = watch.lap();
             CountingStream out;
-            card.describe(out);
-            Vantorn::estimateLevel(card, out);
+            card->describe(out);
+            describeMs = watch.lap();
+            Vantorn::estimateLevel(*card, out);
+            estimateMs = watch.lap();
             reportBytes = out.count();
+            card.reset();
+            releaseMs = watch.lap();
         }
         const long peak = peakKiB();
         std::cout << "file_bytes " << fileBytes << "\nreport_bytes " << reportBytes
-                  << "\npeak_kib " << peak << "\nstartup_kib " << before
-                  << "\npeak_per_file_byte " << (peak - before) * 1024.0 / static_cast<double>(fileBytes)
+                  << "\nload_ms " << loadMs << "\ndescribe_ms " << describeMs
+                  << "\nestimate_ms " << estimateMs << "\nrelease_ms " << releaseMs
+                  << "\ncpu_ms " << cpuMs() << "\npeak_kib " << peak << "\nstartup_kib " << before
                   << '\n';
         return 0;
+    }
+    if (command == "child" && argc >= 4) {
+        return runChild(argv[2], argv + 3);
     }
     return usage();
 }

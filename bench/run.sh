@@ -8,11 +8,12 @@
 #   2. Times, round by round and interleaved so that the machine's other load falls on
 #      all alike: cat over the corpus, the native mornstave over it, and mornstave.exe
 #      under Wine where build-win/bin/mornstave.exe exists. Each writes to a file.
-#      Prints every median and its ratio to cat.
+#      Prints every median, wall and CPU time, and its ratio to cat.
 #   3. Peak resident memory of the console over 1, 100 and all cards (it should stay
-#      flat), and for one card of 5 and of 50 MB (a small multiple of the file).
-#   4. Single runs on those two cards, to show the whole load, describe and estimate
-#      growing linearly, and on the card whose report is longest for its size.
+#      flat).
+#   4. One card of 5 and one of 50 MB of content records: the console's time and peak
+#      memory, and each step of the card alone (load, describe, estimate, destroy), to
+#      show them growing linearly; then the card whose report is longest for its size.
 #   5. The Google Benchmark micro-benchmarks and their linear pairs.
 #
 # Uses the build in $MST_BENCH_BUILD (default build/), configuring it if needed.
@@ -49,10 +50,12 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-now() { date +%s%N; }
-ms() { awk -v ns="$1" 'BEGIN { printf "%.1f", ns / 1e6 }'; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# The value of KEY in a file of "key value" lines.
+field() { awk -v k="$2" '$1 == k { print $2 }' "$1"; }
+# Runs a command with its output in OUT; leaves wall_ms, cpu_ms and peak_kib in OUT.stats.
+measure() { local out=$1; shift; "$benchdata" child "$out" "$@" > "$out.stats"; }
 
 echo "== Machine"
 date
@@ -85,37 +88,52 @@ if [ "$wine_wanted" -eq 1 ] && [ -x "$root/build-win/bin/mornstave.exe" ] && com
   fi
 fi
 
-run_cat() { cat "${names[@]}" > "$work/cat.out"; }
-run_native() { "$native" "${names[@]}" > "$work/native.out" 2> "$work/native.err"; }
-run_wine() {
-  printf '%s\n' "${names[@]}" | xargs -s 30000 wine "$winexe" > "$work/wine.out" 2> "$work/wine.err"
-}
+run_cat() { measure "$work/cat.out" cat "${names[@]}"; }
+run_native() { measure "$work/native.out" "$native" "${names[@]}"; }
+run_wine() { printf '%s\n' "${names[@]}" | measure "$work/wine.out" xargs -s 30000 wine "$winexe"; }
 
 kinds=(cat native)
 [ "$wine_ok" -eq 0 ] || kinds+=(wine)
-for kind in "${kinds[@]}"; do run_$kind; : > "$work/$kind.times"; done  # warm the page cache
+for kind in "${kinds[@]}"; do
+  run_$kind  # warms the page cache
+  : > "$work/$kind.wall"; : > "$work/$kind.cpu"
+done
 
 echo
-echo "== Time over the corpus: $rounds rounds, interleaved"
+echo "== Time over the corpus: $rounds rounds, interleaved, each writing its output to a file"
 for round in $(seq "$rounds"); do
   for kind in "${kinds[@]}"; do
-    start=$(now); run_$kind; end=$(now)
-    echo $((end - start)) >> "$work/$kind.times"
+    run_$kind
+    field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
+    field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
   done
 done
 cd "$root"
 
-cat_median=$(median < "$work/cat.times")
+cat_wall=$(median < "$work/cat.wall")
+cat_cpu=$(median < "$work/cat.cpu")
 for kind in "${kinds[@]}"; do
-  m=$(median < "$work/$kind.times")
-  printf '%-7s median %9s ms   %6s x cat\n' "$kind" "$(ms "$m")" "$(ratio "$m" "$cat_median")"
+  wall=$(median < "$work/$kind.wall")
+  cpu=$(median < "$work/$kind.cpu")
+  printf '%-7s median wall %8.1f ms = %6s x cat    CPU %8.1f ms = %6s x cat\n' \
+         "$kind" "$wall" "$(ratio "$wall" "$cat_wall")" "$cpu" "$(ratio "$cpu" "$cat_cpu")"
 done
 # Round by round, the ratio is immune to load that changes between rounds.
-paste "$work/native.times" "$work/cat.times" | awk '{ print $1 / $2 }' > "$work/native.ratios"
-echo "native/cat, median of the per-round ratios: $(median < "$work/native.ratios" | awk '{ printf "%.2f", $1 }') (target: at most 3)"
-echo "native report: $(wc -c < "$work/native.out") bytes, $(wc -l < "$work/native.err") error lines"
+paste "$work/native.wall" "$work/cat.wall" | awk '{ print $1 / $2 }' > "$work/native.ratios"
+echo "native/cat wall time, median of the per-round ratios:" \
+     "$(median < "$work/native.ratios" | awk '{ printf "%.2f", $1 }') (target: at most 3)"
+echo "native report: $(wc -c < "$work/native.out") bytes, $(wc -l < "$work/native.out.err") error lines"
 if [ "$wine_ok" -eq 1 ]; then
-  echo "(Wine includes starting Wine once per batch of names: $(printf '%s\n' "${names[@]}" | xargs -s 30000 echo | wc -l) batches)"
+  batches=$(printf '%s\n' "${names[@]}" | xargs -s 30000 echo | wc -l)
+  cd "$corpus"
+  for round in 1 2 3; do
+    measure "$work/wine1.out" wine "$winexe" "${names[0]}"
+    field "$work/wine1.out.stats" wall_ms
+  done > "$work/wine1.wall"
+  cd "$root"
+  echo "(Wine starts once per batch of names, $batches batches; one card alone takes" \
+       "$(median < "$work/wine1.wall" | awk '{ printf "%.1f", $1 }') ms; its CPU time counts" \
+       "the console's process, not wineserver)"
   if cmp -s <(tr -d '\r' < "$work/wine.out") "$work/native.out"; then
     echo "Wine's report equals the native one (line ends aside)"
   else
@@ -125,38 +143,42 @@ fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 rm -f "$work"/*.out
 
-peak() { /usr/bin/time -f '%M' -o "$work/peak" "$@" >/dev/null 2>&1; cat "$work/peak"; }
-if [ -x /usr/bin/time ]; then
-  echo
-  echo "== Peak memory of the console (maximum resident set)"
-  cd "$corpus"
-  one=$(peak "$native" skill00001.vnt)
-  hundred=$(peak "$native" "${names[@]:0:100}")
-  all=$(peak "$native" "${names[@]}")
-  cd "$root"
-  echo "1 card: $one KiB, 100 cards: $hundred KiB, ${#names[@]} cards: $all KiB"
-fi
-rm -rf "$corpus"
+echo
+echo "== Peak memory of the console (maximum resident set)"
+cd "$corpus"
+measure "$work/p1.out" "$native" "${names[0]}"
+measure "$work/p100.out" "$native" "${names[@]:0:100}"
+measure "$work/pall.out" "$native" "${names[@]}"
+cd "$root"
+echo "1 card: $(field "$work/p1.out.stats" peak_kib) KiB, 100 cards: $(field "$work/p100.out.stats" peak_kib) KiB," \
+     "${#names[@]} cards: $(field "$work/pall.out.stats" peak_kib) KiB"
+rm -rf "$corpus" "$work"/p*.out
 
-# One card: the console's wall time with its report going to a file, its peak memory,
-# and the card alone (load, describe into a counter, estimate) in CPU time and memory.
+# One card: the console with its report going to a file, then the card alone (load,
+# describe into a counter, estimate, destroy). Three runs each; medians.
 one_card() {
-  local label=$1 file=$2 bytes start end kib card_kib
+  local label=$1 file=$2 bytes key run
   bytes=$(wc -c < "$file")
-  start=$(now); "$native" "$file" > "$work/one.out"; end=$(now)
-  echo "$label ($bytes bytes): console $(ms $((end - start))) ms wall, report $(wc -c < "$work/one.out") bytes" \
-       "= $(ratio "$(wc -c < "$work/one.out")" "$bytes") x the file"
+  for run in 1 2 3; do measure "$work/one.out" "$native" "$file"; cat "$work/one.out.stats"; done > "$file.console"
+  for run in 1 2 3; do "$benchdata" peak "$file"; done > "$file.runs"
+  {
+    for key in wall_ms cpu_ms peak_kib; do
+      echo "console_$key $(awk -v k="$key" '$1 == k { print $2 }' "$file.console" | median)"
+    done
+    for key in load_ms describe_ms estimate_ms release_ms cpu_ms peak_kib; do
+      echo "$key $(awk -v k="$key" '$1 == k { print $2 }' "$file.runs" | median)"
+    done
+    echo "report_bytes $(wc -c < "$work/one.out")"
+  } > "$file.card"
   rm -f "$work/one.out"
-  echo $((end - start)) > "$file.wall"
-  [ -x /usr/bin/time ] || return 0
-  kib=$(peak "$native" "$file")
-  echo "  console peak: $kib KiB = $(ratio $((kib * 1024)) "$bytes") x the file (target: under 20)"
-  /usr/bin/time -f '%U %S' -o "$file.cpu" "$benchdata" peak "$file" > "$file.peak"
-  card_kib=$(awk '$1 == "peak_kib" { print $2 }' "$file.peak")
-  echo "  card alone: peak $card_kib KiB = $(ratio $((card_kib * 1024)) "$bytes") x the file," \
-       "CPU $(awk '{ printf "%.3f", $1 + $2 }' "$file.cpu") s"
+  awk -v bytes="$bytes" -v label="$label" '{ v[$1] = $2 } END {
+    printf "%s (%d bytes), report %d bytes = %.2f x the file\n", label, bytes, v["report_bytes"], v["report_bytes"] / bytes
+    printf "  console: wall %.1f ms, CPU %.1f ms, peak %d KiB = %.2f x the file (target: under 20)\n",
+           v["console_wall_ms"], v["console_cpu_ms"], v["console_peak_kib"], v["console_peak_kib"] * 1024 / bytes
+    printf "  card alone: load %.1f ms, describe %.1f ms, estimate %.3f ms, destroy %.1f ms; CPU %.1f ms;" \
+           " peak %d KiB = %.2f x the file\n", v["load_ms"], v["describe_ms"], v["estimate_ms"],
+           v["release_ms"], v["cpu_ms"], v["peak_kib"], v["peak_kib"] * 1024 / bytes }' "$file.card"
 }
-cpu() { awk '{ print $1 + $2 }' "$1"; }
 
 echo
 echo "== One big card of content records, wide and deep"
@@ -164,18 +186,23 @@ for size in 5 50; do
   "$benchdata" big "$work/big$size.vnt" "$size"
   one_card "$size MB card" "$work/big$size.vnt"
 done
-big5=$(wc -c < "$work/big5.vnt"); big50=$(wc -c < "$work/big50.vnt")
-echo "size ratio $(ratio "$big50" "$big5"); console wall-time ratio" \
-     "$(ratio "$(cat "$work/big50.vnt.wall")" "$(cat "$work/big5.vnt.wall")")"
-if [ -f "$work/big5.vnt.cpu" ]; then
-  echo "card alone, CPU-time ratio $(ratio "$(cpu "$work/big50.vnt.cpu")" "$(cpu "$work/big5.vnt.cpu")")" \
-       "(linear: the size ratio, within 20%)"
-fi
+size_ratio=$(ratio "$(wc -c < "$work/big50.vnt")" "$(wc -c < "$work/big5.vnt")")
+echo "size ratio $size_ratio; the larger card's time over the smaller's, divided by the size ratio"
+echo "(1.00 is linear; the target is 0.80 to 1.20; CPU times are the steady measure on a shared machine):"
+line=" "
+for key in console_cpu_ms console_wall_ms cpu_ms load_ms describe_ms estimate_ms release_ms; do
+  r=$(ratio "$(field "$work/big50.vnt.card" "$key")" "$(field "$work/big5.vnt.card" "$key")")
+  name=${key%_ms}
+  [ "$key" != cpu_ms ] || name=card_cpu
+  line+=" $name $(ratio "$r" "$size_ratio"),"
+done
+echo "${line%,}"
+
 echo
 echo "== The card with the longest report for its size: bare records nested as deep as allowed"
 "$benchdata" deepest "$work/deepest.vnt" 10
 one_card "10 MB card" "$work/deepest.vnt"
-rm -f "$work"/*.vnt
+rm -f "$work"/*.vnt*
 
 if [ "$micro" -eq 1 ]; then
   echo
