@@ -263,9 +263,9 @@ public:
             if (sizes.size() != 2 || sizes[0].bytesPerSecond <= 0 || sizes[1].bytesPerSecond <= 0) continue;
             const double ratio = sizes[0].bytesPerSecond / sizes[1].bytesPerSecond;
             char line[256];
-            std::snprintf(line, sizeof line, "  %-18s %-10s -> %-11s %8.4f s -> %8.4f s   %.2f\n",
+            std::snprintf(line, sizeof line, "  %-18s %-10s -> %-11s %10.3f ms -> %10.3f ms   %.2f\n",
                           family.c_str(), sizes[0].args.c_str(), sizes[1].args.c_str(),
-                          sizes[0].seconds, sizes[1].seconds, ratio);
+                          sizes[0].seconds * 1e3, sizes[1].seconds * 1e3, ratio);
             out << line;
         }
         ConsoleReporter::Finalize();
