@@ -34,6 +34,17 @@ void publishResult(HWND window, const std::string& text) {
     show(window, session.resultText);
 }
 
+// A multi-line edit in a dialog posts WM_CLOSE to the dialog on Escape,
+// which would end the program and lose an unsaved result.  The box drops
+// the key, both as the key press (what Wine's edit acts on) and as the
+// character, and leaves everything else to its own procedure.
+LRESULT CALLBACK resultBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) {
+        return 0;
+    }
+    return CallWindowProcA(sessionOf(GetParent(box)).resultBoxProc, box, message, wParam, lParam);
+}
+
 }  // namespace
 
 void processCardFile(HWND window) {
@@ -121,9 +132,12 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG: {
         SetWindowLongPtrA(window, DWLP_USER, lParam);
-        const Session& session = *reinterpret_cast<Session*>(lParam);
+        Session& session = *reinterpret_cast<Session*>(lParam);
         SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(session.smallIcon));
-        SetWindowTextA(GetDlgItem(window, IDC_RESULT), "ここに結果が表示されます");
+        HWND resultBox = GetDlgItem(window, IDC_RESULT);
+        SetWindowTextA(resultBox, "ここに結果が表示されます");
+        session.resultBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            resultBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(resultBoxProc)));
         return TRUE;
     }
     case WM_CLOSE:

@@ -14,6 +14,7 @@ struct Session {
     IMalloc* taskAllocator = nullptr;  // frees the folder browser's item lists
     HICON smallIcon = nullptr;
     std::string resultText;            // CR LF line ends; what "save" writes
+    WNDPROC resultBoxProc = nullptr;   // the result box's own procedure, subclassed
 };
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

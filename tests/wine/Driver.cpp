@@ -444,6 +444,13 @@ void escapeClosesNeither(const Setup& setup) {
     program.drainPosted();
     check(IsWindowVisible(program.main()), "Escape closed the main window");
 
+    // A multi-line edit in a dialog closes its parent on Escape by itself.
+    program.focus(program.resultBox());
+    program.pressEscape(program.resultBox());
+    program.drainPosted();
+    check(IsWindow(program.main()) && IsWindowVisible(program.main()),
+          "Escape in the result box closed the main window");
+
     HWND about = openAbout(program);
     program.pressEscape(about);
     program.drainPosted();

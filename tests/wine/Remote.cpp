@@ -316,6 +316,21 @@ void Program::press(HWND dialog, WORD id) const {
           "cannot press a button");
 }
 
+void Program::focus(HWND control) const {
+    // The dialog manager moves the focus itself, also to a control that
+    // Tab never reaches.
+    sendTimed(main_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    check(pollUntil(
+              [&] {
+                  check(running(), "the program ended while taking the focus");
+                  return GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus == control;
+              },
+              kWaitMs),
+          "the focus did not move to the " + className(control) + " control");
+}
+
 void Program::pressEscape(HWND fallback) const {
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;

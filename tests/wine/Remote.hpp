@@ -77,6 +77,9 @@ public:
     // The same, then presses OK.
     void chooseFolder(HWND browser, const std::string& folder) const;
     void press(HWND dialog, WORD id) const;
+    // Moves the keyboard focus to a control of the main window through the
+    // dialog manager and waits until the program reports it there.
+    void focus(HWND control) const;
     // Posts an Escape key press to the control that has the keyboard focus.
     void pressEscape(HWND fallback) const;
 
