@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "ConsoleDriver.hpp"
+#ifdef MORNSTAVE_HAS_COMPOSE
+#include "Compose.hpp"
+#endif
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 #include "events/Content.hpp"
@@ -134,7 +137,8 @@ std::uint64_t statusField(const std::string& field) {
 // Runs in a freshly started process, so that no memory freed earlier can hide the
 // rise: the measured work and its report line. "reader" loads, describes and
 // estimates, counting the text; "console" is the console program's whole handling of
-// the file, which composes each card's block in memory before writing it.
+// the file, which holds each card's block until it is complete; "window" composes the
+// text the window shows and turns its line ends into CR LF, as the dialog does.
 int measure(const std::string& mode, const std::string& name, const std::string& path) {
     const auto fileSize = static_cast<std::uint64_t>(fs::file_size(path));
     std::ofstream("/proc/self/clear_refs") << "5";  // peak := current
@@ -151,6 +155,15 @@ int measure(const std::string& mode, const std::string& name, const std::string&
         } catch (const std::runtime_error& error) {
             outcome = error.what();
         }
+#ifdef MORNSTAVE_HAS_COMPOSE
+    } else if (mode == "window") {
+        try {
+            const std::string shown = Mornstave::publish(Mornstave::composeCard(path));
+            out << shown;
+        } catch (const std::runtime_error& error) {
+            outcome = error.what();
+        }
+#endif
     } else {
         std::ostringstream err;
         Vantorn::runConsole({path}, out, err);
@@ -193,10 +206,15 @@ int main(int argc, char* argv[]) {
     fs::create_directories(folder);
     std::cout << "shape           mode    file bytes  peak bytes  ratio  text bytes   ratio  outcome\n";
     int failures = 0;
+#ifdef MORNSTAVE_HAS_COMPOSE
+    const std::vector<std::string> modes = {"reader", "console", "window"};
+#else
+    const std::vector<std::string> modes = {"reader", "console"};
+#endif
     for (const Shape& shape : shapes()) {
         const std::string path = (folder / (shape.name + ".vnt")).string();
         std::ofstream(path, std::ios::binary) << shape.build(size);
-        for (const char* mode : {"reader", "console"}) {
+        for (const std::string& mode : modes) {
             if (runChild({"--measure", mode, shape.name, path}) != 0) {
                 std::cout << shape.name << ": the measuring process did not end normally\n";
                 ++failures;
