@@ -20,7 +20,7 @@
 
 #include "BenchCards.hpp"
 #include "ConsoleDriver.hpp"
-#include "CountingStream.hpp"
+#include "support/CountingStream.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 #ifdef MORNSTAVE_BENCH_COMPOSE
@@ -138,7 +138,7 @@ void describeCard(benchmark::State& state, const File& file) {
     card.load(file.path);
     std::size_t reportBytes = 0;
     for (auto _ : state) {
-        CountingStream out;
+        testing::CountingStream out;
         card.describe(out);
         reportBytes = out.count();
     }
@@ -150,7 +150,7 @@ void estimateCard(benchmark::State& state, const File& file) {
     SkillCard card;
     card.load(file.path);
     for (auto _ : state) {
-        CountingStream out;
+        testing::CountingStream out;
         estimateLevel(card, out);
         benchmark::DoNotOptimize(out.count());
     }
@@ -197,7 +197,7 @@ void console(benchmark::State& state) {
     std::vector<std::string> paths;
     for (const std::string& name : folder.names) paths.push_back(folder.dir + name);
     for (auto _ : state) {
-        CountingStream out;
+        testing::CountingStream out;
         std::ostringstream err;
         runConsole(paths, out, err);
         benchmark::DoNotOptimize(out.count());

@@ -28,7 +28,7 @@
 #include <string>
 
 #include "BenchCards.hpp"
-#include "CountingStream.hpp"
+#include "support/CountingStream.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 
@@ -147,7 +147,7 @@ int main(int argc, char* argv[]) {
                 return 1;
             }
             loadMs = watch.lap();
-            CountingStream out;
+            Vantorn::testing::CountingStream out;
             card->describe(out);
             describeMs = watch.lap();
             Vantorn::estimateLevel(*card, out);

@@ -12,29 +12,13 @@
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
-#include <streambuf>
 #include <string>
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "support/CountingStream.hpp"
 
 namespace {
-
-// The text is counted, not kept: holding the text of a deep tree would slow every run.
-class CountingBuffer : public std::streambuf {
-public:
-    std::size_t count = 0;
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) ++count;
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char*, std::streamsize n) override {
-        count += static_cast<std::size_t>(n);
-        return n;
-    }
-};
 
 // The front ends hold a card's whole text, so it must stay proportional to the file:
 // a few fixed lines, then at most this many bytes of text per byte read (a 9-byte
@@ -52,12 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::runtime_error&) {
         return 0;
     }
-    CountingBuffer text;
-    std::ostream out(&text);
+    // The text is counted, not kept: holding the text of a deep tree would slow every run.
+    Vantorn::testing::CountingStream out;
     card.describe(out);
     Vantorn::estimateLevel(card, out);
-    if (text.count > maxTextPerByte * size + fixedText) {
-        std::fprintf(stderr, "%zu bytes of text for a file of %zu bytes\n", text.count, size);
+    if (out.count() > maxTextPerByte * size + fixedText) {
+        std::fprintf(stderr, "%zu bytes of text for a file of %zu bytes\n", out.count(), size);
         std::abort();
     }
     return 0;

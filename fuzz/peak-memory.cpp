@@ -30,27 +30,12 @@
 #include "estimate/Estimate.hpp"
 #include "events/Content.hpp"
 #include "hostile/HostileCards.hpp"
+#include "support/CountingStream.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace Vantorn::testing;
-
-// Counts the text instead of keeping it: the console streams it out as it comes.
-class CountingBuffer : public std::streambuf {
-public:
-    std::uint64_t count = 0;
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) ++count;
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char*, std::streamsize n) override {
-        count += static_cast<std::uint64_t>(n);
-        return n;
-    }
-};
 
 struct Shape {
     std::string name;
@@ -144,8 +129,7 @@ int measure(const std::string& mode, const std::string& name, const std::string&
     std::ofstream("/proc/self/clear_refs") << "5";  // peak := current
     const std::uint64_t before = statusField("VmRSS");
     std::string outcome = "loaded";
-    CountingBuffer text;
-    std::ostream out(&text);
+    CountingStream out;
     if (mode == "reader") {
         Vantorn::SkillCard card;
         try {
@@ -173,8 +157,8 @@ int measure(const std::string& mode, const std::string& name, const std::string&
     outcome = outcome == "loaded" ? outcome : outcome == "I/O例外" ? "I/O error" : "refused";
     std::cout << std::left << std::setw(16) << name << std::setw(8) << mode << std::right << std::setw(10)
               << fileSize << std::setw(12) << peak << std::setw(7) << std::fixed << std::setprecision(1)
-              << static_cast<double>(peak) / static_cast<double>(fileSize) << std::setw(12) << text.count
-              << std::setw(8) << static_cast<double>(text.count) / static_cast<double>(fileSize) << "  "
+              << static_cast<double>(peak) / static_cast<double>(fileSize) << std::setw(12) << out.count()
+              << std::setw(8) << static_cast<double>(out.count()) / static_cast<double>(fileSize) << "  "
               << outcome << std::endl;
     return 0;
 }

@@ -34,41 +34,22 @@ constexpr std::uint8_t bothSides = 4;
 // Categories 0 and 1: an amount given by value type.
 inline MotionRecord strength(std::uint8_t category, std::uint8_t subType, std::uint8_t valueType,
                              std::int32_t value, std::uint8_t attr = attrAll) {
-    MotionRecord motion;
-    motion.category = category;
-    motion.subType = subType;
-    motion.attr = attr;
-    motion.valueType = valueType;
-    motion.value = value;
-    return motion;
+    return MotionRecord(category, subType, attr, valueType, value);
 }
 
 // Categories 3 and 4: a duration.
 inline MotionRecord lasting(std::uint8_t category, std::uint8_t subType, std::int32_t rounds) {
-    MotionRecord motion;
-    motion.category = category;
-    motion.subType = subType;
-    motion.rounds = rounds;
-    return motion;
+    return MotionRecord(category, subType, attrAll, 0, 0, rounds);
 }
 
 // Category 5: an ability change by value for some rounds.
 inline MotionRecord abilityChange(std::uint8_t subType, std::int32_t value, std::int32_t rounds) {
-    MotionRecord motion;
-    motion.category = 5;
-    motion.subType = subType;
-    motion.value = value;
-    motion.rounds = rounds;
-    return motion;
+    return MotionRecord(5, subType, attrAll, 0, value, rounds);
 }
 
 // Categories 2, 6 and 7: nothing but the effect and its element.
 inline MotionRecord plain(std::uint8_t category, std::uint8_t subType, std::uint8_t attr = attrAll) {
-    MotionRecord motion;
-    motion.category = category;
-    motion.subType = subType;
-    motion.attr = attr;
-    return motion;
+    return MotionRecord(category, subType, attr);
 }
 
 inline SkillCardRecord cardWith(std::uint8_t targetType, std::vector<MotionRecord> motions = {}) {

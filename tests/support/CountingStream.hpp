@@ -2,14 +2,14 @@
 
 // An output stream that counts what is written and keeps none of it, so that a
 // benchmark measures the writer, not the growth of a buffer, and a run over a very
-// large card does not hold its whole report.
+// large or hostile card does not hold its whole report.
 
 #include <array>
 #include <cstddef>
 #include <ostream>
 #include <streambuf>
 
-namespace Vantorn::bench {
+namespace Vantorn::testing {
 
 class CountingBuffer : public std::streambuf {
 public:
@@ -46,4 +46,4 @@ private:
     CountingBuffer buffer_;
 };
 
-}  // namespace Vantorn::bench
+}  // namespace Vantorn::testing
