@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "events/Content.hpp"
-#include "support/CardWriter.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace Vantorn::bench {
 namespace {

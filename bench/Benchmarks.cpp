@@ -23,6 +23,7 @@
 #include "support/CountingStream.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 #ifdef MORNSTAVE_BENCH_COMPOSE
 #include "Compose.hpp"
 #endif
@@ -139,7 +140,7 @@ void describeCard(benchmark::State& state, const File& file) {
     std::size_t reportBytes = 0;
     for (auto _ : state) {
         testing::CountingStream out;
-        card.describe(out);
+        Vantorn::writeDescription(out, card);
         reportBytes = out.count();
     }
     setBytes(state, file.bytes);
@@ -151,7 +152,7 @@ void estimateCard(benchmark::State& state, const File& file) {
     card.load(file.path);
     for (auto _ : state) {
         testing::CountingStream out;
-        estimateLevel(card, out);
+        writeEstimate(out, estimateLevel(card));
         benchmark::DoNotOptimize(out.count());
     }
     setBytes(state, file.bytes);

@@ -31,6 +31,7 @@
 #include "support/CountingStream.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 
 namespace {
 
@@ -148,9 +149,9 @@ int main(int argc, char* argv[]) {
             }
             loadMs = watch.lap();
             Vantorn::testing::CountingStream out;
-            card->describe(out);
+            Vantorn::writeDescription(out, *card);
             describeMs = watch.lap();
-            Vantorn::estimateLevel(*card, out);
+            Vantorn::writeEstimate(out, Vantorn::estimateLevel(*card));
             estimateMs = watch.lap();
             reportBytes = out.count();
             card.reset();

@@ -5,7 +5,7 @@
 
 #include "BlockText.hpp"
 #include "cards/SkillCard.hpp"
-#include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 
 namespace Vantorn {
 namespace {
@@ -18,9 +18,7 @@ void writeBlock(const std::string& path, std::ostream& out) {
     card.load(path);
     BlockText text;
     std::ostream block(&text);
-    block << '[' << path << "]\n";
-    card.describe(block);
-    estimateLevel(card, block);
+    writeCardBlock(block, path, card);
     block << '\n';
     text.writeTo(out);
     out << std::flush;

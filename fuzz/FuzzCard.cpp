@@ -16,6 +16,7 @@
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 #include "support/CountingStream.hpp"
 
 namespace {
@@ -38,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The text is counted, not kept: holding the text of a deep tree would slow every run.
     Vantorn::testing::CountingStream out;
-    card.describe(out);
-    Vantorn::estimateLevel(card, out);
+    Vantorn::writeDescription(out, card);
+    Vantorn::writeEstimate(out, Vantorn::estimateLevel(card));
     if (out.count() > maxTextPerByte * size + fixedText) {
         std::fprintf(stderr, "%zu bytes of text for a file of %zu bytes\n", out.count(), size);
         std::abort();

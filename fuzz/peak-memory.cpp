@@ -28,6 +28,7 @@
 #endif
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 #include "events/Content.hpp"
 #include "hostile/HostileCards.hpp"
 #include "support/CountingStream.hpp"
@@ -134,8 +135,8 @@ int measure(const std::string& mode, const std::string& name, const std::string&
         Vantorn::SkillCard card;
         try {
             card.load(path);
-            card.describe(out);
-            Vantorn::estimateLevel(card, out);
+            Vantorn::writeDescription(out, card);
+            Vantorn::writeEstimate(out, Vantorn::estimateLevel(card));
         } catch (const std::runtime_error& error) {
             outcome = error.what();
         }

@@ -6,6 +6,10 @@ set -euo pipefail
 packages=(
   # native build and unit tests
   cmake g++ make googletest libgtest-dev libbenchmark-dev
+  # header-only libraries: option parsing and JSON (also serve the cross build)
+  libcli11-dev nlohmann-json3-dev
+  # validating the JSON export against its schema
+  python3-jsonschema
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # Windows programs: cross compiler and resource compiler

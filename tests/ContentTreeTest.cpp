@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 #include "events/ContentTypes.hpp"
 #include "events/Event.hpp"
 #include "support/CardTesting.hpp"

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <type_traits>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 #include "support/CardTesting.hpp"
 
 namespace Vantorn {

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 #include "support/CardTesting.hpp"
 
 namespace Vantorn {

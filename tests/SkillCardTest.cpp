@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 #include "support/CardTesting.hpp"
 
 namespace Vantorn {

@@ -1,10 +1,10 @@
-#include "cards/Stream.hpp"
+#include "format/Stream.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 #include "support/CardTesting.hpp"
 
 namespace Vantorn {

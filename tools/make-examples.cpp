@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/CardWriter.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace {
 

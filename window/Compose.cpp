@@ -4,16 +4,11 @@
 #include <stdexcept>
 
 #include "cards/SkillCard.hpp"
-#include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 
 namespace Mornstave {
 
 namespace {
-
-void writeCard(std::ostream& out, const Vantorn::SkillCard& card) {
-    card.describe(out);
-    Vantorn::estimateLevel(card, out);
-}
 
 bool isCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
@@ -25,8 +20,7 @@ std::string composeCard(const std::string& path) {
     Vantorn::SkillCard card;
     card.load(path);
     std::ostringstream out;
-    out << '[' << path << ']' << '\n' << std::flush;
-    writeCard(out, card);
+    Vantorn::writeCardBlock(out, path, card);
     return out.str();
 }
 
@@ -44,17 +38,17 @@ std::string folderPrefix(const std::string& folder) {
 }
 
 void composeFolderEntry(std::ostream& out, const std::string& dir, const std::string& name) {
-    out << '[' << dir << name << ']' << '\n' << std::flush;
+    const std::string path = dir + name;
     try {
         // A fresh card per file, so that nothing of an earlier file remains.
         Vantorn::SkillCard card;
-        card.load(dir + name);
-        writeCard(out, card);
+        card.load(path);
+        Vantorn::writeCardBlock(out, path, card);
     } catch (const std::runtime_error& e) {
-        // Whatever the failed steps already wrote stays in the text.
-        out << e.what() << '\n' << std::flush;
+        Vantorn::writeHeader(out, path);
+        out << e.what() << '\n';
     }
-    out << '\n' << std::flush;
+    out << '\n';
 }
 
 std::string composeFolder(const std::string& dir, const std::vector<std::string>& names) {

@@ -2,11 +2,10 @@
 
 #include <array>
 #include <istream>
-#include <ostream>
 #include <stdexcept>
 
-#include "cards/Errors.hpp"
-#include "cards/Stream.hpp"
+#include "format/Errors.hpp"
+#include "format/Stream.hpp"
 
 namespace Vantorn {
 namespace {
@@ -40,15 +39,6 @@ constexpr std::array<EffectRow, effectCategoryCount> effectTypeTable = {{
 }};
 
 constexpr EffectType undefinedEffect{nullptr, none};
-
-void writeStrength(std::ostream& out, std::int32_t valueType, std::int32_t value) {
-    switch (valueType) {
-    case 0: out << ": Lv比" << value; break;
-    case 1: out << ": 直接" << value; break;
-    case 2: out << ": 最大値"; break;
-    default: break;
-    }
-}
 
 }  // namespace
 
@@ -102,31 +92,19 @@ void Motion::read(std::istream& in) {
     }
 }
 
-void Motion::describe(std::ostream& out) const {
-    const EffectType& type = effectType(category, subType);
-    if (type.name) {
-        out << type.name;
-    } else {
-        out << "不明な効果[" << category << "," << subType << "]";
+const char* Motion::attrName(std::int32_t attr) {
+    if (attr < 0 || attr >= static_cast<std::int32_t>(attrNames.size())) {
+        return nullptr;
     }
-    if (attr >= 0 && attr < static_cast<int>(attrNames.size())) {
-        out << "(" << attrNames[attr] << ")";
-    } else {
-        out << "(不明な属性" << attr << ")";
-    }
-    switch (type.form) {
-    case ValueForm::none: break;
-    case ValueForm::strength: writeStrength(out, valueType, value); break;
-    case ValueForm::duration: out << ": " << rounds << "ラウンド"; break;
-    case ValueForm::strengthAndDuration: out << ": " << value << ", " << rounds << "ラウンド"; break;
-    }
+    return attrNames[static_cast<std::size_t>(attr)];
 }
 
 std::string Motion::getAttrName(int index) {
-    if (index < 0 || index >= static_cast<int>(attrNames.size())) {
+    const char* name = attrName(index);
+    if (!name) {
         throw std::out_of_range("Motion::getAttrName(): argument out of range");
     }
-    return attrNames[index];
+    return name;
 }
 
 }  // namespace Vantorn

@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "cards/VTObject.hpp"
+#include "format/VTObject.hpp"
 
 namespace Vantorn {
 
@@ -16,11 +16,11 @@ public:
     // Reads one motion record; the fields its category does not carry stay 0.
     void read(std::istream& in);
 
-    // Writes the motion's one-line text, without the line end.
-    void describe(std::ostream& out) const override;
     virtual void clear();
 
     static std::string getAttrName(int index);
+    // The element's name, or nullptr outside the names (no exception).
+    static const char* attrName(std::int32_t attr);
 
     std::int32_t category;   // row of the effect type table, 0..7 once read
     std::int32_t subType;    // column of the effect type table

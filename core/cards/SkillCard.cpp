@@ -3,8 +3,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "cards/Errors.hpp"
-#include "cards/Stream.hpp"
+#include "format/Errors.hpp"
+#include "format/Stream.hpp"
 
 namespace Vantorn {
 namespace {
@@ -52,6 +52,18 @@ void SkillCard::load(const std::string& path) {
         throw OpenFailedException();
     }
     read(in);
+}
+
+SkillCard readSkillCard(std::istream& in) {
+    SkillCard card;
+    card.read(in);
+    return card;
+}
+
+SkillCard loadSkillCard(const std::string& path) {
+    SkillCard card;
+    card.load(path);
+    return card;
 }
 
 void SkillCard::read(std::istream& in) {

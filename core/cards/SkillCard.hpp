@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cards/Motion.hpp"
-#include "cards/VTObject.hpp"
+#include "format/VTObject.hpp"
 #include "events/Event.hpp"
 
 namespace Vantorn {
@@ -26,13 +26,16 @@ public:
     SkillCard();
     SkillCard(const SkillCard&) = delete;
     SkillCard& operator=(const SkillCard&) = delete;
+    SkillCard(SkillCard&&) = default;
+    SkillCard& operator=(SkillCard&&) = default;
 
     // Opens the file at path (bytes passed to the platform unchanged) and reads it.
     void load(const std::string& path);
-    // Reads a whole card file from an open binary stream, then range-checks it.
+    // Reads a whole card file from an open binary stream, then range-checks it. The
+    // events are appended to those already held: to read another card, use a fresh
+    // object (readSkillCard, loadSkillCard).
     void read(std::istream& in);
 
-    void describe(std::ostream& out) const override;
     // Empties every field except the event part.
     virtual void clear();
 
@@ -63,5 +66,10 @@ public:
 private:
     bool inRange() const;
 };
+
+// A fresh card read from the stream or the file at path: nothing of another card can
+// be mixed into it.
+SkillCard readSkillCard(std::istream& in);
+SkillCard loadSkillCard(const std::string& path);
 
 }  // namespace Vantorn

@@ -1,50 +1,55 @@
 #include "estimate/Estimate.hpp"
 
-#include <ostream>
-
 #include "cards/SkillCard.hpp"
-#include "estimate/Real.hpp"
-#include "report/Line.hpp"
 
 namespace Vantorn {
 namespace {
 
-// Shown for cards aimed at both sides as a whole, which are not estimated.
-constexpr double notImplementedLevel = -774.0;
-constexpr std::streamsize levelPrecision = 3;
 // A card that helps its user alone is worth less than one that helps the whole party.
 constexpr double userOnlyFactor = 0.75;
 
-double bothSidesLevel(const SkillCard& card, std::ostream& out) {
+LevelEstimate bothSides(const SkillCard& card) {
+    LevelEstimate estimate{EstimateKind::both, {}, std::nullopt};
     if (card.targetsAll) {
-        writeLine(out, "双方全体: not yet implemented.");
-        return notImplementedLevel;
+        return estimate;
     }
-    // Offensive first, so that its working comes first.
-    const double offensive = estimateOffensive(card, out);
-    const double supportive = estimateSupportive(card, out);
-    return offensive > supportive ? offensive : supportive;
+    estimate.workings = {estimateOffensive(card), estimateSupportive(card)};
+    const double offensive = estimate.workings[0].level;
+    const double supportive = estimate.workings[1].level;
+    estimate.level = offensive > supportive ? offensive : supportive;
+    return estimate;
 }
 
-double levelOf(const SkillCard& card, std::ostream& out) {
-    switch (card.targetType) {
-    case 0: return estimateNoTarget(card, out);
-    case 1: return estimateSupportive(card, out) * userOnlyFactor;
-    case 2: return estimateSupportive(card, out);
-    case 3: return estimateOffensive(card, out);
-    default: return bothSidesLevel(card, out);  // 4, the last type a loaded card can have
-    }
+LevelEstimate supportive(const SkillCard& card, double factor) {
+    LevelWorking working = estimateSupportive(card);
+    const double level = working.level * factor;
+    return {EstimateKind::supportive, {std::move(working)}, level};
 }
 
 }  // namespace
 
-void estimateLevel(const SkillCard& card, std::ostream& out) {
-    // A stream of its own over the caller's buffer: the precisions set here stay here.
-    std::ostream stream(out.rdbuf());
-    stream.copyfmt(out);
-    const double level = levelOf(card, stream);
-    stream.precision(levelPrecision);
-    writeLine(stream, "level: ", Real{level});
+LevelEstimate estimateLevel(const SkillCard& card) {
+    switch (card.targetType) {
+    case 0: return {EstimateKind::none, {}, estimateNoTarget(card)};
+    case 1: return supportive(card, userOnlyFactor);
+    case 2: return supportive(card, 1);
+    case 3: {
+        LevelWorking working = estimateOffensive(card);
+        const double level = working.level;
+        return {EstimateKind::offensive, {std::move(working)}, level};
+    }
+    default: return bothSides(card);  // 4, the last type a loaded card can have
+    }
+}
+
+const char* estimateKindName(EstimateKind kind) {
+    switch (kind) {
+    case EstimateKind::offensive: return "offensive";
+    case EstimateKind::supportive: return "supportive";
+    case EstimateKind::both: return "both";
+    case EstimateKind::none: break;
+    }
+    return "none";
 }
 
 }  // namespace Vantorn

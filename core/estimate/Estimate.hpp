@@ -1,22 +1,50 @@
 #pragma once
 
-#include <iosfwd>
+#include <optional>
+#include <vector>
+
+#include "estimate/Weights.hpp"
 
 namespace Vantorn {
 
 class SkillCard;
 
-// Writes the working of the level estimate and the "level: " line for a loaded card.
-// The caller's own format state is left as it was.
-void estimateLevel(const SkillCard& card, std::ostream& out);
+// One trial level of a working and the power the card would have at it.
+struct TrialLevel {
+    int level;
+    double power;
+};
 
-// Level of a card aimed at enemies: writes its totals line and its line of trial levels.
-double estimateOffensive(const SkillCard& card, std::ostream& out);
+// One estimator's working: the totals of the card's motions, the trial levels it
+// went through and the level they give.
+struct LevelWorking {
+    Totals totals;
+    std::vector<TrialLevel> trials;
+    double level = 0;
+};
 
-// Level of a card aimed at the user's side: writes its totals line and its trial levels.
-double estimateSupportive(const SkillCard& card, std::ostream& out);
+// Which workings a card's target calls for.
+enum class EstimateKind { none, offensive, supportive, both };
 
-// Level of a card without a target, judged by its bonuses alone; writes nothing.
-double estimateNoTarget(const SkillCard& card, std::ostream& out);
+// The estimate of one card, computed whole before anything is written.
+struct LevelEstimate {
+    EstimateKind kind = EstimateKind::none;
+    // Offensive first where a card has both.
+    std::vector<LevelWorking> workings;
+    // Cards aimed at both sides as a whole are not estimated: no level.
+    std::optional<double> level;
+};
+
+// The estimate of a loaded card.
+LevelEstimate estimateLevel(const SkillCard& card);
+
+// The working of a card aimed at enemies.
+LevelWorking estimateOffensive(const SkillCard& card);
+// The working of a card aimed at the user's side (before the user-only factor).
+LevelWorking estimateSupportive(const SkillCard& card);
+// The level of a card without a target, judged by its bonuses alone.
+double estimateNoTarget(const SkillCard& card);
+
+const char* estimateKindName(EstimateKind kind);
 
 }  // namespace Vantorn

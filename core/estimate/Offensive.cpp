@@ -1,5 +1,4 @@
 #include <array>
-#include <ostream>
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
@@ -20,12 +19,9 @@ constexpr double favouredSuccessFactor = 2.5;
 
 }  // namespace
 
-double estimateOffensive(const SkillCard& card, std::ostream& out) {
+LevelWorking estimateOffensive(const SkillCard& card) {
     const Totals totals = weighMotions(offensiveWeights, card.motions);
-    out.precision(workingPrecision);
-    writeTotals(out, totals);
-
-    const double power = tryLevels(out, [&](double f) {
+    return tryLevels(totals, [&](double f) {
         double poison = totals.Lp * f + totals.Dp;
         if (poison > poisonCap) {
             poison = poisonCap;
@@ -46,7 +42,6 @@ double estimateOffensive(const SkillCard& card, std::ostream& out) {
         h = h * attributeFactors[card.effectAttribute];
         return addBonuses(h, card) - powerDeduction;
     });
-    return power / pointsPerLevel;
 }
 
 }  // namespace Vantorn

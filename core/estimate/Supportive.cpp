@@ -1,4 +1,3 @@
-#include <ostream>
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
@@ -16,15 +15,12 @@ constexpr double silencedFactor = 0.8;
 
 }  // namespace
 
-double estimateSupportive(const SkillCard& card, std::ostream& out) {
+LevelWorking estimateSupportive(const SkillCard& card) {
     Totals totals = weighMotions(supportiveWeights, card.motions);
     if (totals.Dp > poisonCap) {
         totals.Dp = poisonCap;
     }
-    out.precision(workingPrecision);
-    writeTotals(out, totals);
-
-    const double power = tryLevels(out, [&](double f) {
+    return tryLevels(totals, [&](double f) {
         const double a = totals.Lp * poisonWeight + totals.L;
         const double b = totals.Dp * poisonWeight + totals.D;
         double h = (a * f + b) * powerMultiplier + totals.M;
@@ -38,10 +34,9 @@ double estimateSupportive(const SkillCard& card, std::ostream& out) {
         }
         return addBonuses(h, card) - powerDeduction;
     });
-    return power / pointsPerLevel;
 }
 
-double estimateNoTarget(const SkillCard& card, std::ostream&) {
+double estimateNoTarget(const SkillCard& card) {
     double s = addBonuses(0, card);
     // Here the silence factor weakens the bonuses too.
     if (card.unusableWhenSilenced) {

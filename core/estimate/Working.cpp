@@ -3,7 +3,6 @@
 #include <array>
 
 #include "cards/SkillCard.hpp"
-#include "report/Line.hpp"
 
 namespace Vantorn {
 namespace {
@@ -29,11 +28,6 @@ Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions
         weigh(table, motion, totals);
     }
     return totals;
-}
-
-void writeTotals(std::ostream& out, const Totals& totals) {
-    writeLine(out, "L:", Real{totals.L}, ", D: ", Real{totals.D}, ", Lp: ", Real{totals.Lp},
-              ", Dp: ", Real{totals.Dp}, ", M: ", Real{totals.M});
 }
 
 double addBonuses(double power, const SkillCard& card) {

@@ -1,13 +1,14 @@
 #include "events/Content.hpp"
 
 #include <istream>
-#include <ostream>
 #include <string>
 #include <utility>
 
-#include "cards/Errors.hpp"
-#include "cards/Stream.hpp"
 #include "events/ContentFactory.hpp"
+#include "events/ContentKind.hpp"
+#include "events/Fields.hpp"
+#include "format/Errors.hpp"
+#include "format/Stream.hpp"
 
 namespace Vantorn {
 
@@ -26,52 +27,44 @@ Content::~Content() {
     }
 }
 
-void Content::describe(std::ostream& out) const {
-    describeTree(out, 0);
-}
-
-void Content::describeTree(std::ostream& out, std::size_t depth) const {
-    std::vector<std::pair<const Content*, std::size_t>> pending{{this, depth}};
-    while (!pending.empty()) {
-        const auto [content, level] = pending.back();
-        pending.pop_back();
-        out << std::string(level, '\t');
-        if (!content->name.empty()) {
-            out << content->name << ": ";
-        }
-        content->describeLine(out);
-        for (auto child = content->children.rbegin(); child != content->children.rend(); ++child) {
-            pending.emplace_back(child->get(), level + 1);
-        }
-    }
-}
-
-std::int32_t Content::readHeader(std::istream& in) {
-    type = readByte(in);
-    if (type > maxContentType) {
-        throw FileCorruptException();
-    }
-    name = readString(in);
-    const auto stored = static_cast<std::uint32_t>(readInt32(in));
-    const auto count = static_cast<std::int32_t>(stored - static_cast<std::uint32_t>(childCountBias));
-    if (count > maxChildCount) {
-        throw FileCorruptException();
-    }
-    return count;
-}
-
-void Content::readOwnFields(std::istream&) {}
+void Content::visitFields(FieldVisitor&) {}
 
 namespace {
 
-// Looks at the type code without consuming it and starts the content it names.
+// Fills the own fields of a content from the stream, in the order the kind lists them.
+class FieldReader final : public FieldVisitor {
+public:
+    explicit FieldReader(std::istream& in) : in_(in) {}
+    void int32(const char*, std::int32_t& value) override { value = readInt32(in_); }
+    void byte(const char*, std::int32_t& value) override { value = readByte(in_); }
+    void boolean(const char*, bool& value) override { value = readBool(in_); }
+    void string(const char*, std::string& value) override { value = readString(in_); }
+
+private:
+    std::istream& in_;
+};
+
+// Looks at the type code without consuming it, starts the content it names and reads
+// the common part of its record: type code, name and child count. A kind whose layout
+// is unknown fails before anything of it is read.
 ContentPtr readContentHeader(std::istream& in, std::int32_t& childCount) {
     const auto next = in.peek();
     if (next == std::istream::traits_type::eof()) {
         throw IOException();
     }
-    ContentPtr content = makeContent(static_cast<unsigned char>(next));
-    childCount = content->readHeader(in);
+    const int code = static_cast<unsigned char>(next);
+    ContentPtr content = makeContent(code);
+    const ContentKindInfo& kind = contentKindInfo(code);
+    if (!kind.readable) {
+        throw IOException(std::string(kind.name) + ": 未実装。");
+    }
+    content->type = readByte(in);
+    content->name = readString(in);
+    const auto stored = static_cast<std::uint32_t>(readInt32(in));
+    childCount = static_cast<std::int32_t>(stored - static_cast<std::uint32_t>(childCountBias));
+    if (childCount > maxChildCount) {
+        throw FileCorruptException();
+    }
     return content;
 }
 
@@ -84,13 +77,14 @@ ContentPtr readContent(std::istream& in) {
         Content* content;
         std::int32_t childrenLeft;
     };
+    FieldReader fields(in);
     std::int32_t childCount = 0;
     ContentPtr root = readContentHeader(in, childCount);
     std::vector<OpenRecord> path{{root.get(), childCount}};
     while (!path.empty()) {
         OpenRecord& open = path.back();
         if (open.childrenLeft <= 0) {
-            open.content->readOwnFields(in);
+            open.content->visitFields(fields);
             path.pop_back();
             continue;
         }

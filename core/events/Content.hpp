@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "cards/VTObject.hpp"
+#include "format/VTObject.hpp"
 
 namespace Vantorn {
 
-constexpr int maxContentType = 65;
+class FieldVisitor;
+
 constexpr std::int32_t childCountBias = 40000;
 constexpr std::int32_t maxChildCount = 65536;
 // Contents nested deeper than this make a card corrupt. An event script is a chain of
@@ -28,26 +29,18 @@ class Content : public VTObject {
 public:
     ~Content() override;
 
-    // Writes this content and its subtree, each line indented by its depth in TABs.
-    void describe(std::ostream& out) const override;
-    void describeTree(std::ostream& out, std::size_t depth) const;
-
-    // The content's own line, ended by a line feed.
-    virtual void describeLine(std::ostream& out) const = 0;
-
-    // The common part of every record: type code, name and child count. Returns how
-    // many child records follow.
-    virtual std::int32_t readHeader(std::istream& in);
-
-    // The type's own fields, stored after the last descendant.
-    virtual void readOwnFields(std::istream& in);
+    // The kind's own fields, in file order; none here.
+    virtual void visitFields(FieldVisitor& visitor);
+    // The same for a visitor that only looks at them.
+    void lookAtFields(FieldVisitor& visitor) const {
+        const_cast<Content*>(this)->visitFields(visitor);
+    }
 
     std::int32_t type = 0;
     std::string name;
     std::vector<ContentPtr> children;
 };
 
-// Contents that carry on to their children, that branch, and that end the chain.
 class Content_Normal : public Content {};
 class Content_Branch : public Content {};
 class Content_Terminal : public Content {};

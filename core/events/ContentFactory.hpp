@@ -4,7 +4,8 @@
 
 namespace Vantorn {
 
-// An empty content of the class that the type code names; codes above 65 are corrupt.
+// An empty content of the class that the type code names; codes above
+// maxContentType are corrupt.
 ContentPtr makeContent(int typeCode);
 
 }  // namespace Vantorn

@@ -2,8 +2,8 @@
 
 #include <istream>
 
-#include "cards/Errors.hpp"
-#include "cards/Stream.hpp"
+#include "format/Errors.hpp"
+#include "format/Stream.hpp"
 
 namespace Vantorn {
 namespace {
@@ -27,24 +27,12 @@ void Event::read(std::istream& in) {
     }
 }
 
-void Event::describe(std::ostream& out) const {
-    for (const ContentPtr& root : contents) {
-        root->describe(out);
-    }
-}
-
 void EventPart::read(std::istream& in) {
     const std::int32_t count = readListCount(in);
     for (std::int32_t i = 0; i < count; ++i) {
         auto event = std::make_shared<Event>();
         event->read(in);
         events.push_back(std::move(event));
-    }
-}
-
-void EventPart::describe(std::ostream& out) const {
-    for (const auto& event : events) {
-        event->describe(out);
     }
 }
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "cards/VTObject.hpp"
 #include "events/Content.hpp"
+#include "format/VTObject.hpp"
 
 namespace Vantorn {
 
@@ -13,7 +13,6 @@ namespace Vantorn {
 class Event : public VTObject {
 public:
     void read(std::istream& in);
-    void describe(std::ostream& out) const override;
 
     std::vector<ContentPtr> contents;
 };
@@ -24,10 +23,11 @@ public:
     EventPart() = default;
     EventPart(const EventPart&) = delete;
     EventPart& operator=(const EventPart&) = delete;
+    EventPart(EventPart&&) = default;
+    EventPart& operator=(EventPart&&) = default;
 
     // Appends the events it reads; it does not empty the list first.
     void read(std::istream& in);
-    void describe(std::ostream& out) const override;
 
     std::vector<std::shared_ptr<Event>> events;
 };

@@ -6,12 +6,14 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
-#include "support/CardWriter.hpp"
+#include "report/Report.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace Vantorn::testing {
 
@@ -73,12 +75,20 @@ struct Working {
     double level;
 };
 
+// An estimator's working as the report writes it, with the precision of the estimate's
+// working lines; the no-target estimate has a level and no working.
 template <class Estimator>
 Working workingOf(Estimator estimator, const SkillCardRecord& record) {
     const std::unique_ptr<SkillCard> card = loadCard(record);
     std::ostringstream out;
-    const double level = estimator(*card, out);
-    return {out.str(), level};
+    out.precision(4);
+    if constexpr (std::is_same_v<decltype(estimator(*card)), double>) {
+        return {out.str(), estimator(*card)};
+    } else {
+        const LevelWorking working = estimator(*card);
+        writeWorking(out, working);
+        return {out.str(), working.level};
+    }
 }
 
 // The first line of a working, without its line end.
@@ -90,7 +100,7 @@ inline std::string totalsLine(const Working& working) {
 inline std::string estimateText(const SkillCardRecord& record) {
     const std::unique_ptr<SkillCard> card = loadCard(record);
     std::ostringstream out;
-    estimateLevel(*card, out);
+    writeEstimate(out, estimateLevel(*card));
     return out.str();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "estimate/EstimateTesting.hpp"
+#include "report/Report.hpp"
 
 namespace Vantorn {
 namespace {
@@ -90,7 +91,7 @@ TEST(LevelLine, CallersPrecisionSurvivesTheEstimate) {
     std::ostringstream out;
     out.precision(9);
     out << "before\n";
-    estimateLevel(*card, out);
+    writeEstimate(out, estimateLevel(*card));
     EXPECT_EQ(out.precision(), 9);
     out << 2.0 / 3;
     EXPECT_EQ(out.str(),
@@ -104,7 +105,7 @@ TEST(LevelLine, CallersPrecisionSurvivesTheEstimate) {
 TEST(LevelLine, StreamWithoutBufferTakesNothingAndTheEstimateStillEnds) {
     const std::unique_ptr<SkillCard> card = loadCard(cardWith(bothSides, {strength(0, 0, levelRatio, 40)}));
     std::ostream out(nullptr);
-    EXPECT_NO_THROW(estimateLevel(*card, out));
+    EXPECT_NO_THROW(writeEstimate(out, estimateLevel(*card)));
 }
 
 }  // namespace

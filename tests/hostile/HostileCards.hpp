@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/CardWriter.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace Vantorn::testing {
 

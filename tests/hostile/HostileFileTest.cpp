@@ -18,6 +18,7 @@
 #endif
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
 #include "events/Content.hpp"
 #include "hostile/HostileCards.hpp"
 #include "support/CardTesting.hpp"
@@ -78,8 +79,8 @@ Outcome process(const std::string& bytes, bool keepText = true) {
     std::ostringstream kept;
     std::ostream discarding(&discard);
     std::ostream& out = keepText ? static_cast<std::ostream&>(kept) : discarding;
-    card.describe(out);
-    estimateLevel(card, out);
+    writeDescription(out, card);
+    writeEstimate(out, estimateLevel(card));
     outcome.text = kept.str();
     return outcome;
 }

@@ -8,7 +8,8 @@
 #include <string>
 
 #include "cards/SkillCard.hpp"
-#include "support/CardWriter.hpp"
+#include "report/Report.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace Vantorn::testing {
 
@@ -17,9 +18,25 @@ inline void readCard(SkillCard& card, const std::string& bytes) {
     card.read(in);
 }
 
-inline std::string describe(const VTObject& object) {
+// The report's text of a card, a motion, a content tree or an event part.
+inline std::string describe(const SkillCard& card) {
     std::ostringstream out;
-    object.describe(out);
+    writeDescription(out, card);
+    return out.str();
+}
+inline std::string describe(const Motion& motion) {
+    std::ostringstream out;
+    writeMotion(out, motion);
+    return out.str();
+}
+inline std::string describe(const Content& root) {
+    std::ostringstream out;
+    writeContentTree(out, root);
+    return out.str();
+}
+inline std::string describe(const EventPart& part) {
+    std::ostringstream out;
+    writeEvents(out, part);
     return out.str();
 }
 

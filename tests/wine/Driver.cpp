@@ -17,7 +17,7 @@
 
 #include "Compose.hpp"
 #include "Remote.hpp"
-#include "tests/support/CardWriter.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace MornstaveE2E {
 namespace {

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
-#include "tests/support/CardWriter.hpp"
+#include "report/Report.hpp"
+#include "cardwriter/CardWriter.hpp"
 
 namespace Mornstave {
 namespace {
@@ -80,8 +81,8 @@ std::string coreText(const std::string& path) {
     Vantorn::SkillCard card;
     card.load(path);
     std::ostringstream out;
-    card.describe(out);
-    Vantorn::estimateLevel(card, out);
+    Vantorn::writeDescription(out, card);
+    Vantorn::writeEstimate(out, Vantorn::estimateLevel(card));
     return out.str();
 }
 

@@ -1,10 +1,10 @@
-#include "cards/Stream.hpp"
+#include "format/Stream.hpp"
 
 #include <algorithm>
 #include <array>
 #include <istream>
 
-#include "cards/Errors.hpp"
+#include "format/Errors.hpp"
 
 namespace Vantorn {
 namespace {

@@ -1,4 +1,4 @@
-#include "estimate/Real.hpp"
+#include "report/Real.hpp"
 
 #include <algorithm>
 #include <array>

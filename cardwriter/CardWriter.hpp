@@ -1,13 +1,21 @@
 #pragma once
 
 // Writes card files in memory, field by field in file order, so that tests, examples,
-// fuzzing seeds and benchmarks can say exactly which bytes they mean.
+// fuzzing seeds and benchmarks can say exactly which bytes they mean. A content's own
+// fields can be written from a content object, through the same field list the
+// reader fills.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "events/ContentKind.hpp"
+
+namespace Vantorn {
+class Content;
+}
 
 namespace Vantorn::testing {
 
@@ -74,9 +82,26 @@ struct MotionRecord {
     }
 };
 
+// The own fields of a content, in file order, as the reader reads them back.
+Bytes ownFieldsOf(const Content& content);
+
 struct ContentRecord {
+    // Any type code, the unknown and the unreadable ones included.
     ContentRecord(std::uint8_t type = 0, Bytes ownFields = {}, std::vector<ContentRecord> children = {})
         : type(type), ownFields(std::move(ownFields)), children(std::move(children)) {}
+    ContentRecord(ContentKind kind, Bytes ownFields = {}, std::vector<ContentRecord> children = {})
+        : ContentRecord(static_cast<std::uint8_t>(kind), std::move(ownFields), std::move(children)) {}
+
+    // The record of a content object: its kind, name and own fields.
+    static ContentRecord of(const Content& content, std::vector<ContentRecord> children = {});
+    // The record of a content of class Kind whose fields `fill` sets, for example
+    //   ContentRecord::make<Content_Wait>([](auto& c) { c.duration = 5; })
+    template <class Kind, class Fill>
+    static ContentRecord make(Fill fill, std::vector<ContentRecord> children = {}) {
+        Kind content;
+        fill(content);
+        return of(content, std::move(children));
+    }
 
     std::uint8_t type = 0;
     Bytes ownFields;

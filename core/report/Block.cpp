@@ -1,0 +1,15 @@
+#include <ostream>
+
+#include "cards/SkillCard.hpp"
+#include "estimate/Estimate.hpp"
+#include "report/Report.hpp"
+
+namespace Vantorn {
+
+void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card) {
+    writeHeader(out, path);
+    writeDescription(out, card);
+    writeEstimate(out, estimateLevel(card));
+}
+
+}  // namespace Vantorn

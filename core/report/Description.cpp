@@ -1,0 +1,164 @@
+// The readable description of a whole skill card.
+
+#include <ostream>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "cards/CardNames.hpp"
+#include "cards/SkillCard.hpp"
+#include "report/ContentLines.hpp"
+#include "report/Report.hpp"
+
+namespace Vantorn {
+namespace {
+
+// Where the lines of a description go: a text stream, or a list of strings.
+class StreamLines {
+public:
+    explicit StreamLines(std::ostream& out) : out_(out) {}
+    std::ostream& line() { return out_; }
+    void end() { out_ << '\n'; }
+
+private:
+    std::ostream& out_;
+};
+
+class StringLines {
+public:
+    std::ostream& line() { return text_; }
+    void end() {
+        lines_.push_back(text_.str());
+        text_.str({});
+    }
+    std::vector<std::string> take() { return std::move(lines_); }
+
+private:
+    std::ostringstream text_;
+    std::vector<std::string> lines_;
+};
+
+template <class Lines>
+void contentTree(Lines& lines, const Content& root, std::size_t depth) {
+    std::vector<std::pair<const Content*, std::size_t>> pending{{&root, depth}};
+    while (!pending.empty()) {
+        const auto [content, level] = pending.back();
+        pending.pop_back();
+        std::ostream& out = lines.line();
+        for (std::size_t i = 0; i < level; ++i) out << '\t';
+        writeContentLine(out, *content);
+        lines.end();
+        for (auto child = content->children.rbegin(); child != content->children.rend(); ++child) {
+            pending.emplace_back(child->get(), level + 1);
+        }
+    }
+}
+
+template <class Lines>
+void events(Lines& lines, const EventPart& part) {
+    for (const auto& event : part.events) {
+        for (const ContentPtr& root : event->contents) {
+            contentTree(lines, *root, 0);
+        }
+    }
+}
+
+// Names are looked up unchecked: load has range-checked every coded field.
+template <class Lines>
+void description(Lines& lines, const SkillCard& card) {
+    const char* range = card.targetType == 0 ? "" : card.targetsAll ? "全体" : "単体";
+    const auto& keys = card.keyCodes;
+    lines.line() << "名称: " << card.name;
+    lines.end();
+    lines.line() << "技能Lv: " << card.cardLevel;
+    lines.end();
+    lines.line() << "目標: " << targetTypeName(card.targetType) << range;
+    lines.end();
+    lines.line() << "効果属性: " << effectAttributeName(card.effectAttribute);
+    lines.end();
+    lines.line() << "沈黙時使用: " << (card.unusableWhenSilenced ? "不可" : "可");
+    lines.end();
+    lines.line() << "抵抗属性: " << (card.usesResist ? "抵抗" : "回避");
+    lines.end();
+    lines.line() << "成功率修正値: " << card.successModifier;
+    lines.end();
+    lines.line() << "使用時ボーナス(回避, 抵抗, 防御): " << card.bonuses[0] << ", " << card.bonuses[1]
+                 << ", " << card.bonuses[2];
+    lines.end();
+    lines.line() << "身体的要素: " << abilityName(card.physicalElement);
+    lines.end();
+    lines.line() << "精神的要素: " << personalityName(card.mentalElement);
+    lines.end();
+    lines.line() << "キーコード: " << keys[0] << ", " << keys[1] << ", " << keys[2] << ", " << keys[3]
+                 << ", " << keys[4];
+    lines.end();
+    for (const Motion& motion : card.motions) {
+        writeMotion(lines.line(), motion);
+        lines.end();
+    }
+    events(lines, card.eventPart);
+}
+
+void writeStrength(std::ostream& out, std::int32_t valueType, std::int32_t value) {
+    switch (valueType) {
+    case 0: out << ": Lv比" << value; break;
+    case 1: out << ": 直接" << value; break;
+    case 2: out << ": 最大値"; break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void writeHeader(std::ostream& out, const std::string& path) {
+    out << '[' << path << "]\n";
+}
+
+void writeDescription(std::ostream& out, const SkillCard& card) {
+    StreamLines lines(out);
+    description(lines, card);
+}
+
+std::vector<std::string> descriptionLines(const SkillCard& card) {
+    StringLines lines;
+    description(lines, card);
+    return lines.take();
+}
+
+void writeMotion(std::ostream& out, const Motion& motion) {
+    const EffectType& type = effectType(motion.category, motion.subType);
+    if (type.name) {
+        out << type.name;
+    } else {
+        out << "不明な効果[" << motion.category << "," << motion.subType << "]";
+    }
+    if (const char* attr = Motion::attrName(motion.attr)) {
+        out << "(" << attr << ")";
+    } else {
+        out << "(不明な属性" << motion.attr << ")";
+    }
+    switch (type.form) {
+    case ValueForm::none: break;
+    case ValueForm::strength: writeStrength(out, motion.valueType, motion.value); break;
+    case ValueForm::duration: out << ": " << motion.rounds << "ラウンド"; break;
+    case ValueForm::strengthAndDuration: out << ": " << motion.value << ", " << motion.rounds << "ラウンド"; break;
+    }
+}
+
+void writeEvents(std::ostream& out, const EventPart& part) {
+    StreamLines lines(out);
+    events(lines, part);
+}
+
+void writeContentTree(std::ostream& out, const Content& root, std::size_t depth) {
+    StreamLines lines(out);
+    contentTree(lines, root, depth);
+}
+
+std::string contentLine(const Content& content) {
+    std::ostringstream out;
+    writeContentLine(out, content);
+    return out.str();
+}
+
+}  // namespace Vantorn

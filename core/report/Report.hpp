@@ -1,0 +1,50 @@
+#pragma once
+
+// The text report: writers over a decoded card and its estimate. All text is CP932;
+// every line ends with a line feed.
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace Vantorn {
+
+class Content;
+class EventPart;
+class Motion;
+class SkillCard;
+struct LevelEstimate;
+struct LevelWorking;
+
+// The header line of a card's block: "[path]".
+void writeHeader(std::ostream& out, const std::string& path);
+
+// The description: eleven parameter lines, one line per motion, then the event trees.
+void writeDescription(std::ostream& out, const SkillCard& card);
+// The same lines as strings without their line ends (a line may hold line feeds of a
+// message's own text).
+std::vector<std::string> descriptionLines(const SkillCard& card);
+
+// A motion's one-line text, without the line end.
+void writeMotion(std::ostream& out, const Motion& motion);
+
+// Every content tree of every event, each line indented by its depth in TABs.
+void writeEvents(std::ostream& out, const EventPart& part);
+// One content and its subtree, starting at the given depth.
+void writeContentTree(std::ostream& out, const Content& root, std::size_t depth = 0);
+// A content's own line without indentation or line end: "name: " when it has a name,
+// then the line of its kind.
+std::string contentLine(const Content& content);
+
+// The working of one estimator: its totals line and its line of trial levels, with
+// the stream's precision.
+void writeWorking(std::ostream& out, const LevelWorking& working);
+// The estimate's workings and its "level: " line. The caller's format state is left
+// as it was.
+void writeEstimate(std::ostream& out, const LevelEstimate& estimate);
+
+// The block of one card as both programs show it: header, description, estimate.
+void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card);
+
+}  // namespace Vantorn
