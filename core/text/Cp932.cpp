@@ -1,0 +1,230 @@
+#include "text/Cp932.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+
+namespace Vantorn {
+namespace {
+
+struct EncodePair {
+    std::uint16_t unicode;
+    std::uint16_t code;  // below 0x100: one byte, else lead << 8 | trail
+};
+
+#include "Cp932Table.inc"
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kInvalid = 0xFFFFFFFF;  // never a character: marks a bad sequence
+
+// Calls ascii(run) for each run of ASCII, which is most of a report line and is
+// the same in every output, and emit(character) for the others; all characters
+// lie in the BMP, so one UTF-16 unit each.
+template <typename Ascii, typename Emit>
+void decodeCp932(std::string_view in, Ascii ascii, Emit emit) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    while (p != end) {
+        unsigned b = *p;
+        if (b < 0x80) {
+            const auto* run = p;
+            while (++p != end && *p < 0x80) {
+            }
+            ascii(std::string_view(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run)));
+            continue;
+        }
+        std::uint16_t c = kSingle[b];
+        if (c != kLead) {
+            emit(static_cast<char16_t>(c));
+            ++p;
+            continue;
+        }
+        // A bad pair gives up only the lead byte: the trail byte may start a
+        // character of its own, and losing it would shift what follows.
+        c = 0;
+        if (end - p >= 2 && p[1] >= 0x40 && kLeadRow[b] != 0)
+            c = kDouble[kLeadRow[b] - 1][p[1] - 0x40];
+        if (c != 0) {
+            emit(static_cast<char16_t>(c));
+            p += 2;
+        } else {
+            emit(static_cast<char16_t>(kReplacement));
+            ++p;
+        }
+    }
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void appendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+    } else {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 | (c >> 10));
+        out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+    }
+}
+
+// Reads one UTF-8 character and advances `p`. A bad sequence yields kInvalid
+// after consuming its longest valid-so-far prefix (at least one byte), so each
+// broken sequence is replaced once and the byte that broke it is read afresh.
+char32_t readUtf8(const unsigned char*& p, const unsigned char* end) {
+    unsigned b = *p++;
+    if (b < 0x80)
+        return b;
+    int more;
+    char32_t c;
+    unsigned lo = 0x80, hi = 0xBF;  // range of the next byte; narrower after some leads
+    if (b >= 0xC2 && b <= 0xDF) {
+        more = 1;
+        c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        more = 2;
+        c = b & 0x0F;
+        if (b == 0xE0) lo = 0xA0;       // overlong
+        if (b == 0xED) hi = 0x9F;       // surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        more = 3;
+        c = b & 0x07;
+        if (b == 0xF0) lo = 0x90;       // overlong
+        if (b == 0xF4) hi = 0x8F;       // beyond U+10FFFF
+    } else {
+        return kInvalid;
+    }
+    for (; more > 0; --more) {
+        if (p == end || *p < lo || *p > hi)
+            return kInvalid;
+        c = (c << 6) | (*p++ & 0x3F);
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    return c;
+}
+
+template <typename Emit>
+void decodeUtf8(std::string_view in, Emit emit) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    while (p != end)
+        emit(readUtf8(p, end));
+}
+
+// Lone surrogates yield kInvalid.
+template <typename Emit>
+void decodeUtf16(std::u16string_view in, Emit emit) {
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        char32_t u = in[i];
+        if (u < 0xD800 || u > 0xDFFF) {
+            emit(u);
+        } else if (u <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+            emit(0x10000 + ((u - 0xD800) << 10) + (in[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            emit(kInvalid);
+        }
+    }
+}
+
+// Appends the CP932 code of `c`; false (and '?') when there is none.
+bool appendCp932(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return true;
+    }
+    if (c <= 0xFFFF) {
+        const auto* last = std::end(kEncode);
+        const auto* it = std::lower_bound(std::begin(kEncode), last, c,
+            [](const EncodePair& e, char32_t u) { return e.unicode < u; });
+        if (it != last && it->unicode == c) {
+            if (it->code > 0xFF)
+                out += static_cast<char>(it->code >> 8);
+            out += static_cast<char>(it->code & 0xFF);
+            return true;
+        }
+    }
+    out += '?';
+    return false;
+}
+
+}  // namespace
+
+std::string cp932ToUtf8(std::string_view cp932) {
+    std::string out;
+    out.reserve(cp932.size());
+    decodeCp932(
+        cp932, [&out](std::string_view run) { out += run; },
+        [&out](char16_t c) { appendUtf8(out, c); });
+    return out;
+}
+
+std::u16string cp932ToUtf16(std::string_view cp932) {
+    std::u16string out;
+    out.reserve(cp932.size());
+    decodeCp932(
+        cp932, [&out](std::string_view run) { out.append(run.begin(), run.end()); },
+        [&out](char16_t c) { out += c; });
+    return out;
+}
+
+std::string utf8ToCp932(std::string_view utf8, bool* exact) {
+    std::string out;
+    out.reserve(utf8.size());
+    bool all = true;
+    decodeUtf8(utf8, [&](char32_t c) { all &= appendCp932(out, c); });
+    if (exact)
+        *exact = all;
+    return out;
+}
+
+std::string utf16ToCp932(std::u16string_view utf16, bool* exact) {
+    std::string out;
+    out.reserve(utf16.size() * 2);
+    bool all = true;
+    decodeUtf16(utf16, [&](char32_t c) { all &= appendCp932(out, c); });
+    if (exact)
+        *exact = all;
+    return out;
+}
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    decodeUtf8(utf8, [&out](char32_t c) { appendUtf16(out, c == kInvalid ? kReplacement : c); });
+    return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 3);
+    decodeUtf16(utf16, [&out](char32_t c) { appendUtf8(out, c == kInvalid ? kReplacement : c); });
+    return out;
+}
+
+bool isUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p != end)
+        if (readUtf8(p, end) == kInvalid)
+            return false;
+    return true;
+}
+
+}  // namespace Vantorn

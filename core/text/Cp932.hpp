@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <string_view>
+namespace Vantorn {
+// CP932 bytes -> UTF-8 / UTF-16. Every byte that starts no valid character becomes U+FFFD
+// and decoding goes on with the NEXT byte (so a lead byte followed by a bad trail byte yields
+// U+FFFD and the trail byte is then decoded on its own). Nothing after a bad byte is lost.
+std::string cp932ToUtf8(std::string_view cp932);
+std::u16string cp932ToUtf16(std::string_view cp932);
+// UTF-8 / UTF-16 -> CP932. A character CP932 cannot hold (or an invalid UTF-8 / UTF-16 sequence)
+// becomes '?'. If `exact` is not null it is set to false when that happened, true otherwise.
+std::string utf8ToCp932(std::string_view utf8, bool* exact = nullptr);
+std::string utf16ToCp932(std::u16string_view utf16, bool* exact = nullptr);
+// UTF-8 <-> UTF-16; invalid sequences become U+FFFD.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, <= U+10FFFF).
+bool isUtf8(std::string_view bytes);
+}

@@ -1,0 +1,75 @@
+// The whole table is compared with Python's codec by cp932_table_matches_python;
+// these cases pin the choices that a table alone does not show.
+#include "text/Cp932.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace Vantorn;
+
+// Where Shift_JIS and CP932 part ways, plus the user-defined area and an IBM
+// extension kanji whose trail byte is 0x5C.
+TEST(Cp932, DecodesTheCp932SideAndEncodesBack) {
+    struct Case { const char* cp932; const char16_t* unicode; const char* encoded; };
+    const Case cases[] = {
+        {"\x81\x60", u"\uFF5E", "\x81\x60"},  // FULLWIDTH TILDE, not WAVE DASH
+        {"\x81\x61", u"\u2225", "\x81\x61"},  // PARALLEL TO, not DOUBLE VERTICAL LINE
+        {"\x81\x7C", u"\uFF0D", "\x81\x7C"},  // FULLWIDTH HYPHEN-MINUS, not MINUS SIGN
+        {"\x81\x91", u"\uFFE0", "\x81\x91"},
+        {"\x81\x92", u"\uFFE1", "\x81\x92"},
+        {"\x81\xCA", u"\uFFE2", "\x81\xCA"},  // also at 0xEEF9 and 0xFA54
+        {"\x81\x5F", u"\uFF3C", "\x81\x5F"},
+        {"\x5C\x7E", u"\\~", "\x5C\x7E"},     // ASCII, not YEN SIGN and OVERLINE
+        {"\xF0\x40", u"\uE000", "\xF0\x40"},
+        {"\xF9\xFC", u"\uE757", "\xF9\xFC"},
+        {"\xFA\x5C", u"\u7E8A", "\xED\x40"},  // the lower of its two codes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cp932);
+        std::u16string decoded = cp932ToUtf16(c.cp932);
+        EXPECT_EQ(decoded, c.unicode);
+        EXPECT_EQ(cp932ToUtf8(c.cp932), utf16ToUtf8(decoded));
+        bool exact = false;
+        EXPECT_EQ(utf16ToCp932(decoded, &exact), c.encoded);
+        EXPECT_TRUE(exact);
+    }
+}
+
+TEST(Cp932, EachBadByteBecomesOneReplacementAndTheRestSurvives) {
+    EXPECT_EQ(cp932ToUtf16("A\x81"), u"A\uFFFD");              // lone lead byte at the end
+    EXPECT_EQ(cp932ToUtf16("\x81\x7F" "A"), u"\uFFFD\x7F" "A");  // 0x7F is no trail byte
+    EXPECT_EQ(cp932ToUtf16("\x81\xAD"), u"\uFFFD\uFF6D");      // unassigned pair: 0xAD read alone
+    EXPECT_EQ(cp932ToUtf16("\x85\x81\x40"), u"\uFFFD\u3000");  // a lead byte that starts nothing
+    EXPECT_EQ(cp932ToUtf16("\x80\xA0\xFD\xFE\xFF"), u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3");
+    EXPECT_EQ(cp932ToUtf8("\xEB\x40\xB1"), u8"\uFFFD@\uFF71");
+}
+
+TEST(Cp932, EncodesWhatItCanAndMarksTheRest) {
+    bool exact = true;
+    EXPECT_EQ(utf8ToCp932(u8"A\uAC00\U0001F600B", &exact), "A??B");  // Hangul, emoji
+    EXPECT_FALSE(exact);
+    EXPECT_EQ(utf8ToCp932("A\xC0\xAF\xE3\x81" "B", &exact), "A???B");   // overlong, cut short
+    EXPECT_FALSE(exact);
+    EXPECT_EQ(utf16ToCp932(u"\xD800" "A", &exact), "?A");               // lone surrogate
+    EXPECT_FALSE(exact);
+    // The codec folds the Shift_JIS readings onto their CP932 look-alikes.
+    EXPECT_EQ(utf8ToCp932(u8"\u301C\u2212", &exact), "\x81\x60\x81\x7C");
+    EXPECT_TRUE(exact);
+
+    const char* mixed = u8"Lv.3 \u706B\u7403\u2460 \uFF76\uFF70\uFF84\uFF9E \u03A9\u0416 \uE000";
+    std::string cp932 = utf8ToCp932(mixed, &exact);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(cp932ToUtf8(cp932), mixed);
+}
+
+TEST(Cp932, Utf8AndUtf16) {
+    EXPECT_EQ(utf8ToUtf16(u8"a\u00E9\u3042\U0001F600"), u"a\u00E9\u3042\U0001F600");
+    EXPECT_EQ(utf16ToUtf8(u"a\u00E9\u3042\U0001F600"), u8"a\u00E9\u3042\U0001F600");
+    EXPECT_EQ(utf16ToUtf8(u"\xDC00" "a\xD83D"), u8"\uFFFDa\uFFFD");
+    // Each broken sequence is one U+FFFD; the byte that broke it is read again.
+    EXPECT_EQ(utf8ToUtf16("\xE3\x81" "a\xF4\x90\x80\x80\xED\xA0\x80"),
+              u"\uFFFD" "a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+
+    EXPECT_TRUE(isUtf8(u8"\u3042\U0010FFFF"));
+    for (const char* bad : {"\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
+        EXPECT_FALSE(isUtf8(bad)) << bad;
+}
