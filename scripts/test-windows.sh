@@ -107,7 +107,9 @@ cards+=(build-win/e2e/cards/missing/skill_none.vnt)
 compare_console() {
   local name=$1; shift
   local out=$MST_BUILD_WIN/console-$name
-  "$native/bin/mornstave" "$@" >"$out.linux.out" 2>"$out.linux.err"
+  # The C locale: the Linux build then writes the CP932 bytes a redirected Windows
+  # console program writes.
+  LC_ALL=C "$native/bin/mornstave" "$@" >"$out.linux.out" 2>"$out.linux.err"
   local linux_status=$?
   mst_wine 300 "$bin/mornstave.exe" "$@" >"$out.wine.out" 2>"$out.wine.err"
   local wine_status=$?
@@ -131,5 +133,7 @@ else
   fail "mornstave.exe: cards" "no card files to compare"
 fi
 compare_console usage
+compare_console json --format=json "${cards[@]}"
+compare_console utf-8 --encoding=utf-8 "${cards[@]}"
 
 [ "$failed" -eq 0 ]

@@ -60,10 +60,12 @@ SkillCard readSkillCard(std::istream& in) {
     return card;
 }
 
-SkillCard loadSkillCard(const std::string& path) {
-    SkillCard card;
-    card.load(path);
-    return card;
+SkillCard loadSkillCard(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw OpenFailedException();
+    }
+    return readSkillCard(in);
 }
 
 void SkillCard::read(std::istream& in) {

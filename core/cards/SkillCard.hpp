@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -70,6 +71,6 @@ private:
 // A fresh card read from the stream or the file at path: nothing of another card can
 // be mixed into it.
 SkillCard readSkillCard(std::istream& in);
-SkillCard loadSkillCard(const std::string& path);
+SkillCard loadSkillCard(const std::filesystem::path& path);
 
 }  // namespace Vantorn

@@ -1,0 +1,89 @@
+// The console program on Windows: arguments arrive as UTF-16 and files are opened by
+// their wide names. A console window gets its text as UTF-16 through the console API,
+// right in every console code page; a file or pipe gets bytes in the chosen encoding
+// (CP932 unless --encoding=utf-8).
+
+#include <windows.h>
+
+#include <iostream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "CommandLine.hpp"
+#include "text/Cp932.hpp"
+
+namespace {
+
+bool isConsoleWindow(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+// Collects the program's bytes and hands whole lines to WriteConsoleW, decoded from
+// the output encoding. A line is never split inside a character.
+class ConsoleWindowBuffer : public std::streambuf {
+public:
+    ConsoleWindowBuffer(HANDLE handle, Vantorn::OutputEncoding encoding)
+        : handle_(handle), encoding_(encoding) {}
+    ~ConsoleWindowBuffer() override { sync(); }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            pending_ += traits_type::to_char_type(c);
+            if (c == '\n') sync();
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        pending_.append(text, static_cast<std::size_t>(count));
+        if (pending_.find('\n') != std::string::npos) sync();
+        return count;
+    }
+    int sync() override {
+        if (pending_.empty()) return 0;
+        const std::u16string wide = encoding_ == Vantorn::OutputEncoding::utf8
+                                        ? Vantorn::utf8ToUtf16(pending_)
+                                        : Vantorn::cp932ToUtf16(pending_);
+        pending_.clear();
+        const auto* chars = reinterpret_cast<const wchar_t*>(wide.data());
+        for (std::size_t done = 0; done < wide.size();) {
+            DWORD written = 0;
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 16384));
+            if (!WriteConsoleW(handle_, chars + done, chunk, &written, nullptr) || written == 0) return -1;
+            done += written;
+        }
+        return 0;
+    }
+
+private:
+    HANDLE handle_;
+    Vantorn::OutputEncoding encoding_;
+    std::string pending_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t* argv[]) {
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.push_back(Vantorn::utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    }
+    Vantorn::ConsoleEnvironment environment;
+    environment.pathsAreUtf8 = true;
+    environment.replaceUnmappable = true;
+    const Vantorn::CommandLine line = Vantorn::readCommandLine(args, std::cout, std::cerr, environment);
+    if (line.exitStatus) {
+        return *line.exitStatus;
+    }
+    // Each stream that is a console window writes through the console API instead.
+    ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), line.settings.encoding);
+    ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.encoding);
+    std::ostream windowOut(&outWindow);
+    std::ostream windowErr(&errWindow);
+    std::ostream& out = isConsoleWindow(GetStdHandle(STD_OUTPUT_HANDLE)) ? windowOut : std::cout;
+    std::ostream& err = isConsoleWindow(GetStdHandle(STD_ERROR_HANDLE)) ? windowErr : std::cerr;
+    return Vantorn::runConsole(line.paths, out, err, line.settings);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+namespace Vantorn {
+
+class JsonWriter;
+class SkillCard;
+
+// The JSON object of a decoded card: every parameter, the motions, the event trees,
+// the description's lines and the estimate. `path` is UTF-8 (it is written as given
+// where it is; other bytes become U+FFFD). Card texts are converted from CP932.
+void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card);
+
+// The entry of a card that could not be read: its path and the message (CP932).
+void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_view message);
+
+// The schema's version, written into every document as "version".
+constexpr int cardJsonVersion = 1;
+
+}  // namespace Vantorn

@@ -1,0 +1,98 @@
+// The JSON export read back by an independent parser.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+#include "cards/SkillCard.hpp"
+#include "estimate/Estimate.hpp"
+#include "events/ContentTypes.hpp"
+#include "hostile/HostileCards.hpp"
+#include "json/CardJson.hpp"
+#include "json/JsonWriter.hpp"
+#include "support/CardTesting.hpp"
+
+namespace Vantorn {
+namespace {
+
+using testing::Bytes;
+using testing::ContentRecord;
+using testing::SkillCardRecord;
+
+nlohmann::json exported(const std::string& path, const SkillCardRecord& record) {
+    std::istringstream in(record.bytes().data, std::ios::binary);
+    const SkillCard card = readSkillCard(in);
+    std::ostringstream out;
+    JsonWriter json(out);
+    writeCardJson(json, path, card);
+    return nlohmann::json::parse(out.str());
+}
+
+TEST(JsonExport, TextsAreUtf8AndHostilePathsAndControlCharactersAreEscaped) {
+    SkillCardRecord record;
+    record.name = "炎\x01\"矢\\";  // CP932, with a control character, a quote and a backslash
+    auto message = ContentRecord::make<Content_Message>([](auto& c) { c.text = "一\n二"; });
+    message.name = "\t";
+    record.events = {{ContentRecord(ContentKind::Start, {}, {message})}};
+    const nlohmann::json card = exported("bad\xff/path\n.vnt", record);
+
+    EXPECT_EQ(card["path"], "bad\xEF\xBF\xBD/path\n.vnt");  // U+FFFD for the stray byte
+    EXPECT_EQ(card["name"], u8"炎\u0001\"矢\\");
+    const nlohmann::json& node = card["events"][0]["contents"][0]["children"][0];
+    EXPECT_EQ(node["type"], "Message");
+    EXPECT_EQ(node["family"], "plain");
+    EXPECT_EQ(node["fields"]["text"], u8"一\n二");
+    EXPECT_EQ(node["text"], u8"\t: メッセージ[一\n二] (画像: なし)");
+    EXPECT_EQ(card["description"].back(), u8"\t\t: メッセージ[一\n二] (画像: なし)");
+}
+
+TEST(JsonExport, EstimateNumbersReadBackExactlyAndAMissingLevelIsNull) {
+    SkillCardRecord record = testing::richCard();  // both sides, not as a whole: two workings
+    std::istringstream in(record.bytes().data, std::ios::binary);
+    const LevelEstimate estimate = estimateLevel(readSkillCard(in));
+    const nlohmann::json card = exported("rich.vnt", record);
+    const nlohmann::json& json = card["estimate"];
+    EXPECT_EQ(json["kind"], "both");
+    ASSERT_EQ(json["workings"].size(), 2u);
+    EXPECT_EQ(json["workings"][1]["totals"]["M"].get<double>(), estimate.workings[1].totals.M);
+    EXPECT_EQ(json["workings"][0]["trials"].back()["power"].get<double>(), estimate.workings[0].trials.back().power);
+    EXPECT_EQ(json["level"].get<double>(), *estimate.level);
+
+    record.targetsAll = true;
+    EXPECT_TRUE(exported("all.vnt", record)["estimate"]["level"].is_null());
+}
+
+TEST(JsonExport, TreesAtTheDepthBoundExportWithoutRecursion) {
+    const std::string bytes = testing::cardAround(Bytes().int32(0), testing::oneTree(testing::chainOf(maxContentDepth)));
+    std::istringstream in(bytes, std::ios::binary);
+    const SkillCard card = readSkillCard(in);
+    std::ostringstream out;
+    JsonWriter json(out);
+    writeCardJson(json, "deep.vnt", card);
+    const nlohmann::json document = nlohmann::json::parse(out.str());
+    const nlohmann::json* node = &document["events"][0]["contents"][0];
+    std::size_t depth = 1;
+    while (!(*node)["children"].empty()) {
+        node = &(*node)["children"][0];
+        ++depth;
+    }
+    EXPECT_EQ(depth, maxContentDepth);
+}
+
+TEST(JsonExport, RealsOutsideJsonBecomeNull) {
+    std::ostringstream out;
+    JsonWriter json(out);
+    json.beginArray();
+    json.value(1.0 / 3);
+    json.value(std::numeric_limits<double>::infinity());
+    json.value(std::numeric_limits<double>::quiet_NaN());
+    json.endArray();
+    const nlohmann::json values = nlohmann::json::parse(out.str());
+    EXPECT_EQ(values[0].get<double>(), 1.0 / 3);
+    EXPECT_TRUE(values[1].is_null());
+    EXPECT_TRUE(values[2].is_null());
+}
+
+}  // namespace
+}  // namespace Vantorn

@@ -1,0 +1,40 @@
+#!/usr/bin/env python3
+"""Checks mornstave's JSON export of the given cards: the document is valid JSON,
+valid against docs/card.schema.json, lists the paths in the order given, and each
+card's description and level say what the text report says.
+
+usage: check-export.py MORNSTAVE SCHEMA CARD...   (exit 77 when jsonschema is missing)
+"""
+import json
+import subprocess
+import sys
+
+try:
+    import jsonschema
+except ImportError:
+    print("jsonschema is not installed: skipped")
+    sys.exit(77)
+
+program, schema_path, cards = sys.argv[1], sys.argv[2], sys.argv[3:]
+paths = cards + ["missing-skill.vnt"]
+
+document = json.loads(subprocess.run([program, "--format=json", *paths], capture_output=True,
+                                     check=True).stdout.decode("utf-8"))
+with open(schema_path, encoding="utf-8") as schema:
+    jsonschema.validate(document, json.load(schema))
+
+entries = document["cards"]
+assert [entry["path"] for entry in entries] == paths, "paths out of order"
+assert entries[-1]["error"] == "開けません", entries[-1]
+
+for entry in entries[:-1]:
+    text = subprocess.run([program, "--encoding=utf-8", entry["path"]], capture_output=True,
+                          check=True).stdout.decode("utf-8")
+    block = "[%s]\n%s\n" % (entry["path"], "\n".join(entry["description"]))
+    assert text.startswith(block), "description differs for %s" % entry["path"]
+    level_line = text.rstrip("\n").split("\n")[-1]
+    level = entry["estimate"]["level"]
+    shown = "level: -774" if level is None else "level: %.3g" % level
+    assert level_line == shown or float(level_line[7:]) == float(shown[7:]), (level_line, shown)
+
+print("%d cards and 1 failure: valid and in step with the text report" % (len(entries) - 1))
