@@ -8,8 +8,11 @@
 #include <string_view>
 #include <utility>
 
-#include "events/Content.hpp"
 #include "cardwriter/CardWriter.hpp"
+#include "events/Content.hpp"
+#include "events/ContentFactory.hpp"
+#include "events/ContentKind.hpp"
+#include "events/Fields.hpp"
 
 namespace Vantorn::bench {
 namespace {
@@ -108,68 +111,69 @@ std::string bitmap(std::int32_t w, std::int32_t h) {
     return file.data;
 }
 
-// Content kinds the generated scripts use, with their own fields in file order.
-// Kinds that branch get several children; the others carry on to at most one.
-enum : std::uint8_t {
-    kStart = 0, kLinkToStart = 1, kStartBattle = 2, kMessage = 6, kChangeBGM = 7, kPlaySE = 9,
-    kWait = 10, kMemberChoice = 12, kAbilityCheck = 13, kRandom = 14, kBranchFlag = 15,
-    kSetFlag = 16, kMultiStep = 17, kSetStep = 18, kHasSkill = 21, kMoney = 24, kCoupon = 25,
-    kGetSkill = 28, kGetMoney = 31, kGetCoupon = 32, kIncRound = 45, kLevel = 46,
-    kStatus = 47, kCallStart = 52, kGossip = 60,
+// Content kinds the generated scripts use. Kinds that branch get several children;
+// the others carry on to at most one.
+using K = ContentKind;
+constexpr std::array<ContentKind, 12> branchKinds = {
+    K::Branch_MemberChoice, K::Branch_AbilityCheck, K::Branch_Random, K::Branch_Flag,
+    K::MultiBranch_Step, K::Branch_Posession_Skill, K::Branch_Money, K::Branch_Posession_Coupon,
+    K::Branch_Level, K::Branch_Status, K::Branch_Gossip, K::Branch_Random,
 };
+constexpr std::array<ContentKind, 14> stepKinds = {
+    K::Message, K::Message, K::Message, K::Message, K::ChangeBGM, K::PlaySE, K::Wait, K::SetFlag,
+    K::SetStep, K::GetSkill, K::GetMoney, K::GetCoupon, K::IncRound, K::Message,
+};
+constexpr std::array<ContentKind, 3> endKinds = {K::LinkToStart, K::StartBattle, K::CallStart};
 
-constexpr std::array<std::uint8_t, 12> branchKinds = {
-    kMemberChoice, kAbilityCheck, kRandom, kBranchFlag, kMultiStep, kHasSkill,
-    kMoney, kCoupon, kLevel, kStatus, kGossip, kRandom,
-};
-constexpr std::array<std::uint8_t, 14> stepKinds = {
-    kMessage, kMessage, kMessage, kMessage, kChangeBGM, kPlaySE, kWait, kSetFlag, kSetStep,
-    kGetSkill, kGetMoney, kGetCoupon, kIncRound, kMessage,
-};
-constexpr std::array<std::uint8_t, 3> endKinds = {kLinkToStart, kStartBattle, kCallStart};
+// Fills a content's own fields by their type and name, as a scenario editor's user
+// might: sentences for messages, a few known flags and pictures, small numbers.
+class RandomFields final : public FieldVisitor {
+public:
+    explicit RandomFields(Random& random) : random_(random) {}
 
-Bytes ownFields(std::uint8_t kind, Random& random) {
-    Bytes out;
-    switch (kind) {
-    case kLinkToStart:
-    case kCallStart: out.string("使用時"); break;
-    case kStartBattle: out.int32(random.between(1, 40)); break;
-    case kMessage: out.string(random.pick(imagePaths)).string(text(random, random.between(1, 3))); break;
-    case kChangeBGM: out.string("battle.mid"); break;
-    case kPlaySE: out.string("fire.wav"); break;
-    case kWait: out.int32(random.between(1, 30)); break;
-    case kMemberChoice: out.boolean(random.percent(50)).boolean(random.percent(50)); break;
-    case kAbilityCheck:
-        out.int32(random.between(1, 10)).byte(static_cast<std::uint8_t>(random.below(6)));
-        out.int32(random.between(0, 5)).int32(random.between(0, 5));
-        break;
-    case kRandom: out.int32(random.between(10, 90)); break;
-    case kBranchFlag: out.string(random.pick(flagNames)); break;
-    case kSetFlag: out.string(random.pick(flagNames)).boolean(random.percent(50)); break;
-    case kMultiStep: out.string("進行度"); break;
-    case kSetStep: out.string("進行度").int32(random.between(0, 9)); break;
-    case kHasSkill:
-    case kGetSkill:
-        out.int32(random.between(1, 200)).int32(random.between(1, 3)).byte(static_cast<std::uint8_t>(random.below(4)));
-        break;
-    case kMoney:
-    case kGetMoney: out.int32(random.between(1, 50) * 100); break;
-    case kCoupon:
-    case kGetCoupon:
-        out.string("＿勇者").int32(random.between(0, 5)).byte(static_cast<std::uint8_t>(random.below(4)));
-        break;
-    case kLevel: out.boolean(random.percent(50)).int32(random.between(1, 10)); break;
-    case kStatus: out.byte(static_cast<std::uint8_t>(random.below(10))).byte(static_cast<std::uint8_t>(random.below(4))); break;
-    case kGossip: out.string("竜の噂"); break;
-    default: break;
+    void int32(const char*, std::int32_t& value) override { value = random_.between(1, 10); }
+    void byte(const char*, std::int32_t& value) override { value = static_cast<std::int32_t>(random_.below(4)); }
+    void boolean(const char*, bool& value) override { value = random_.percent(50); }
+    void string(const char* name, std::string& value) override {
+        const std::string_view field = name;
+        if (field == "text") {
+            value = text(random_, random_.between(1, 3));
+        } else if (field == "flagName") {
+            value = random_.pick(flagNames);
+        } else if (field == "imagePath") {
+            value = random_.pick(imagePaths);
+        } else {
+            value = fixedWord(field);
+        }
     }
-    return out;
+
+private:
+    // Starts are named after when they run; the other names are one word each.
+    static const char* fixedWord(std::string_view field) {
+        static constexpr std::pair<std::string_view, const char*> words[] = {
+            {"startName", "使用時"}, {"stepName", "進行度"}, {"couponName", "＿勇者"},
+            {"gossip", "竜の噂"}, {"musicPath", "battle.mid"}, {"soundPath", "fire.wav"},
+        };
+        for (const auto& [known, word] : words) {
+            if (known == field) return word;
+        }
+        return "名前";
+    }
+
+    Random& random_;
+};
+
+Bytes ownFields(ContentKind kind, Random& random) {
+    const ContentPtr content = makeContent(static_cast<int>(kind));
+    RandomFields fields(random);
+    content->visitFields(fields);
+    return testing::ownFieldsOf(*content);
 }
 
 // A random script tree of at most maxDepth levels that stops growing near budget bytes.
 ContentRecord scriptTree(Random& random, int depth, int maxDepth, long& budget) {
     const bool canGrow = depth < maxDepth && budget > 0;
-    std::uint8_t kind;
+    ContentKind kind;
     if (!canGrow) {
         kind = random.percent(70) ? random.pick(stepKinds) : random.pick(endKinds);
     } else {
@@ -190,7 +194,7 @@ ContentRecord scriptTree(Random& random, int depth, int maxDepth, long& budget) 
 // An event as scenario editors make them: a start named after when it runs, and the
 // script below it.
 EventRecord event(Random& random, const char* startName, long budget, int maxDepth) {
-    ContentRecord start(kStart);
+    ContentRecord start(ContentKind::Start);
     start.name = startName;
     while (budget > 0) {
         start.children.push_back(scriptTree(random, 1, maxDepth, budget));
@@ -239,8 +243,8 @@ SkillCardRecord corpusRecord(std::uint32_t index) {
 }
 
 // Appends one content record's header: type code, name and child count plus 40000.
-void header(Bytes& out, std::uint8_t kind, std::string_view name, std::size_t children) {
-    out.byte(kind).string(name).int32(static_cast<std::int32_t>(40000 + children));
+void header(Bytes& out, ContentKind kind, std::string_view name, std::size_t children) {
+    out.byte(static_cast<std::uint8_t>(kind)).string(name).int32(static_cast<std::int32_t>(40000 + children));
 }
 
 // A chain as deep as given, written front to back without building it in memory:
@@ -248,10 +252,10 @@ void header(Bytes& out, std::uint8_t kind, std::string_view name, std::size_t ch
 void chain(Bytes& out, Random& random, std::size_t depth) {
     std::vector<Bytes> fields;
     fields.reserve(depth);
-    header(out, kStart, "連鎖", depth > 1 ? 1 : 0);
+    header(out, ContentKind::Start, "連鎖", depth > 1 ? 1 : 0);
     fields.emplace_back();
     for (std::size_t level = 1; level < depth; ++level) {
-        const std::uint8_t kind = random.pick(stepKinds);
+        const ContentKind kind = random.pick(stepKinds);
         header(out, kind, "", level + 1 < depth ? 1 : 0);
         fields.push_back(ownFields(kind, random));
     }
@@ -265,12 +269,12 @@ Bytes bigEvent(Random& random) {
     constexpr std::size_t wideBranches = 600;
     constexpr std::size_t mediumChains = 6;
     out.int32(static_cast<std::int32_t>(2 + mediumChains));
-    header(out, kStart, "使用時", wideBranches);
+    header(out, ContentKind::Start, "使用時", wideBranches);
     for (std::size_t i = 0; i < wideBranches; ++i) {
-        const std::uint8_t branch = random.pick(branchKinds);
+        const ContentKind branch = random.pick(branchKinds);
         header(out, branch, "", 2);
         for (int child = 0; child < 2; ++child) {
-            const std::uint8_t kind = child == 0 ? std::uint8_t{kMessage} : random.pick(stepKinds);
+            const ContentKind kind = child == 0 ? ContentKind::Message : random.pick(stepKinds);
             header(out, kind, "", 0);
             out.append(ownFields(kind, random));
         }
@@ -360,7 +364,7 @@ std::string deepestCard(std::size_t targetBytes) {
     event.int32(static_cast<std::int32_t>(chains));
     for (std::size_t i = 0; i < chains; ++i) {
         for (std::size_t level = 0; level < maxContentDepth; ++level) {
-            header(event, kStart, "", level + 1 < maxContentDepth ? 1 : 0);
+            header(event, ContentKind::Start, "", level + 1 < maxContentDepth ? 1 : 0);
         }
     }
     return withEvents(SkillCardRecord{}, {event});

@@ -16,6 +16,7 @@
 namespace {
 
 using namespace Vantorn::testing;
+using Vantorn::ContentKind;
 
 struct Seed {
     std::string name;
@@ -71,7 +72,7 @@ std::vector<Seed> seeds() {
     // Every content kind, the unreadable three included, below a named start.
     for (int code = 0; code <= Vantorn::maxContentType; ++code) {
         SkillCardRecord card = aimedAt(2);
-        ContentRecord start = sampleContent(0, {sampleContent(static_cast<std::uint8_t>(code))});
+        ContentRecord start = sampleContent(ContentKind::Start, {sampleContent(code)});
         start.name = "使用時";
         card.events = {{start}};
         add("content-" + std::to_string(code), card.bytes().data);
@@ -81,13 +82,17 @@ std::vector<Seed> seeds() {
     const std::size_t depth = Vantorn::maxContentDepth;
     add("deepest", cardAround(Bytes().int32(0), oneTree(chainOf(depth))));
     add("too-deep", cardAround(Bytes().int32(0), oneTree(chainOf(depth + 1))));
-    Bytes fan = Bytes().byte(15).string("枝").int32(40000 + 1000);
-    for (int i = 0; i < 1000; ++i) fan.append(sampleContent(i % 2 ? 31 : 45).bytes());
-    fan.append(sampleOwnFields(15));
+    std::vector<ContentRecord> leaves;
+    for (int i = 0; i < 1000; ++i) {
+        leaves.push_back(sampleContent(i % 2 ? ContentKind::GetMoney : ContentKind::IncRound));
+    }
+    ContentRecord flagBranch = sampleContent(ContentKind::Branch_Flag, std::move(leaves));
+    flagBranch.name = "枝";
+    const Bytes fan = flagBranch.bytes();
     add("wide", cardAround(Bytes().int32(0), oneTree(fan)));
     add("deep-then-wide", cardAround(Bytes().int32(0), oneTree(chainOf(depth / 2, fan))));
     Bytes events = Bytes().int32(1000);
-    for (int i = 0; i < 1000; ++i) events.int32(i % 3 == 0 ? 1 : 0).raw(i % 3 == 0 ? sampleContent(64).bytes().data : "");
+    for (int i = 0; i < 1000; ++i) events.int32(i % 3 == 0 ? 1 : 0).raw(i % 3 == 0 ? sampleContent(ContentKind::RedrawScreen).bytes().data : "");
     add("events-1000", cardAround(Bytes().int32(0), events));
 
     // Pictures: a real one, a foreign one, and sizes pointing out of the file.

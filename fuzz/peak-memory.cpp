@@ -37,6 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace Vantorn::testing;
+using Vantorn::ContentKind;
 
 struct Shape {
     std::string name;
@@ -62,10 +63,10 @@ Bytes eventsOf(const Bytes& root, std::size_t size) {
     return part;
 }
 
-Bytes leaf() { return ContentRecord{45}.bytes(); }
+Bytes leaf() { return ContentRecord{ContentKind::IncRound}.bytes(); }
 
 Bytes fanOf(std::size_t children) {
-    return Bytes().byte(0).int32(0).int32(40000 + static_cast<std::int32_t>(children)).append(repeated(leaf(), children));
+    return headerOf(ContentKind::Start, 40000 + static_cast<std::int32_t>(children)).append(repeated(leaf(), children));
 }
 
 std::vector<Shape> shapes() {
@@ -102,7 +103,9 @@ std::vector<Shape> shapes() {
          }},
         {"long-texts", "messages of 65536-byte texts",
          [=](std::size_t size) {
-             const Bytes message = Bytes().byte(6).int32(0).int32(40000).int32(0).int32(65536).raw(std::string(65536, 'x'));
+             // The text fills the whole bound, without the terminating zero the writer would add.
+             const Bytes message =
+                 ContentRecord(ContentKind::Message, Bytes().string("").int32(65536).raw(std::string(65536, 'x'))).bytes();
              return cardAround(none, eventsOf(message, size));
          }},
     };

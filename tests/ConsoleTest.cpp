@@ -76,7 +76,7 @@ TEST_F(ConsoleTest, UnreadableFilesGoToStandardErrorAndProcessingGoesOn) {
     summoning.motions = {MotionRecord{8}};
     const std::string summon = write("skill3.vnt", summoning.bytes().data);
     SkillCardRecord serifu;
-    serifu.events = {{ContentRecord{40}}};
+    serifu.events = {{ContentRecord{ContentKind::Serifu}}};
     const std::string unsupported = write("skill4.vnt", serifu.bytes().data);
     const std::string truncated = write("skill5.vnt", goodCard("cut").substr(0, 40));
     const std::string missing = (folder / "missing.vnt").string();

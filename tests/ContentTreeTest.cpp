@@ -32,9 +32,9 @@ std::string readError(const std::string& bytes) {
 
 // A chain of Content_Start records, each the only child of the one before.
 ContentRecord chain(std::size_t depth) {
-    ContentRecord record{0};
+    ContentRecord record{ContentKind::Start};
     for (std::size_t level = 1; level < depth; ++level) {
-        ContentRecord parent{0};
+        ContentRecord parent{ContentKind::Start};
         parent.children.push_back(std::move(record));
         record = std::move(parent);
     }
@@ -62,7 +62,7 @@ TEST(ContentFramingTest, SmallestRecordIsNineBytes) {
 TEST(ContentFramingTest, StoredChildCountIsBiasedBy40000) {
     EXPECT_EQ(read(Bytes().byte(0).int32(0).int32(40000).data)->children.size(), 0u);
     const ContentPtr parent =
-        read(Bytes().byte(0).int32(0).int32(40001).append(ContentRecord{4}.bytes()).data);
+        read(Bytes().byte(0).int32(0).int32(40001).append(ContentRecord{ContentKind::GameOver}.bytes()).data);
     ASSERT_EQ(parent->children.size(), 1u);
     EXPECT_EQ(parent->children[0]->type, 4);
     // Counts below the bias are no error: the content has no children.
@@ -76,7 +76,7 @@ TEST(ContentFramingTest, StoredChildCountIsBiasedBy40000) {
 TEST(ContentFramingTest, ChildCountIsBoundedAt65536) {
     Bytes many;
     many.byte(0).int32(0).int32(40000 + 65536);
-    for (int i = 0; i < 65536; ++i) many.append(ContentRecord{45}.bytes());
+    for (int i = 0; i < 65536; ++i) many.append(ContentRecord{ContentKind::IncRound}.bytes());
     EXPECT_EQ(read(many.data)->children.size(), 65536u);
     EXPECT_EQ(readError(Bytes().byte(0).int32(0).int32(40000 + 65537).data), corrupt);
     EXPECT_EQ(readError(Bytes().byte(0).int32(0).int32(0x7FFFFFFF).data), corrupt);
@@ -86,8 +86,8 @@ TEST(ContentFramingTest, ChildCountIsBoundedAt65536) {
 }
 
 TEST(ContentFramingTest, ChildrenComeBeforeTheParentsOwnFields) {
-    ContentRecord setStep{18, Bytes().string("S").int32(3)};
-    setStep.children.push_back({6, Bytes().string("").string("hello")});
+    ContentRecord setStep{ContentKind::SetStep, Bytes().string("S").int32(3)};
+    setStep.children.push_back({ContentKind::Message, Bytes().string("").string("hello")});
     const ContentPtr parent = read(setStep.bytes().data);
     const auto& step = dynamic_cast<const Content_SetStep&>(*parent);
     EXPECT_EQ(step.stepName, "S");
@@ -104,19 +104,21 @@ TEST(ContentFramingTest, TypeCodesAbove65AreCorruptAtAnyDepth) {
 }
 
 TEST(ContentFramingTest, UnsupportedKindsFailWhereverTheyStand) {
-    const std::pair<std::uint8_t, const char*> kinds[] = {
-        {8, "ChangeBG: 未実装。"}, {11, "Effect: 未実装。"}, {40, "Serifu: 未実装。"}};
-    for (const auto& [code, message] : kinds) {
-        EXPECT_EQ(readError(ContentRecord{code}.bytes().data), message);
+    const std::pair<ContentKind, const char*> kinds[] = {
+        {ContentKind::ChangeBG, "ChangeBG: 未実装。"},
+        {ContentKind::Effect, "Effect: 未実装。"},
+        {ContentKind::Serifu, "Serifu: 未実装。"}};
+    for (const auto& [kind, message] : kinds) {
+        EXPECT_EQ(readError(ContentRecord{kind}.bytes().data), message);
         ContentRecord tree = chain(30);
-        tree.children[0].children.push_back({code});
+        tree.children[0].children.push_back({kind});
         EXPECT_EQ(readError(tree.bytes().data), message);
     }
 }
 
 TEST(ContentFramingTest, TruncatedRecordsRaiseIOException) {
     EXPECT_EQ(readError(""), "I/O例外");
-    const std::string full = ContentRecord{2, Bytes().int32(9)}.bytes().data;
+    const std::string full = ContentRecord{ContentKind::StartBattle, Bytes().int32(9)}.bytes().data;
     for (std::size_t length = 1; length < full.size(); ++length) {
         EXPECT_EQ(readError(full.substr(0, length)), "I/O例外") << length;
     }
@@ -150,9 +152,9 @@ TEST(ContentDepthTest, DestroyingAVeryLongChainDoesNotRecurse) {
 }
 
 TEST(ContentTreeTextTest, TreeIsIndentedByDepthWithNamesInFront) {
-    ContentRecord branch{15, Bytes().string("F")};
-    branch.children = {{31, Bytes().int32(100)}, {38, Bytes().int32(100)}};
-    ContentRecord start{0};
+    ContentRecord branch{ContentKind::Branch_Flag, Bytes().string("F")};
+    branch.children = {{ContentKind::GetMoney, Bytes().int32(100)}, {ContentKind::LoseMoney, Bytes().int32(100)}};
+    ContentRecord start{ContentKind::Start};
     start.name = "A";
     start.children = {branch};
     EXPECT_EQ(describe(*read(start.bytes().data)),
@@ -168,17 +170,17 @@ TEST(ContentTreeTextTest, TreeIsIndentedByDepthWithNamesInFront) {
 }
 
 TEST(ContentTreeTextTest, SubtreesComeBeforeTheNextSibling) {
-    ContentRecord root{0};
-    ContentRecord first{49};
-    first.children = {{64}};
-    root.children = {first, {50}};
+    ContentRecord root{ContentKind::Start};
+    ContentRecord first{ContentKind::ShowParty};
+    first.children = {{ContentKind::RedrawScreen}};
+    root.children = {first, {ContentKind::HideParty}};
     EXPECT_EQ(describe(*read(root.bytes().data)),
               "スタートコンテント\n\tパーティ表示\n\t\t画面の再構築\n\tパーティ隠蔽\n");
 }
 
 TEST(ContentTreeTextTest, TerminalKindsStillHaveTheirChildrenPrinted) {
-    ContentRecord gameOver{4};
-    gameOver.children = {{0}};
+    ContentRecord gameOver{ContentKind::GameOver};
+    gameOver.children = {{ContentKind::Start}};
     EXPECT_EQ(describe(*read(gameOver.bytes().data)), "ゲームオーバー\n\tスタートコンテント\n");
 }
 
@@ -205,9 +207,9 @@ TEST(EventPartTest, CountsAreBoundedAndNegativeMeansEmpty) {
 TEST(EventPartTest, EventsDescribeAsTheirTreesInFileOrder) {
     const Bytes bytes = Bytes()
                             .int32(3)
-                            .int32(1).append(ContentRecord{45}.bytes())
+                            .int32(1).append(ContentRecord{ContentKind::IncRound}.bytes())
                             .int32(0)
-                            .int32(1).append(ContentRecord{51}.bytes());
+                            .int32(1).append(ContentRecord{ContentKind::BreakEffect}.bytes());
     std::istringstream in(bytes.data, std::ios::binary);
     EventPart part;
     part.read(in);

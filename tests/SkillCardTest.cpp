@@ -177,7 +177,7 @@ TEST(SkillCardRangeTest, ValuesOutOfRangeAreCorruptOnlyAfterTheWholeFile) {
         SkillCardRecord record;
         change(record);
         // An unsupported content in the events would fail first if the check came early.
-        record.events = {{ContentRecord{40}}};
+        record.events = {{ContentRecord{ContentKind::Serifu}}};
         EXPECT_EQ(readError(record.bytes().data), "Serifu: 未実装。");
         record.events.clear();
         std::string bytes = record.bytes().data;
@@ -200,7 +200,7 @@ TEST(SkillCardRangeTest, RejectedCardIsClearedButKeepsItsEvents) {
     SkillCardRecord record;
     record.name = "name";
     record.motions = {MotionRecord{2}};
-    record.events = {{ContentRecord{0}}};
+    record.events = {{ContentRecord{ContentKind::Start}}};
     record.cardLevel = -1;
     SkillCard card;
     EXPECT_THROW(readCard(card, record.bytes().data), FileCorruptException);

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "cardwriter/CardWriter.hpp"
+#include "events/ContentTypes.hpp"
 
 namespace {
 
+using namespace Vantorn;
 using Vantorn::testing::Bytes;
 using Vantorn::testing::ContentRecord;
 using Vantorn::testing::MotionRecord;
@@ -21,11 +23,6 @@ struct Example {
     std::string fileName;
     SkillCardRecord card;
 };
-
-ContentRecord named(std::string name, ContentRecord record) {
-    record.name = std::move(name);
-    return record;
-}
 
 // A tiny 2x2 bitmap file, so that one example carries a picture to skip.
 std::string bitmap() {
@@ -51,10 +48,14 @@ std::vector<Example> examples() {
     arrow.keyCodes[0] = "攻撃";
     arrow.keyCodes[1] = "炎";
     arrow.cardLevel = 3;
-    ContentRecord hit(15, Bytes().string("命中"),
-                      {ContentRecord(31, Bytes().int32(10)), ContentRecord(38, Bytes().int32(5))});
-    arrow.events = {{named("使用時", ContentRecord(0, {}, {
-        ContentRecord(6, Bytes().string("fire.bmp").string("炎の矢が飛ぶ！\n敵は身構えた。"), {hit})}))}};
+    const ContentRecord hit = ContentRecord::make<Content_Branch_Flag>([](auto& c) { c.flagName = "命中"; }, {
+        ContentRecord::make<Content_GetMoney>([](auto& c) { c.amount = 10; }),
+        ContentRecord::make<Content_LoseMoney>([](auto& c) { c.amount = 5; })});
+    arrow.events = {{ContentRecord::make<Content_Start>([](auto& c) { c.name = "使用時"; }, {
+        ContentRecord::make<Content_Message>([](auto& c) {
+            c.imagePath = "fire.bmp";
+            c.text = "炎の矢が飛ぶ！\n敵は身構えた。";
+        }, {hit})})}};
     cards.push_back({"skill1.vnt", arrow});
 
     SkillCardRecord wind;
@@ -68,10 +69,14 @@ std::vector<Example> examples() {
     wind.motions = {MotionRecord(0, 0, 2, 0, 10), MotionRecord(1, 3, 0, 1, 20), MotionRecord(1, 1, 0, 2)};
     wind.keyCodes[0] = "回復";
     wind.cardLevel = 4;
-    wind.events = {{ContentRecord(0, {}, {
-        ContentRecord(18, Bytes().string("癒し").int32(2), {
-            ContentRecord(10, Bytes().int32(5), {
-                ContentRecord(32, Bytes().string("＿癒し手").int32(1).byte(0))})})})}};
+    wind.events = {{ContentRecord::of(Content_Start(), {
+        ContentRecord::make<Content_SetStep>([](auto& c) { c.stepName = "癒し"; c.value = 2; }, {
+            ContentRecord::make<Content_Wait>([](auto& c) { c.duration = 5; }, {
+                ContentRecord::make<Content_GetCoupon>([](auto& c) {
+                    c.couponName = "＿癒し手";
+                    c.value = 1;
+                    c.scope = 0;
+                })})})})}};
     cards.push_back({"skill2.vnt", wind});
 
     SkillCardRecord mist;
@@ -103,9 +108,13 @@ std::vector<Example> examples() {
     rally.bonuses[0] = 10;
     rally.bonuses[2] = 2;
     rally.cardLevel = 2;
-    rally.events = {{ContentRecord(12, Bytes().boolean(false).boolean(true), {
-        ContentRecord(46, Bytes().boolean(true).int32(5), {
-            ContentRecord(28, Bytes().int32(3).int32(1).byte(2)), ContentRecord(61, Bytes().string("勇者の噂"))})})}};
+    rally.events = {{ContentRecord::make<Content_Branch_MemberChoice>([](auto& c) {
+        c.wholeParty = false;
+        c.random = true;
+    }, {
+        ContentRecord::make<Content_Branch_Level>([](auto& c) { c.average = true; c.level = 5; }, {
+            ContentRecord::make<Content_GetSkill>([](auto& c) { c.cardId = 3; c.count = 1; c.scope = 2; }),
+            ContentRecord::make<Content_AddGossip>([](auto& c) { c.gossip = "勇者の噂"; })})})}};
     cards.push_back({"skill4.vnt", rally});
 
     SkillCardRecord feint;
@@ -119,11 +128,17 @@ std::vector<Example> examples() {
     feint.keyCodes[2] = "毒";
     feint.cardLevel = 5;
     feint.events = {
-        {ContentRecord(14, Bytes().int32(50), {
-            ContentRecord(44, Bytes().string("段階").int32(2), {
-                ContentRecord(41, Bytes().string("段階")), ContentRecord(42, Bytes().string("段階"))}),
-            ContentRecord(25, Bytes().string("策士").int32(0).byte(1), {ContentRecord(3, Bytes().boolean(true))})})},
-        {ContentRecord(47, Bytes().byte(2).byte(1), {ContentRecord(64), ContentRecord(51)})}};
+        {ContentRecord::make<Content_Branch_Random>([](auto& c) { c.percent = 50; }, {
+            ContentRecord::make<Content_BiBranch_Step>([](auto& c) { c.stepName = "段階"; c.boundary = 2; }, {
+                ContentRecord::make<Content_IncStep>([](auto& c) { c.stepName = "段階"; }),
+                ContentRecord::make<Content_DecStep>([](auto& c) { c.stepName = "段階"; })}),
+            ContentRecord::make<Content_Branch_Posession_Coupon>([](auto& c) {
+                c.couponName = "策士";
+                c.unknownValue = 0;
+                c.scope = 1;
+            }, {ContentRecord::make<Content_ScenarioClear>([](auto& c) { c.markCompleted = true; })})})},
+        {ContentRecord::make<Content_Branch_Status>([](auto& c) { c.status = 2; c.targetMember = 1; }, {
+            ContentRecord::of(Content_RedrawScreen()), ContentRecord::of(Content_BreakEffect())})}};
     cards.push_back({"skill5.vnt", feint});
 
     SkillCardRecord meditate;

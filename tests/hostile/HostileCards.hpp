@@ -7,52 +7,83 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cardwriter/CardWriter.hpp"
+#include "events/Content.hpp"
+#include "events/ContentFactory.hpp"
+#include "events/ContentKind.hpp"
+#include "events/Fields.hpp"
 
 namespace Vantorn::testing {
 
-// The three kinds whose layout is unknown: any card holding one fails to load.
-inline bool isReadableKind(std::uint8_t code) {
-    return code != 8 && code != 11 && code != 40;
+// False for the kinds whose layout is unknown: any card holding one fails to load.
+inline bool isReadableKind(int code) {
+    return contentKindInfo(code).readable;
 }
 
-// Plausible own fields for every readable content kind, in file order.
-inline Bytes sampleOwnFields(std::uint8_t code) {
-    const auto cardGroup = [](std::int32_t id) { return Bytes().int32(id).int32(2).byte(1); };
-    switch (code) {
-    case 1: case 52: return Bytes().string("開始");
-    case 2: case 5: case 19: case 22: case 26: case 29: case 33: case 36: case 48: case 53: case 54:
-        return Bytes().int32(code);
-    case 3: return Bytes().boolean(true);
-    case 6: return Bytes().string("face.bmp").string("炎の矢が飛ぶ！\n敵は身構えた。");
-    case 7: return Bytes().string("bgm.mid");
-    case 9: return Bytes().string("se.wav");
-    case 10: return Bytes().int32(-3);
-    case 12: return Bytes().boolean(true).boolean(false);
-    case 13: return Bytes().int32(1).byte(0xFF).int32(3).int32(4);
-    case 14: return Bytes().int32(150);
-    case 15: case 43: case 65: return Bytes().string("旗");
-    case 16: return Bytes().string("旗").byte(2);
-    case 17: case 41: case 42: return Bytes().string("段階");
-    case 18: return Bytes().string("段階").int32(-1);
-    case 20: case 21: case 23: case 27: case 28: case 30: case 34: case 35: case 37: return cardGroup(code);
-    case 24: case 31: case 38: return Bytes().int32(-5);
-    case 25: return Bytes().string("勇者").int32(-7).byte(2);
-    case 32: return Bytes().string("勇者").int32(5).byte(0xFF);
-    case 39: return Bytes().string("勇者").byte(0);
-    case 44: return Bytes().string("段階").int32(2);
-    case 46: return Bytes().boolean(false).int32(3);
-    case 47: return Bytes().byte(0xFF).byte(2);
-    case 57: case 58: case 59: return Bytes().string("旅");
-    case 60: case 61: case 62: return Bytes().string("噂");
-    default: return {};  // kinds without own fields, and the unreadable ones
+// Picks a plausible value for each own field by its type and name: Japanese names,
+// a message of two lines, negative numbers, and the first byte at its top value.
+class SampleFields final : public FieldVisitor {
+public:
+    explicit SampleFields(int code) : code_(code) {}
+
+    void int32(const char* name, std::int32_t& value) override {
+        const std::string field = name;
+        if (field == "amount") value = -5;
+        else if (field == "duration") value = -3;
+        else if (field == "percent") value = 150;
+        else if (field == "count") value = 2;
+        else if (field == "value" || field == "unknownValue") value = -7;
+        else value = code_;
     }
+    void byte(const char*, std::int32_t& value) override {
+        value = firstByte_ ? 0xFF : 2;
+        firstByte_ = false;
+    }
+    void boolean(const char*, bool& value) override {
+        value = firstBoolean_;
+        firstBoolean_ = false;
+    }
+    void string(const char* name, std::string& value) override {
+        static const std::pair<const char*, const char*> words[] = {
+            {"text", "炎の矢が飛ぶ！\n敵は身構えた。"},
+            {"imagePath", "face.bmp"}, {"musicPath", "bgm.mid"}, {"soundPath", "se.wav"},
+            {"startName", "開始"}, {"flagName", "旗"}, {"stepName", "段階"},
+            {"couponName", "勇者"}, {"scenarioName", "旅"}, {"gossip", "噂"},
+        };
+        value = "名";
+        for (const auto& [field, word] : words) {
+            if (std::string(field) == name) value = word;
+        }
+    }
+
+private:
+    int code_;
+    bool firstByte_ = true;
+    bool firstBoolean_ = true;
+};
+
+// An empty content of the kind with every own field filled by SampleFields.
+inline ContentPtr sampleContentObject(int code) {
+    ContentPtr content = makeContent(code);
+    SampleFields fields(code);
+    content->visitFields(fields);
+    return content;
 }
 
-inline ContentRecord sampleContent(std::uint8_t code, std::vector<ContentRecord> children = {}) {
-    return ContentRecord(code, sampleOwnFields(code), std::move(children));
+// Plausible own fields for every content kind, in file order; none for the kinds
+// without own fields and for the unreadable ones.
+inline Bytes sampleOwnFields(int code) {
+    return ownFieldsOf(*sampleContentObject(code));
+}
+
+inline ContentRecord sampleContent(int code, std::vector<ContentRecord> children = {}) {
+    return ContentRecord::of(*sampleContentObject(code), std::move(children));
+}
+inline ContentRecord sampleContent(ContentKind kind, std::vector<ContentRecord> children = {}) {
+    return sampleContent(static_cast<int>(kind), std::move(children));
 }
 
 // A tiny 2x2 bitmap file.
@@ -117,7 +148,7 @@ inline SkillCardRecord richCard() {
     // Every readable kind once, as a few branches of a few levels each.
     std::vector<ContentRecord> branches;
     std::vector<ContentRecord> leaves;
-    for (std::uint8_t code = 1; code <= 65; ++code) {
+    for (int code = 1; code <= maxContentType; ++code) {
         if (!isReadableKind(code)) continue;
         leaves.push_back(sampleContent(code));
         if (leaves.size() == 8) {
@@ -129,9 +160,9 @@ inline SkillCardRecord richCard() {
             branches.push_back(std::move(branch));
         }
     }
-    ContentRecord start = sampleContent(0, std::move(branches));
+    ContentRecord start = sampleContent(ContentKind::Start, std::move(branches));
     start.name = "使用時";
-    card.events.push_back({std::move(start), sampleContent(45, std::move(leaves))});
+    card.events.push_back({std::move(start), sampleContent(ContentKind::IncRound, std::move(leaves))});
     card.events.push_back({});
     return card;
 }
@@ -159,11 +190,18 @@ inline Bytes oneTree(const Bytes& root) {
     return Bytes().int32(1).int32(1).append(root);
 }
 
+// The header of a content record with no name, its child count stored as given
+// (the bias of 40000 included), for records whose children or count are written by hand.
+inline Bytes headerOf(ContentKind kind, std::int32_t storedChildCount) {
+    return Bytes().byte(static_cast<std::uint8_t>(kind)).string("").int32(storedChildCount);
+}
+
 // A chain of Content_Start records, each the only child of the one before, written
 // header by header so that very deep chains cost no recursion to build.
-inline Bytes chainOf(std::size_t depth, const Bytes& tip = Bytes().byte(0).int32(0).int32(40000)) {
+inline Bytes chainOf(std::size_t depth, const Bytes& tip = ContentRecord(ContentKind::Start).bytes()) {
+    const Bytes link = headerOf(ContentKind::Start, 40001);
     Bytes out;
-    for (std::size_t level = 1; level < depth; ++level) out.byte(0).int32(0).int32(40001);
+    for (std::size_t level = 1; level < depth; ++level) out.append(link);
     return out.append(tip);
 }
 

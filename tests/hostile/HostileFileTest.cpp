@@ -33,6 +33,7 @@ using testing::MotionRecord;
 using testing::SkillCardRecord;
 using testing::cardAround;
 using testing::chainOf;
+using testing::headerOf;
 using testing::oneTree;
 
 const std::string ioError = "I/O例外";
@@ -212,7 +213,7 @@ TEST_F(HostileFileTest, StringLengthsAtAndPastTheBound) {
     // The same bound holds deep inside an event tree.
     const auto message = [](std::int32_t length) {
         const Bytes fields = Bytes().int32(0).int32(length).raw(std::string(65536, 'y'));
-        return cardAround(Bytes().int32(0), oneTree(Bytes().byte(6).int32(0).int32(40000).append(fields)));
+        return cardAround(Bytes().int32(0), oneTree(ContentRecord{ContentKind::Message, fields}.bytes()));
     };
     EXPECT_TRUE(process(message(65536)).loaded);
     EXPECT_EQ(process(message(65537)).message, corrupt);
@@ -222,7 +223,7 @@ TEST_F(HostileFileTest, StringLengthsAtAndPastTheBound) {
 TEST_F(HostileFileTest, ListCountsAtAndPastTheirBounds) {
     const Bytes noMotion = Bytes().int32(0);
     const Bytes noEvent = Bytes().int32(0);
-    const Bytes leaf = ContentRecord{45}.bytes();
+    const Bytes leaf = ContentRecord{ContentKind::IncRound}.bytes();
     const auto repeated = [](const Bytes& item, std::size_t times) {
         Bytes out;
         for (std::size_t i = 0; i < times; ++i) out.append(item);
@@ -250,7 +251,7 @@ TEST_F(HostileFileTest, ListCountsAtAndPastTheirBounds) {
 
     // Children: stored plus 40000, at most 65536.
     const auto parent = [&](std::int32_t stored, std::size_t present) {
-        return cardAround(noMotion, oneTree(Bytes().byte(0).int32(0).int32(stored).append(repeated(leaf, present))));
+        return cardAround(noMotion, oneTree(headerOf(ContentKind::Start, stored).append(repeated(leaf, present))));
     };
     EXPECT_TRUE(process(parent(40000 + 65536, 65536), false).loaded);
     EXPECT_EQ(process(parent(40000 + 65537, 65537)).message, corrupt);
@@ -286,15 +287,15 @@ TEST_F(HostileFileTest, TreesAtTheDepthBoundLoadAndOnePastItAreRefused) {
     expectConsoleError(cardAround(Bytes().int32(0), oneTree(chainOf(200'000)), false), corrupt);
 
     // At the bound, the deepest content still decides the outcome.
-    const Bytes serifu = Bytes().byte(40).int32(0).int32(40000);
+    const Bytes serifu = ContentRecord{ContentKind::Serifu}.bytes();
     expectConsoleError(cardAround(Bytes().int32(0), oneTree(chainOf(maxContentDepth, serifu))), "Serifu: 未実装。");
     const Bytes cut = chainOf(maxContentDepth);
     expectConsoleError(cardAround(Bytes().int32(0), oneTree(Bytes().raw(cut.data.substr(0, cut.data.size() - 3))), false),
                        ioError);
 
     // Several deepest trees side by side, the last one fanning out at its deepest level.
-    Bytes fan = Bytes().byte(0).int32(0).int32(40000 + 1000);
-    for (int i = 0; i < 1000; ++i) fan.append(ContentRecord{45}.bytes());
+    Bytes fan = headerOf(ContentKind::Start, 40000 + 1000);
+    for (int i = 0; i < 1000; ++i) fan.append(ContentRecord{ContentKind::IncRound}.bytes());
     Bytes part = Bytes().int32(2).int32(1).append(chainOf(maxContentDepth)).int32(2);
     part.append(chainOf(maxContentDepth)).append(chainOf(maxContentDepth - 1, fan));
     const Outcome wide = process(cardAround(Bytes().int32(0), part));
@@ -305,8 +306,8 @@ TEST_F(HostileFileTest, TreesAtTheDepthBoundLoadAndOnePastItAreRefused) {
 TEST_F(HostileFileTest, TextOfTheMostIndentedTreesStaysProportionalToTheFile) {
     // The most text a byte can buy: the shortest records, each with the longest label,
     // all at the deepest level, where every line carries the most TABs.
-    Bytes fan = Bytes().byte(0).int32(0).int32(40000 + 4096);
-    for (int i = 0; i < 4096; ++i) fan.append(ContentRecord{0}.bytes());
+    Bytes fan = headerOf(ContentKind::Start, 40000 + 4096);
+    for (int i = 0; i < 4096; ++i) fan.append(ContentRecord{ContentKind::Start}.bytes());
     const std::string bytes = cardAround(Bytes().int32(0), oneTree(chainOf(maxContentDepth - 1, fan)));
     const Outcome outcome = process(bytes);
     ASSERT_TRUE(outcome.loaded) << outcome.message;

@@ -26,6 +26,7 @@ using Mornstave::composeCard;
 using Mornstave::composeFolder;
 using Mornstave::folderPrefix;
 using Mornstave::publish;
+using Vantorn::ContentKind;
 using Vantorn::testing::ContentRecord;
 using Vantorn::testing::MotionRecord;
 using Vantorn::testing::SkillCardRecord;
@@ -47,7 +48,7 @@ std::string cardWithEvent() {
     record.name = "一行目\r\n二行目";
     record.targetType = 3;
     record.motions = {MotionRecord{0, 1, 5, 0, 4}};
-    ContentRecord start{0};
+    ContentRecord start{ContentKind::Start};
     start.name = "開始";
     record.events = {{start}};
     return record.bytes().data;

@@ -18,6 +18,7 @@ namespace Mornstave {
 namespace {
 
 namespace fs = std::filesystem;
+using Vantorn::ContentKind;
 using Vantorn::testing::ContentRecord;
 using Vantorn::testing::MotionRecord;
 using Vantorn::testing::SkillCardRecord;
@@ -53,7 +54,7 @@ std::string cardWithEvent() {
     record.name = "炎の矢";
     record.targetType = 3;
     record.motions = {MotionRecord{0, 1, 5, 0, 4}};
-    ContentRecord start{0};
+    ContentRecord start{ContentKind::Start};
     start.name = "開始";
     record.events = {{start}};
     return record.bytes().data;
