@@ -16,7 +16,9 @@ rm -rf "$build/package" && mkdir -p "$stage"
 for exe in mornstave.exe mornstavew.exe; do
   x86_64-w64-mingw32-strip -o "$stage/$exe" "$build/bin/$exe"
 done
-iconv -f UTF-8 -t CP932 "$root/window/readme.txt" | sed 's/$/\r/' > "$stage/readme.txt"
+# The version comes from the build's one version header.
+version=$(sed -n 's/^#define MORNSTAVE_VERSION "\(.*\)"$/\1/p' "$build/core/format/include/format/Version.hpp")
+sed "s/@VERSION@/$version/" "$root/window/readme.txt" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' > "$stage/readme.txt"
 
 zip=$build/mornstave-win64.zip
 rm -f "$zip"
