@@ -1,0 +1,117 @@
+// The console's options and output encodings, through the whole command line.
+
+#include "CommandLine.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/CardTesting.hpp"
+#include "text/Cp932.hpp"
+
+namespace Vantorn {
+namespace {
+
+using testing::MotionRecord;
+using testing::SkillCardRecord;
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("mornstave-options-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // A card file in the test's folder, under a UTF-8 name (narrow literals here are CP932).
+    std::string card(const std::string& name) {
+        SkillCardRecord record;
+        record.name = "炎の矢";
+        record.targetType = 3;
+        record.motions = {MotionRecord{0, 1, 5, 0, 8}};
+        const std::filesystem::path path = folder / std::filesystem::u8path(name);
+        std::ofstream(path, std::ios::binary) << record.bytes().data;
+        return path.u8string();
+    }
+
+    int run(const std::vector<std::string>& args, ConsoleEnvironment environment = {}) {
+        out.str({});
+        err.str({});
+        return runCommandLine(args, out, err, environment);
+    }
+
+    std::filesystem::path folder;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(CommandLineTest, OptionsBehaveLikeAUnixTool) {
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(out.str().rfind("Usage: mornstave [OPTION]... [--] CARD...\n", 0), 0u);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "Mornstave version 0.20\n");
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--bogus", "x.vnt"},
+                                                 {"--format=xml", "x.vnt"}, {"--encoding", "latin1"}}) {
+        EXPECT_EQ(run(bad), 2) << bad[0];
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(err.str().rfind("mornstave: ", 0), 0u) << err.str();
+        EXPECT_NE(err.str().find("\nUsage: mornstave"), std::string::npos);
+    }
+
+    EXPECT_EQ(run({}), 1);  // no card: the banner, as always
+    EXPECT_EQ(err.str().rfind("Mornstave version 0.20\n\nUsage: mornstave.exe", 0), 0u);
+
+    // A card whose name starts with '-' is a card after "--" or as ./-name.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    card("-dash.vnt");
+    EXPECT_EQ(run({"--", "-dash.vnt"}), 0);
+    EXPECT_EQ(out.str().rfind("[-dash.vnt]\n", 0), 0u);
+    EXPECT_EQ(run({"./-dash.vnt"}), 0);
+    EXPECT_EQ(out.str().rfind("[./-dash.vnt]\n", 0), 0u);
+    std::filesystem::current_path(before);
+}
+
+TEST_F(CommandLineTest, Utf8OutputIsTheCp932OutputConvertedWithPathsAsGiven) {
+    const std::string path = card(u8"シナリオ.vnt");
+    const std::string missing = (folder / std::filesystem::u8path(u8"無い.vnt")).u8string();
+    ConsoleEnvironment utf8Locale;
+    utf8Locale.pathsAreUtf8 = utf8Locale.localeIsUtf8 = true;
+
+    run({"--encoding=cp932", path, missing}, utf8Locale);
+    const std::string cp932Out = out.str();
+    const std::string cp932Err = err.str();
+    run({path, missing}, utf8Locale);
+    EXPECT_EQ(out.str(), cp932ToUtf8(cp932Out));
+    EXPECT_EQ(err.str(), cp932ToUtf8(cp932Err));
+    EXPECT_EQ(out.str().rfind("[" + path + "]\n" u8"名称: 炎の矢\n", 0), 0u) << "the source is UTF-8, as the locale";
+    EXPECT_EQ(err.str(), missing + u8": 開けません\n");
+
+    // Under the C locale the bytes are today's: the path exactly as given, texts CP932.
+    run({path});
+    EXPECT_EQ(out.str().rfind("[" + path + "]\n" + "名称: 炎の矢\n", 0), 0u);
+}
+
+TEST_F(CommandLineTest, Cp932OutputConvertsPathsWhereItCan) {
+    const std::string japanese = card(u8"表示.vnt");
+    const std::string korean = card(u8"한국어.vnt");
+    ConsoleEnvironment linuxUtf8;
+    linuxUtf8.pathsAreUtf8 = true;
+    run({"--encoding=cp932", japanese, korean}, linuxUtf8);
+    EXPECT_NE(out.str().find("[" + utf8ToCp932(japanese) + "]\n"), std::string::npos);
+    EXPECT_NE(out.str().find("[" + korean + "]\n"), std::string::npos) << "written as given";
+
+    ConsoleEnvironment windows = linuxUtf8;
+    windows.replaceUnmappable = true;
+    run({korean}, windows);
+    EXPECT_EQ(out.str().rfind("[" + utf8ToCp932(korean) + "]\n", 0), 0u);
+    EXPECT_NE(utf8ToCp932(korean).find("???.vnt"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace Vantorn
