@@ -13,6 +13,7 @@
 #include "json/JsonWriter.hpp"
 #include "report/Report.hpp"
 #include "text/Cp932.hpp"
+#include "text/Utf8Buffer.hpp"
 
 namespace Vantorn {
 namespace {
@@ -46,10 +47,12 @@ void writeBlock(const std::string& path, std::ostream& out, const ConsoleSetting
     if (settings.encoding == OutputEncoding::cp932) {
         writeCardBlock(block, shownPath(path, settings), card);
     } else {
-        std::ostringstream body;
+        block << '[' << path << "]\n" << std::flush;
+        Utf8FromCp932Buffer utf8(text);
+        std::ostream body(&utf8);
         writeDescription(body, card);
         writeEstimate(body, estimateLevel(card));
-        block << '[' << path << "]\n" << cp932ToUtf8(body.str());
+        body << std::flush;
     }
     block << '\n';
     text.writeTo(out);

@@ -38,6 +38,13 @@ private:
     std::vector<std::string> lines_;
 };
 
+// One TAB per level, written a block at a time: trees nest thousands of levels deep.
+void indent(std::ostream& out, std::size_t level) {
+    static const std::string tabs(256, '\t');
+    for (; level > tabs.size(); level -= tabs.size()) out.write(tabs.data(), static_cast<std::streamsize>(tabs.size()));
+    out.write(tabs.data(), static_cast<std::streamsize>(level));
+}
+
 template <class Lines>
 void contentTree(Lines& lines, const Content& root, std::size_t depth) {
     std::vector<std::pair<const Content*, std::size_t>> pending{{&root, depth}};
@@ -45,7 +52,7 @@ void contentTree(Lines& lines, const Content& root, std::size_t depth) {
         const auto [content, level] = pending.back();
         pending.pop_back();
         std::ostream& out = lines.line();
-        for (std::size_t i = 0; i < level; ++i) out << '\t';
+        indent(out, level);
         writeContentLine(out, *content);
         lines.end();
         for (auto child = content->children.rbegin(); child != content->children.rend(); ++child) {

@@ -55,6 +55,28 @@ void decodeCp932(std::string_view in, Ascii ascii, Emit emit) {
     }
 }
 
+}  // namespace
+
+std::size_t cp932CompleteLength(std::string_view cp932) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(cp932.data());
+    std::size_t i = 0;
+    while (i < cp932.size()) {
+        if (kSingle[bytes[i]] != kLead) {
+            ++i;
+        } else if (i + 1 == cp932.size()) {
+            return i;
+        } else {
+            // As the decoder: a bad pair gives up only its lead byte.
+            const unsigned trail = bytes[i + 1];
+            const unsigned row = kLeadRow[bytes[i]];
+            i += trail >= 0x40 && row != 0 && kDouble[row - 1][trail - 0x40] != 0 ? 2 : 1;
+        }
+    }
+    return i;
+}
+
+namespace {
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);

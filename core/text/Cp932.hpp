@@ -7,6 +7,9 @@ namespace Vantorn {
 // U+FFFD and the trail byte is then decoded on its own). Nothing after a bad byte is lost.
 std::string cp932ToUtf8(std::string_view cp932);
 std::u16string cp932ToUtf16(std::string_view cp932);
+// The length of the longest prefix that does not end inside a two-byte character:
+// the whole text, or all of it but a last lead byte still waiting for its trail byte.
+std::size_t cp932CompleteLength(std::string_view cp932);
 // UTF-8 / UTF-16 -> CP932. A character CP932 cannot hold (or an invalid UTF-8 / UTF-16 sequence)
 // becomes '?'. If `exact` is not null it is set to false when that happened, true otherwise.
 std::string utf8ToCp932(std::string_view utf8, bool* exact = nullptr);

@@ -1,0 +1,50 @@
+#include "text/Utf8Buffer.hpp"
+
+#include "text/Cp932.hpp"
+
+namespace Vantorn {
+
+namespace {
+constexpr std::size_t bufferSize = 16 * 1024;
+}
+
+Utf8FromCp932Buffer::Utf8FromCp932Buffer(std::streambuf& target) : target_(target), buffer_(bufferSize, '\0') {
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+Utf8FromCp932Buffer::~Utf8FromCp932Buffer() {
+    convert();
+    if (pptr() != pbase()) {  // a lead byte that never got its trail byte
+        converted_ = cp932ToUtf8(std::string_view(pbase(), 1));
+        target_.sputn(converted_.data(), static_cast<std::streamsize>(converted_.size()));
+    }
+}
+
+bool Utf8FromCp932Buffer::convert() {
+    const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+    const std::size_t complete = cp932CompleteLength(held);
+    converted_ = cp932ToUtf8(held.substr(0, complete));
+    const auto size = static_cast<std::streamsize>(converted_.size());
+    const bool written = target_.sputn(converted_.data(), size) == size;
+    // The waiting lead byte, if any, moves to the front.
+    const std::size_t rest = held.size() - complete;
+    if (rest != 0) buffer_[0] = held[complete];
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    pbump(static_cast<int>(rest));
+    return written;
+}
+
+Utf8FromCp932Buffer::int_type Utf8FromCp932Buffer::overflow(int_type c) {
+    if (!convert()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+    }
+    return traits_type::not_eof(c);
+}
+
+int Utf8FromCp932Buffer::sync() {
+    return convert() && target_.pubsync() == 0 ? 0 : -1;
+}
+
+}  // namespace Vantorn
