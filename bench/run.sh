@@ -89,10 +89,12 @@ if [ "$wine_wanted" -eq 1 ] && [ -x "$root/build-win/bin/mornstave.exe" ] && com
 fi
 
 run_cat() { measure "$work/cat.out" cat "${names[@]}"; }
-run_native() { measure "$work/native.out" "$native" "${names[@]}"; }
+# The C locale: today's CP932 report, whatever the locale of the shell.
+run_native() { LC_ALL=C measure "$work/native.out" "$native" "${names[@]}"; }
+run_json() { measure "$work/json.out" "$native" --format=json "${names[@]}"; }
 run_wine() { printf '%s\n' "${names[@]}" | measure "$work/wine.out" xargs -s 30000 wine "$winexe"; }
 
-kinds=(cat native)
+kinds=(cat native json)
 [ "$wine_ok" -eq 0 ] || kinds+=(wine)
 for kind in "${kinds[@]}"; do
   run_$kind  # warms the page cache
@@ -123,6 +125,10 @@ paste "$work/native.wall" "$work/cat.wall" | awk '{ print $1 / $2 }' > "$work/na
 echo "native/cat wall time, median of the per-round ratios:" \
      "$(median < "$work/native.ratios" | awk '{ printf "%.2f", $1 }') (target: at most 3)"
 echo "native report: $(wc -c < "$work/native.out") bytes, $(wc -l < "$work/native.out.err") error lines"
+paste "$work/json.wall" "$work/native.wall" | awk '{ print $1 / $2 }' > "$work/json.ratios"
+echo "json/native wall time, median of the per-round ratios:" \
+     "$(median < "$work/json.ratios" | awk '{ printf "%.2f", $1 }') (target: at most 3);" \
+     "JSON document: $(wc -c < "$work/json.out") bytes"
 if [ "$wine_ok" -eq 1 ]; then
   batches=$(printf '%s\n' "${names[@]}" | xargs -s 30000 echo | wc -l)
   cd "$corpus"
@@ -149,10 +155,13 @@ cd "$corpus"
 measure "$work/p1.out" "$native" "${names[0]}"
 measure "$work/p100.out" "$native" "${names[@]:0:100}"
 measure "$work/pall.out" "$native" "${names[@]}"
+measure "$work/j1.out" "$native" --format=json "${names[0]}"
+measure "$work/jall.out" "$native" --format=json "${names[@]}"
 cd "$root"
 echo "1 card: $(field "$work/p1.out.stats" peak_kib) KiB, 100 cards: $(field "$work/p100.out.stats" peak_kib) KiB," \
      "${#names[@]} cards: $(field "$work/pall.out.stats" peak_kib) KiB"
-rm -rf "$corpus" "$work"/p*.out
+echo "JSON: 1 card: $(field "$work/j1.out.stats" peak_kib) KiB, ${#names[@]} cards: $(field "$work/jall.out.stats" peak_kib) KiB"
+rm -rf "$corpus" "$work"/p*.out "$work"/j*.out
 
 # One card: the console with its report going to a file, then the card alone (load,
 # describe into a counter, estimate, destroy), each step in CPU time. Three runs each;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <algorithm>
+#include <memory>
 #include <ostream>
 #include <streambuf>
-#include <string>
 #include <vector>
 
 namespace Vantorn {
@@ -15,37 +14,28 @@ class BlockText : public std::streambuf {
 public:
     // Hands the whole block on; a failed write shows in the output's state.
     void writeTo(std::ostream& out) const {
-        for (const std::string& piece : pieces_) {
-            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        for (std::size_t i = 0; i < pieces_.size(); ++i) {
+            const bool last = i + 1 == pieces_.size();
+            const std::size_t size = last ? static_cast<std::size_t>(pptr() - pbase()) : pieceSize;
+            out.write(pieces_[i].get(), static_cast<std::streamsize>(size));
         }
     }
 
 protected:
+    // The put area is the free end of the last piece; a full piece starts another.
     int_type overflow(int_type c) override {
+        pieces_.emplace_back(new char[pieceSize]);  // left uninitialised: it is written before it is read
+        setp(pieces_.back().get(), pieces_.back().get() + pieceSize);
         if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            const char byte = traits_type::to_char_type(c);
-            xsputn(&byte, 1);
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
         }
         return traits_type::not_eof(c);
     }
 
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        for (std::streamsize left = count; left > 0;) {
-            if (pieces_.empty() || pieces_.back().size() == pieceSize) {
-                pieces_.emplace_back().reserve(pieceSize);
-            }
-            std::string& piece = pieces_.back();
-            const auto taken = std::min<std::streamsize>(left, pieceSize - piece.size());
-            piece.append(text, static_cast<std::size_t>(taken));
-            text += taken;
-            left -= taken;
-        }
-        return count;
-    }
-
 private:
     static constexpr std::size_t pieceSize = 64 * 1024;
-    std::vector<std::string> pieces_;
+    std::vector<std::unique_ptr<char[]>> pieces_;
 };
 
 }  // namespace Vantorn

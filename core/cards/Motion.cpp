@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "format/Errors.hpp"
-#include "format/Stream.hpp"
+#include "format/CardReader.hpp"
 
 namespace Vantorn {
 namespace {
@@ -59,36 +59,51 @@ void Motion::clear() {
 }
 
 void Motion::read(std::istream& in) {
-    category = readByte(in);
-    readByte(in);
-    readInt32(in);
-    attr = readByte(in);
-    subType = readByte(in);
+    CardReader reader(in);
+    read(reader);
+}
+
+void Motion::read(CardReader& in) {
+    const std::uint64_t categoryAt = in.offset();
+    category = in.byte("category");
+    in.byte("reserved1");
+    in.int32("reserved2");
+    attr = in.byte("element");
+    subType = in.byte("subType");
+    const auto outside = [&](std::uint64_t at, const char* field, std::int32_t value, const char* allowed) {
+        in.fail(FileCorruptException(), at, field, std::to_string(value), allowed);
+    };
     switch (category) {
     case 0:
-    case 1:
-        valueType = readByte(in);
-        value = readInt32(in);
-        if (valueType > 2) throw FileCorruptException();
+    case 1: {
+        const std::uint64_t valueTypeAt = in.offset();
+        valueType = in.byte("valueType");
+        value = in.int32("value");
+        if (valueType > 2) outside(valueTypeAt, "valueType", valueType, "0..2");
         break;
+    }
     case 3:
-    case 4:
-        rounds = readInt32(in);
-        if (rounds < 0) throw FileCorruptException();
+    case 4: {
+        const std::uint64_t roundsAt = in.offset();
+        rounds = in.int32("rounds");
+        if (rounds < 0) outside(roundsAt, "rounds", rounds, "0 and more");
         break;
-    case 5:
-        value = readInt32(in);
-        rounds = readInt32(in);
-        if (rounds < 0) throw FileCorruptException();
+    }
+    case 5: {
+        value = in.int32("value");
+        const std::uint64_t roundsAt = in.offset();
+        rounds = in.int32("rounds");
+        if (rounds < 0) outside(roundsAt, "rounds", rounds, "0 and more");
         break;
+    }
     case 2:
     case 6:
     case 7:
         break;
     case 8:
-        throw std::runtime_error("召喚には対応していません。");
+        in.fail(SummoningNotSupportedException(), categoryAt, "category", "8 (summoning)", "0..7");
     default:
-        throw FileCorruptException();
+        outside(categoryAt, "category", category, "0..8");
     }
 }
 

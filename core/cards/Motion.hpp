@@ -8,6 +8,8 @@
 
 namespace Vantorn {
 
+class CardReader;
+
 // One effect of a skill card on its targets: a plain copyable value.
 class Motion : public VTObject {
 public:
@@ -15,6 +17,7 @@ public:
 
     // Reads one motion record; the fields its category does not carry stay 0.
     void read(std::istream& in);
+    void read(CardReader& in);
 
     virtual void clear();
 

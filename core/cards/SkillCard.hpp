@@ -13,6 +13,8 @@
 
 namespace Vantorn {
 
+class CardReader;
+
 constexpr std::uint8_t skillCardTag = 5;
 
 class VTCard : public VTObject {
@@ -36,6 +38,7 @@ public:
     // events are appended to those already held: to read another card, use a fresh
     // object (readSkillCard, loadSkillCard).
     void read(std::istream& in);
+    void read(CardReader& in);
 
     // Empties every field except the event part.
     virtual void clear();
@@ -64,8 +67,6 @@ public:
     EventPart eventPart;
     std::vector<Motion> motions;
 
-private:
-    bool inRange() const;
 };
 
 // A fresh card read from the stream or the file at path: nothing of another card can

@@ -7,8 +7,7 @@
 #include "events/ContentFactory.hpp"
 #include "events/ContentKind.hpp"
 #include "events/Fields.hpp"
-#include "format/Errors.hpp"
-#include "format/Stream.hpp"
+#include "format/CardReader.hpp"
 
 namespace Vantorn {
 
@@ -31,39 +30,45 @@ void Content::visitFields(FieldVisitor&) {}
 
 namespace {
 
-// Fills the own fields of a content from the stream, in the order the kind lists them.
+// Fills the own fields of a content from the file, in the order the kind lists them.
 class FieldReader final : public FieldVisitor {
 public:
-    explicit FieldReader(std::istream& in) : in_(in) {}
-    void int32(const char*, std::int32_t& value) override { value = readInt32(in_); }
-    void byte(const char*, std::int32_t& value) override { value = readByte(in_); }
-    void boolean(const char*, bool& value) override { value = readBool(in_); }
-    void string(const char*, std::string& value) override { value = readString(in_); }
+    explicit FieldReader(CardReader& in) : in_(in) {}
+    void int32(const char* name, std::int32_t& value) override { value = in_.int32(name); }
+    void byte(const char* name, std::int32_t& value) override { value = in_.byte(name); }
+    void boolean(const char* name, bool& value) override { value = in_.boolean(name); }
+    void string(const char* name, std::string& value) override { value = in_.string(name); }
 
 private:
-    std::istream& in_;
+    CardReader& in_;
 };
 
 // Looks at the type code without consuming it, starts the content it names and reads
 // the common part of its record: type code, name and child count. A kind whose layout
 // is unknown fails before anything of it is read.
-ContentPtr readContentHeader(std::istream& in, std::int32_t& childCount) {
-    const auto next = in.peek();
-    if (next == std::istream::traits_type::eof()) {
-        throw IOException();
+ContentPtr readContentHeader(CardReader& in, std::int32_t& childCount) {
+    const std::uint64_t at = in.offset();
+    const int code = in.peek();
+    if (code < 0) {
+        in.fail(IOException(), at, "type", "0 bytes left", "1 byte");
     }
-    const int code = static_cast<unsigned char>(next);
-    ContentPtr content = makeContent(code);
+    if (code > maxContentType) {
+        in.fail(FileCorruptException(), at, "type", std::to_string(code), "0.." + std::to_string(maxContentType));
+    }
     const ContentKindInfo& kind = contentKindInfo(code);
     if (!kind.readable) {
-        throw IOException(std::string(kind.name) + ": 未実装。");
+        in.fail(UnreadableContentException(kind.name), at, "type", std::to_string(code) + " (" + kind.name + ")",
+                "a kind of known layout");
     }
-    content->type = readByte(in);
-    content->name = readString(in);
-    const auto stored = static_cast<std::uint32_t>(readInt32(in));
-    childCount = static_cast<std::int32_t>(stored - static_cast<std::uint32_t>(childCountBias));
+    ContentPtr content = makeContent(code);
+    content->type = in.byte("type");
+    content->name = in.string("name");
+    const std::uint64_t countAt = in.offset();
+    const auto stored = in.int32("childCount");
+    childCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(stored) - static_cast<std::uint32_t>(childCountBias));
     if (childCount > maxChildCount) {
-        throw FileCorruptException();
+        in.fail(FileCorruptException(), countAt, "childCount", std::to_string(stored),
+                "at most " + std::to_string(childCountBias + maxChildCount) + " (40000 + children)");
     }
     return content;
 }
@@ -71,30 +76,39 @@ ContentPtr readContentHeader(std::istream& in, std::int32_t& childCount) {
 }  // namespace
 
 ContentPtr readContent(std::istream& in) {
+    CardReader reader(in);
+    return readContent(reader);
+}
+
+ContentPtr readContent(CardReader& in) {
     // Records nest children before their parent's own fields; a path of open records
     // replaces recursion so that deep scripts cannot exhaust the stack.
     struct OpenRecord {
         Content* content;
         std::int32_t childrenLeft;
+        std::int32_t childrenRead;
     };
     FieldReader fields(in);
     std::int32_t childCount = 0;
     ContentPtr root = readContentHeader(in, childCount);
-    std::vector<OpenRecord> path{{root.get(), childCount}};
+    std::vector<OpenRecord> path{{root.get(), childCount, 0}};
     while (!path.empty()) {
         OpenRecord& open = path.back();
         if (open.childrenLeft <= 0) {
             open.content->visitFields(fields);
             path.pop_back();
+            if (!path.empty()) in.leave();
             continue;
         }
         --open.childrenLeft;
+        in.enter("child", ++open.childrenRead);
         if (path.size() >= maxContentDepth) {
-            throw FileCorruptException();
+            in.fail(FileCorruptException(), in.offset(), "", "depth " + std::to_string(path.size() + 1),
+                    "depth 1.." + std::to_string(maxContentDepth));
         }
         ContentPtr child = readContentHeader(in, childCount);
         open.content->children.push_back(child);
-        path.push_back({child.get(), childCount});
+        path.push_back({child.get(), childCount, 0});
     }
     return root;
 }

@@ -45,7 +45,10 @@ class Content_Normal : public Content {};
 class Content_Branch : public Content {};
 class Content_Terminal : public Content {};
 
+class CardReader;
+
 // Reads the next content record with its whole subtree.
 ContentPtr readContent(std::istream& in);
+ContentPtr readContent(CardReader& in);
 
 }  // namespace Vantorn

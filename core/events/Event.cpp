@@ -2,18 +2,18 @@
 
 #include <istream>
 
-#include "format/Errors.hpp"
-#include "format/Stream.hpp"
+#include "format/CardReader.hpp"
 
 namespace Vantorn {
 namespace {
 
 constexpr std::int32_t maxListCount = 65536;
 
-std::int32_t readListCount(std::istream& in) {
-    const std::int32_t count = readInt32(in);
+std::int32_t readListCount(CardReader& in, const char* name) {
+    const std::uint64_t at = in.offset();
+    const std::int32_t count = in.int32(name);
     if (count > maxListCount) {
-        throw FileCorruptException();
+        in.fail(FileCorruptException(), at, name, std::to_string(count), "at most " + std::to_string(maxListCount));
     }
     return count;
 }
@@ -21,15 +21,27 @@ std::int32_t readListCount(std::istream& in) {
 }  // namespace
 
 void Event::read(std::istream& in) {
-    const std::int32_t count = readListCount(in);
+    CardReader reader(in);
+    read(reader);
+}
+
+void Event::read(CardReader& in) {
+    const std::int32_t count = readListCount(in, "contentCount");
     for (std::int32_t i = 0; i < count; ++i) {
+        RecordScope record(in, "content", i + 1);
         contents.push_back(readContent(in));
     }
 }
 
 void EventPart::read(std::istream& in) {
-    const std::int32_t count = readListCount(in);
+    CardReader reader(in);
+    read(reader);
+}
+
+void EventPart::read(CardReader& in) {
+    const std::int32_t count = readListCount(in, "eventCount");
     for (std::int32_t i = 0; i < count; ++i) {
+        RecordScope record(in, "event", i + 1);
         auto event = std::make_shared<Event>();
         event->read(in);
         events.push_back(std::move(event));

@@ -9,10 +9,13 @@
 
 namespace Vantorn {
 
+class CardReader;
+
 // One event of a card: the roots of its content trees, in file order.
 class Event : public VTObject {
 public:
     void read(std::istream& in);
+    void read(CardReader& in);
 
     std::vector<ContentPtr> contents;
 };
@@ -28,6 +31,7 @@ public:
 
     // Appends the events it reads; it does not empty the list first.
     void read(std::istream& in);
+    void read(CardReader& in);
 
     std::vector<std::shared_ptr<Event>> events;
 };
