@@ -9,22 +9,23 @@
 #include "estimate/Estimate.hpp"
 #include "events/ContentKind.hpp"
 #include "events/Fields.hpp"
+#include "format/Errors.hpp"
 #include "json/JsonWriter.hpp"
 #include "report/Report.hpp"
-#include "text/Cp932.hpp"
 
 namespace Vantorn {
 namespace {
 
-// Every card text leaves the core as CP932 and enters JSON as UTF-8.
 void text(JsonWriter& json, std::string_view name, std::string_view cp932) {
-    json.member(name, std::string_view(cp932ToUtf8(cp932)));
+    json.key(name);
+    json.cp932(cp932);
 }
 
-void textArray(JsonWriter& json, std::string_view name, const std::string* begin, const std::string* end) {
+template <class Texts>
+void textArray(JsonWriter& json, std::string_view name, const Texts& texts) {
     json.key(name);
     json.beginArray();
-    for (const std::string* item = begin; item != end; ++item) json.value(std::string_view(cp932ToUtf8(*item)));
+    for (const std::string& item : texts) json.cp932(item);
     json.endArray();
 }
 
@@ -49,159 +50,187 @@ private:
     JsonWriter& json_;
 };
 
-// Opens a content's node up to its children's array; the caller closes it.
-void openNode(JsonWriter& json, const Content& content) {
-    const ContentKindInfo& kind = contentKindInfo(content.type);
-    json.beginObject();
-    json.member("kind", content.type);
-    json.member("type", kind.name);
-    json.member("family", familyName(kind.family));
-    text(json, "name", content.name);
-    text(json, "text", contentLine(content));
-    json.key("fields");
-    json.beginObject();
-    FieldJson fields(json);
-    content.lookAtFields(fields);
-    json.endObject();
-    json.key("children");
-    json.beginArray();
-}
+// Writes a card whose description lines are at hand: a content's report line is its
+// description line without the indentation, and contents come in the same order.
+class CardJsonWriter {
+public:
+    CardJsonWriter(JsonWriter& json, const SkillCard& card)
+        : json_(json), card_(card), lines_(descriptionLines(card)) {}
 
-// Trees as deep as the reader allows are written without recursion.
-void contentTree(JsonWriter& json, const Content& root) {
-    std::vector<std::pair<const Content*, std::size_t>> path;  // node, next child
-    openNode(json, root);
-    path.emplace_back(&root, 0);
-    while (!path.empty()) {
-        auto& [node, next] = path.back();
-        if (next == node->children.size()) {
-            json.endArray();
-            json.endObject();
-            path.pop_back();
-            continue;
+    void write(std::string_view path) {
+        JsonWriter& json = json_;
+        json.beginObject();
+        json.member("path", path);
+        text(json, "name", card_.name);
+        json.member("level", card_.cardLevel);
+        json.key("target");
+        json.beginObject();
+        json.member("code", card_.targetType);
+        text(json, "name", targetTypeName(card_.targetType));
+        json.member("all", card_.targetsAll);
+        json.endObject();
+        coded(json, "effectAttribute", card_.effectAttribute, effectAttributeName(card_.effectAttribute));
+        json.member("unusableWhenSilenced", card_.unusableWhenSilenced);
+        json.member("usesResist", card_.usesResist);
+        json.member("successModifier", card_.successModifier);
+        json.key("bonuses");
+        json.beginObject();
+        json.member("avoidance", card_.bonuses[0]);
+        json.member("resistance", card_.bonuses[1]);
+        json.member("defence", card_.bonuses[2]);
+        json.endObject();
+        coded(json, "physicalElement", card_.physicalElement, abilityName(card_.physicalElement));
+        coded(json, "mentalElement", card_.mentalElement, personalityName(card_.mentalElement));
+        textArray(json, "keyCodes", card_.keyCodes);
+        json.member("codeAfterKeys", card_.codeAfterKeys);
+        json.member("extraByte", card_.extraByte);
+        text(json, "text2", card_.text2);
+        text(json, "text3", card_.text3);
+        text(json, "text4", card_.text4);
+        textArray(json, "extraTexts", card_.extraTexts);
+        nextLine_ = parameterLines;
+        motions();
+        events();
+        textArray(json, "description", lines_);
+        estimate();
+        json.endObject();
+    }
+
+private:
+    static constexpr std::size_t parameterLines = 11;
+
+    void motions() {
+        json_.key("motions");
+        json_.beginArray();
+        for (const Motion& motion : card_.motions) {
+            json_.beginObject();
+            json_.member("category", motion.category);
+            json_.member("subType", motion.subType);
+            json_.member("element", motion.attr);
+            json_.member("valueType", motion.valueType);
+            json_.member("value", motion.value);
+            json_.member("rounds", motion.rounds);
+            text(json_, "text", lines_[nextLine_++]);
+            json_.endObject();
         }
-        const Content& child = *node->children[next++];
-        openNode(json, child);
-        path.emplace_back(&child, 0);
+        json_.endArray();
     }
-}
 
-void motions(JsonWriter& json, const SkillCard& card) {
-    json.key("motions");
-    json.beginArray();
-    for (const Motion& motion : card.motions) {
-        json.beginObject();
-        json.member("category", motion.category);
-        json.member("subType", motion.subType);
-        json.member("element", motion.attr);
-        json.member("valueType", motion.valueType);
-        json.member("value", motion.value);
-        json.member("rounds", motion.rounds);
-        std::ostringstream line;
-        writeMotion(line, motion);
-        text(json, "text", line.str());
-        json.endObject();
-    }
-    json.endArray();
-}
-
-void events(JsonWriter& json, const SkillCard& card) {
-    json.key("events");
-    json.beginArray();
-    for (const auto& event : card.eventPart.events) {
-        json.beginObject();
-        json.key("contents");
-        json.beginArray();
-        for (const ContentPtr& root : event->contents) contentTree(json, *root);
-        json.endArray();
-        json.endObject();
-    }
-    json.endArray();
-}
-
-void estimate(JsonWriter& json, const SkillCard& card) {
-    const LevelEstimate value = estimateLevel(card);
-    json.key("estimate");
-    json.beginObject();
-    json.member("kind", estimateKindName(value.kind));
-    json.key("workings");
-    json.beginArray();
-    for (const LevelWorking& working : value.workings) {
-        json.beginObject();
-        json.key("totals");
-        json.beginObject();
-        json.member("L", working.totals.L);
-        json.member("D", working.totals.D);
-        json.member("Lp", working.totals.Lp);
-        json.member("Dp", working.totals.Dp);
-        json.member("M", working.totals.M);
-        json.endObject();
-        json.key("trials");
-        json.beginArray();
-        for (const TrialLevel& trial : working.trials) {
-            json.beginObject();
-            json.member("level", trial.level);
-            json.member("power", trial.power);
-            json.endObject();
+    void events() {
+        json_.key("events");
+        json_.beginArray();
+        for (const auto& event : card_.eventPart.events) {
+            json_.beginObject();
+            json_.key("contents");
+            json_.beginArray();
+            for (const ContentPtr& root : event->contents) contentTree(*root);
+            json_.endArray();
+            json_.endObject();
         }
-        json.endArray();
-        json.member("level", working.level);
-        json.endObject();
+        json_.endArray();
     }
-    json.endArray();
-    json.key("level");
-    if (value.level) {
-        json.value(*value.level);
-    } else {
-        json.null();
+
+    // Opens a content's node up to its children's array; the caller closes it.
+    void openNode(const Content& content, std::size_t depth) {
+        const ContentKindInfo& kind = contentKindInfo(content.type);
+        json_.beginObject();
+        json_.member("kind", content.type);
+        json_.member("type", kind.name);
+        json_.member("family", familyName(kind.family));
+        text(json_, "name", content.name);
+        text(json_, "text", std::string_view(lines_[nextLine_++]).substr(depth));
+        json_.key("fields");
+        json_.beginObject();
+        FieldJson fields(json_);
+        content.lookAtFields(fields);
+        json_.endObject();
+        json_.key("children");
+        json_.beginArray();
     }
-    json.endObject();
-}
+
+    // Trees as deep as the reader allows are written without recursion.
+    void contentTree(const Content& root) {
+        std::vector<std::pair<const Content*, std::size_t>> path;  // node, next child
+        openNode(root, 0);
+        path.emplace_back(&root, 0);
+        while (!path.empty()) {
+            auto& [node, next] = path.back();
+            if (next == node->children.size()) {
+                json_.endArray();
+                json_.endObject();
+                path.pop_back();
+                continue;
+            }
+            const Content& child = *node->children[next++];
+            openNode(child, path.size());
+            path.emplace_back(&child, 0);
+        }
+    }
+
+    void estimate() {
+        const LevelEstimate value = estimateLevel(card_);
+        json_.key("estimate");
+        json_.beginObject();
+        json_.member("kind", estimateKindName(value.kind));
+        json_.key("workings");
+        json_.beginArray();
+        for (const LevelWorking& working : value.workings) {
+            json_.beginObject();
+            json_.key("totals");
+            json_.beginObject();
+            json_.member("L", working.totals.L);
+            json_.member("D", working.totals.D);
+            json_.member("Lp", working.totals.Lp);
+            json_.member("Dp", working.totals.Dp);
+            json_.member("M", working.totals.M);
+            json_.endObject();
+            json_.key("trials");
+            json_.beginArray();
+            for (const TrialLevel& trial : working.trials) {
+                json_.beginObject();
+                json_.member("level", trial.level);
+                json_.member("power", trial.power);
+                json_.endObject();
+            }
+            json_.endArray();
+            json_.member("level", working.level);
+            json_.endObject();
+        }
+        json_.endArray();
+        json_.key("level");
+        if (value.level) {
+            json_.value(*value.level);
+        } else {
+            json_.null();
+        }
+        json_.endObject();
+    }
+
+    JsonWriter& json_;
+    const SkillCard& card_;
+    const std::vector<std::string> lines_;
+    std::size_t nextLine_ = 0;
+};
 
 }  // namespace
 
 void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card) {
-    json.beginObject();
-    json.member("path", path);
-    text(json, "name", card.name);
-    json.member("level", card.cardLevel);
-    json.key("target");
-    json.beginObject();
-    json.member("code", card.targetType);
-    text(json, "name", targetTypeName(card.targetType));
-    json.member("all", card.targetsAll);
-    json.endObject();
-    coded(json, "effectAttribute", card.effectAttribute, effectAttributeName(card.effectAttribute));
-    json.member("unusableWhenSilenced", card.unusableWhenSilenced);
-    json.member("usesResist", card.usesResist);
-    json.member("successModifier", card.successModifier);
-    json.key("bonuses");
-    json.beginObject();
-    json.member("avoidance", card.bonuses[0]);
-    json.member("resistance", card.bonuses[1]);
-    json.member("defence", card.bonuses[2]);
-    json.endObject();
-    coded(json, "physicalElement", card.physicalElement, abilityName(card.physicalElement));
-    coded(json, "mentalElement", card.mentalElement, personalityName(card.mentalElement));
-    textArray(json, "keyCodes", card.keyCodes.data(), card.keyCodes.data() + card.keyCodes.size());
-    json.member("codeAfterKeys", card.codeAfterKeys);
-    json.member("extraByte", card.extraByte);
-    text(json, "text2", card.text2);
-    text(json, "text3", card.text3);
-    text(json, "text4", card.text4);
-    textArray(json, "extraTexts", card.extraTexts.data(), card.extraTexts.data() + card.extraTexts.size());
-    motions(json, card);
-    events(json, card);
-    const std::vector<std::string> lines = descriptionLines(card);
-    textArray(json, "description", lines.data(), lines.data() + lines.size());
-    estimate(json, card);
-    json.endObject();
+    CardJsonWriter(json, card).write(path);
 }
 
-void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_view message) {
+void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exception& error) {
     json.beginObject();
     json.member("path", path);
-    text(json, "error", message);
+    text(json, "error", error.what());
+    if (const ReadLocation* location = locationOf(error)) {
+        json.key("location");
+        json.beginObject();
+        json.member("offset", static_cast<std::int64_t>(location->offset));
+        text(json, "path", location->path);
+        text(json, "found", location->found);
+        text(json, "allowed", location->allowed);
+        json.endObject();
+    }
     json.endObject();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string_view>
 
 namespace Vantorn {
@@ -12,8 +13,10 @@ class SkillCard;
 // where it is; other bytes become U+FFFD). Card texts are converted from CP932.
 void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card);
 
-// The entry of a card that could not be read: its path and the message (CP932).
-void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_view message);
+// The entry of a card that could not be read: its path, the error's message and,
+// for a reading error, its "location": "offset", the record "path", "found" and
+// "allowed".
+void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exception& error);
 
 // The schema's version, written into every document as "version".
 constexpr int cardJsonVersion = 1;

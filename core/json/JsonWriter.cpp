@@ -1,54 +1,91 @@
 #include "json/JsonWriter.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <ostream>
-#include <sstream>
 
 #include "text/Cp932.hpp"
 
 namespace Vantorn {
+
 namespace {
 
-void writeEscaped(std::ostream& out, std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::size_t plain = 0;  // start of the run not yet written
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\') continue;
-        out.write(text.data() + plain, static_cast<std::streamsize>(i - plain));
-        plain = i + 1;
-        switch (c) {
-        case '"': out << "\\\""; break;
-        case '\\': out << "\\\\"; break;
-        case '\n': out << "\\n"; break;
-        case '\r': out << "\\r"; break;
-        case '\t': out << "\\t"; break;
-        case '\b': out << "\\b"; break;
-        case '\f': out << "\\f"; break;
-        default: out << "\\u00" << hex[c >> 4] << hex[c & 0xF]; break;
-        }
-    }
-    out.write(text.data() + plain, static_cast<std::streamsize>(text.size() - plain));
-}
+// The bytes a JSON string cannot hold as they are.
+constexpr std::array<bool, 256> escapedBytes = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; ++c) table[static_cast<std::size_t>(c)] = true;
+    table['"'] = table['\\'] = true;
+    return table;
+}();
 
-void writeString(std::ostream& out, std::string_view utf8) {
-    out << '"';
-    if (isUtf8(utf8)) {
-        writeEscaped(out, utf8);
-    } else {
-        writeEscaped(out, utf16ToUtf8(utf8ToUtf16(utf8)));
+// The first position from `i` on that may need escaping, skipping eight plain bytes
+// at a time: most text needs none.
+std::size_t plainUntil(std::string_view text, std::size_t i) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, text.data() + i, 8);
+        const std::uint64_t control = (v - 0x20 * ones) & ~v & highs;  // a byte below 0x20
+        if (control | hasZero(v ^ ('"' * ones)) | hasZero(v ^ ('\\' * ones))) break;
     }
-    out << '"';
+    return i;
 }
 
 }  // namespace
 
-std::string jsonString(std::string_view utf8) {
-    std::ostringstream out;
-    writeString(out, utf8);
-    return out.str();
+void JsonWriter::appendTabs(std::size_t count) {
+    static const std::string escapedTabs = [] {
+        std::string tabs;
+        for (int i = 0; i < 256; ++i) tabs += "\\t";
+        return tabs;
+    }();
+    for (; count > 256; count -= 256) buffer_ += escapedTabs;
+    buffer_.append(escapedTabs.data(), 2 * count);
+}
+
+void JsonWriter::escaped(std::string_view text) {
+    static constexpr char hex[] = "0123456789abcdef";
+    buffer_ += '"';
+    std::size_t plain = 0;  // start of the run not yet written
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        i = plainUntil(text, i);
+        if (i == text.size()) break;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!escapedBytes[c]) continue;
+        buffer_.append(text.data() + plain, i - plain);
+        plain = i + 1;
+        if (c == '\t') {
+            // Indentation comes in long runs: one append for the whole run.
+            std::size_t end = i + 1;
+            while (end < text.size() && text[end] == '\t') ++end;
+            appendTabs(end - i);
+            i = end - 1;
+            plain = end;
+            continue;
+        }
+        switch (c) {
+        case '"': buffer_ += "\\\""; break;
+        case '\\': buffer_ += "\\\\"; break;
+        case '\n': buffer_ += "\\n"; break;
+        case '\r': buffer_ += "\\r"; break;
+        case '\t': buffer_ += "\\t"; break;
+        case '\b': buffer_ += "\\b"; break;
+        case '\f': buffer_ += "\\f"; break;
+        default:
+            buffer_ += "\\u00";
+            buffer_ += hex[c >> 4];
+            buffer_ += hex[c & 0xF];
+            break;
+        }
+    }
+    buffer_.append(text.data() + plain, text.size() - plain);
+    buffer_ += '"';
 }
 
 void JsonWriter::separate() {
@@ -58,66 +95,88 @@ void JsonWriter::separate() {
     }
     if (!levels_.empty()) {
         Level& level = levels_.back();
-        if (!level.first) out_ << ',';
-        if (level.lineBreaks) out_ << '\n';
+        if (!level.first) buffer_ += ',';
+        if (level.lineBreaks) buffer_ += '\n';
         level.first = false;
     }
 }
 
 void JsonWriter::open(char bracket) {
     separate();
-    out_ << bracket;
+    buffer_ += bracket;
     levels_.emplace_back();
 }
 
 void JsonWriter::close(char bracket) {
-    if (levels_.back().lineBreaks) out_ << '\n';
+    if (levels_.back().lineBreaks) buffer_ += '\n';
     levels_.pop_back();
-    out_ << bracket;
+    buffer_ += bracket;
 }
 
 void JsonWriter::key(std::string_view name) {
     separate();
-    writeString(out_, name);
-    out_ << ':';
+    // Keys are the program's own names: nothing in them needs escaping.
+    buffer_ += '"';
+    buffer_ += name;
+    buffer_ += "\":";
     afterKey_ = true;
 }
 
 void JsonWriter::value(std::string_view utf8) {
     separate();
-    writeString(out_, utf8);
+    if (isUtf8(utf8)) {
+        escaped(utf8);
+    } else {
+        escaped(utf16ToUtf8(utf8ToUtf16(utf8)));
+    }
+}
+
+void JsonWriter::cp932(std::string_view text) {
+    separate();
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        escaped(text);  // ASCII reads the same in both
+        return;
+    }
+    scratch_.clear();
+    appendCp932AsUtf8(scratch_, text);
+    escaped(scratch_);
 }
 
 void JsonWriter::value(std::int64_t number) {
     separate();
-    out_ << number;
+    std::array<char, 24> digits;
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+    buffer_.append(digits.data(), static_cast<std::size_t>(written.ptr - digits.data()));
 }
 
 void JsonWriter::value(double number) {
     separate();
     if (!std::isfinite(number)) {
-        out_ << "null";
+        buffer_ += "null";
         return;
     }
     // The shortest text that reads back to the same double, alike on every platform.
     std::array<char, 32> digits;
     const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    out_.write(digits.data(), written.ptr - digits.data());
+    buffer_.append(digits.data(), static_cast<std::size_t>(written.ptr - digits.data()));
 }
 
 void JsonWriter::value(bool flag) {
     separate();
-    out_ << (flag ? "true" : "false");
-}
-
-void JsonWriter::raw(std::string_view json) {
-    separate();
-    out_ << json;
+    buffer_ += flag ? "true" : "false";
 }
 
 void JsonWriter::null() {
     separate();
-    out_ << "null";
+    buffer_ += "null";
+}
+
+void JsonWriter::flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+    // After a huge card, give its memory back rather than keep it for the small ones.
+    constexpr std::size_t kept = 1 << 20;
+    if (buffer_.capacity() > kept) buffer_.shrink_to_fit();
 }
 
 }  // namespace Vantorn

@@ -8,21 +8,25 @@
 
 namespace Vantorn {
 
-// A streaming JSON writer (RFC 8259): values go out as they come, so a document of
-// any length costs only its nesting in memory. Strings are UTF-8; a byte sequence
-// that is not UTF-8 is written with U+FFFD in its place, and control characters are
-// escaped, so the output is always valid JSON. Reals read back to the same double;
-// NaN and infinities are written as null.
+// A streaming JSON writer (RFC 8259). Text collects in a buffer that goes out on
+// flush(), so a caller decides what reaches the stream as a whole; a document of any
+// length costs only its nesting and the text since the last flush. Strings are UTF-8;
+// a byte sequence that is not UTF-8 is written with U+FFFD in its place, and control
+// characters are escaped, so the output is always valid JSON. Reals read back to the
+// same double; NaN and infinities are written as null.
 class JsonWriter {
 public:
     explicit JsonWriter(std::ostream& out) : out_(out) {}
+    ~JsonWriter() { flush(); }
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
 
     void beginObject() { open('{'); }
     void endObject() { close('}'); }
     void beginArray() { open('['); }
     void endArray() { close(']'); }
 
-    // The key of the next member of the open object.
+    // The key of the next member of the open object: a name the program gives, ASCII.
     void key(std::string_view name);
 
     void value(std::string_view utf8);
@@ -32,8 +36,8 @@ public:
     void value(double number);
     void value(bool flag);
     void null();
-    // A value already written as JSON text (by another writer), inserted as it is.
-    void raw(std::string_view json);
+    // A string given in CP932, written as UTF-8.
+    void cp932(std::string_view text);
 
     template <class Value>
     void member(std::string_view name, const Value& v) {
@@ -45,12 +49,19 @@ public:
     // bracket too: a long document stays readable line by line.
     void breakLines() { levels_.back().lineBreaks = true; }
 
+    // Hands what is written so far to the stream.
+    void flush();
+
 private:
     void open(char bracket);
     void close(char bracket);
     void separate();
+    void escaped(std::string_view utf8);
+    void appendTabs(std::size_t count);
 
     std::ostream& out_;
+    std::string buffer_;
+    std::string scratch_;
     struct Level {
         bool first = true;  // nothing written in the container yet
         bool lineBreaks = false;
@@ -58,8 +69,5 @@ private:
     std::vector<Level> levels_;
     bool afterKey_ = false;
 };
-
-// The text of a JSON string literal for the bytes, quotes included.
-std::string jsonString(std::string_view utf8);
 
 }  // namespace Vantorn

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace Vantorn {
@@ -188,12 +189,32 @@ bool appendCp932(std::string& out, char32_t c) {
 
 }  // namespace
 
+void appendCp932AsUtf8(std::string& out, std::string_view cp932) {
+    // Written in place: one byte of CP932 never takes more than three of UTF-8.
+    const std::size_t start = out.size();
+    out.resize(start + cp932.size() * 3);
+    char* q = out.data() + start;
+    decodeCp932(
+        cp932,
+        [&q](std::string_view run) {
+            std::memcpy(q, run.data(), run.size());
+            q += run.size();
+        },
+        [&q](char16_t c) {
+            if (c < 0x800) {
+                *q++ = static_cast<char>(0xC0 | (c >> 6));
+            } else {
+                *q++ = static_cast<char>(0xE0 | (c >> 12));
+                *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            }
+            *q++ = static_cast<char>(0x80 | (c & 0x3F));
+        });
+    out.resize(static_cast<std::size_t>(q - out.data()));
+}
+
 std::string cp932ToUtf8(std::string_view cp932) {
     std::string out;
-    out.reserve(cp932.size());
-    decodeCp932(
-        cp932, [&out](std::string_view run) { out += run; },
-        [&out](char16_t c) { appendUtf8(out, c); });
+    appendCp932AsUtf8(out, cp932);
     return out;
 }
 

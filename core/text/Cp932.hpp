@@ -6,6 +6,8 @@ namespace Vantorn {
 // and decoding goes on with the NEXT byte (so a lead byte followed by a bad trail byte yields
 // U+FFFD and the trail byte is then decoded on its own). Nothing after a bad byte is lost.
 std::string cp932ToUtf8(std::string_view cp932);
+// The same, appended to `out`.
+void appendCp932AsUtf8(std::string& out, std::string_view cp932);
 std::u16string cp932ToUtf16(std::string_view cp932);
 // The length of the longest prefix that does not end inside a two-byte character:
 // the whole text, or all of it but a last lead byte still waiting for its trail byte.

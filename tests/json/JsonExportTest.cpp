@@ -26,6 +26,7 @@ nlohmann::json exported(const std::string& path, const SkillCardRecord& record) 
     std::ostringstream out;
     JsonWriter json(out);
     writeCardJson(json, path, card);
+    json.flush();
     return nlohmann::json::parse(out.str());
 }
 
@@ -70,6 +71,7 @@ TEST(JsonExport, TreesAtTheDepthBoundExportWithoutRecursion) {
     std::ostringstream out;
     JsonWriter json(out);
     writeCardJson(json, "deep.vnt", card);
+    json.flush();
     const nlohmann::json document = nlohmann::json::parse(out.str());
     const nlohmann::json* node = &document["events"][0]["contents"][0];
     std::size_t depth = 1;
@@ -88,6 +90,7 @@ TEST(JsonExport, RealsOutsideJsonBecomeNull) {
     json.value(std::numeric_limits<double>::infinity());
     json.value(std::numeric_limits<double>::quiet_NaN());
     json.endArray();
+    json.flush();
     const nlohmann::json values = nlohmann::json::parse(out.str());
     EXPECT_EQ(values[0].get<double>(), 1.0 / 3);
     EXPECT_TRUE(values[1].is_null());
