@@ -219,10 +219,15 @@ void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& car
 }
 
 void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exception& error) {
+    writeCardErrorJson(json, path, error.what(), locationOf(error));
+}
+
+void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_view message,
+                        const ReadLocation* location) {
     json.beginObject();
     json.member("path", path);
-    text(json, "error", error.what());
-    if (const ReadLocation* location = locationOf(error)) {
+    text(json, "error", message);
+    if (location) {
         json.key("location");
         json.beginObject();
         json.member("offset", static_cast<std::int64_t>(location->offset));

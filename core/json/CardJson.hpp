@@ -6,6 +6,7 @@
 namespace Vantorn {
 
 class JsonWriter;
+struct ReadLocation;
 class SkillCard;
 
 // The JSON object of a decoded card: every parameter, the motions, the event trees,
@@ -17,6 +18,9 @@ void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& car
 // for a reading error, its "location": "offset", the record "path", "found" and
 // "allowed".
 void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exception& error);
+// The same from a message (CP932) and the location, if any, kept from the error.
+void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_view message,
+                        const ReadLocation* location = nullptr);
 
 // The schema's version, written into every document as "version".
 constexpr int cardJsonVersion = 1;

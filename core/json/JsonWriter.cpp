@@ -166,6 +166,11 @@ void JsonWriter::value(bool flag) {
     buffer_ += flag ? "true" : "false";
 }
 
+void JsonWriter::raw(std::string_view json) {
+    separate();
+    buffer_ += json;
+}
+
 void JsonWriter::null() {
     separate();
     buffer_ += "null";

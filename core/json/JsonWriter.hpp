@@ -38,6 +38,8 @@ public:
     void null();
     // A string given in CP932, written as UTF-8.
     void cp932(std::string_view text);
+    // A value already written as JSON text (by another writer), inserted as it is.
+    void raw(std::string_view json);
 
     template <class Value>
     void member(std::string_view name, const Value& v) {
