@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <ostream>
 
 #include "ConsoleDriver.hpp"
@@ -13,23 +14,60 @@ namespace {
 constexpr const char* usage =
     "Usage: mornstave [OPTION]... [--] CARD...\n"
     "Describes each skill card (skill*.vnt) and estimates the level it ought to carry.\n"
+    "A folder given as a CARD stands for every skill*.vnt in it, in name order.\n"
     "\n"
-    "  --format=FORMAT    text (the default): one report block per card;\n"
-    "                     json: one JSON document of every card (UTF-8)\n"
-    "  --encoding=ENC     cp932 or utf-8: the encoding of text output; by default\n"
-    "                     UTF-8 under a UTF-8 locale, CP932 otherwise\n"
+    "  --summary          one row per card instead of its report: stated and estimated\n"
+    "                     level and their difference, then failures and totals\n"
+    "  --sort=ORDER       the summary's rows by difference (the default: absolute,\n"
+    "                     largest first), estimate, level or path\n"
+    "  --format=FORMAT    text (the default): report blocks, or the summary's table;\n"
+    "                     json: one JSON document of every card (UTF-8), with the\n"
+    "                     summary under --summary; csv, html: the summary as CSV or as\n"
+    "                     a web page; by default taken from the -o file's extension\n"
+    "  -o, --output=FILE  write to FILE instead of standard output\n"
+    "  -r, --recursive    folders: their subfolders too\n"
+    "  --encoding=ENC     cp932 or utf-8: the encoding of text output and CSV; text is\n"
+    "                     UTF-8 under a UTF-8 locale and CP932 otherwise, CSV UTF-8\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
-    "  --                 end of options: every later argument is a card\n"
+    "  --                 end of options: every later argument is a card or folder\n"
     "\n"
-    "Each unreadable card gives one line 'PATH: MESSAGE' on standard error.\n"
-    "Exit status: 0 when cards were given, 1 when none, 2 for a bad option.\n";
+    "Each unreadable card or folder gives one line 'PATH: MESSAGE' on standard error.\n"
+    "Exit status: 0 when cards were given, 1 when none or the output cannot be\n"
+    "written, 2 for a bad option.\n";
 
+// The options as given, before they become settings.
 struct Choices {
-    std::string format = "text";
+    std::string format;
     std::string encoding;
+    std::string sort = "difference";
+    std::string output;
+    bool summary = false;
+    bool recursive = false;
+    bool help = false;
+    bool version = false;
     std::vector<std::string> paths;
 };
+
+// The format an output file's extension names; text for any other.
+std::string formatOfFile(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t separator = path.find_last_of("/\\");
+    const bool inName = dot != std::string::npos && (separator == std::string::npos || dot > separator);
+    std::string extension = inName ? path.substr(dot + 1) : "";
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    if (extension == "json" || extension == "csv" || extension == "html") return extension;
+    if (extension == "htm") return "html";
+    return "text";
+}
+
+OutputFormat formatNamed(const std::string& name) {
+    if (name == "json") return OutputFormat::json;
+    if (name == "csv") return OutputFormat::csv;
+    if (name == "html") return OutputFormat::html;
+    return OutputFormat::text;
+}
 
 }  // namespace
 
@@ -39,11 +77,13 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     CLI::App app("mornstave", "mornstave");
     app.set_help_flag();
     Choices choices;
-    bool help = false;
-    bool version = false;
-    app.add_flag("--help", help);
-    app.add_flag("--version", version);
-    app.add_option("--format", choices.format)->check(CLI::IsMember({"text", "json"}));
+    app.add_flag("--help", choices.help);
+    app.add_flag("--version", choices.version);
+    app.add_flag("--summary", choices.summary);
+    app.add_option("--sort", choices.sort)->check(CLI::IsMember({"path", "level", "estimate", "difference"}));
+    app.add_option("--format", choices.format)->check(CLI::IsMember({"text", "json", "csv", "html"}));
+    app.add_option("-o,--output", choices.output);
+    app.add_flag("-r,--recursive", choices.recursive);
     app.add_option("--encoding", choices.encoding)->check(CLI::IsMember({"cp932", "utf-8"}));
     app.add_option("cards", choices.paths);
     // CLI11 takes the arguments last first.
@@ -55,22 +95,33 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
         line.exitStatus = 2;
         return line;
     }
-    if (help) {
+    if (choices.help) {
         out << usage << std::flush;
         line.exitStatus = 0;
         return line;
     }
-    if (version) {
+    if (choices.version) {
         out << MORNSTAVE_PRODUCT " version " MORNSTAVE_VERSION "\n" << std::flush;
         line.exitStatus = 0;
         return line;
     }
     ConsoleSettings& settings = line.settings;
-    settings.format = choices.format == "json" ? OutputFormat::json : OutputFormat::text;
+    const std::string format = !choices.format.empty() ? choices.format
+                               : !choices.output.empty() ? formatOfFile(choices.output)
+                                                         : "text";
+    settings.format = formatNamed(format);
     const bool utf8 = choices.encoding.empty() ? environment.localeIsUtf8 : choices.encoding == "utf-8";
     settings.encoding = utf8 ? OutputEncoding::utf8 : OutputEncoding::cp932;
+    settings.csvEncoding = choices.encoding == "cp932" ? OutputEncoding::cp932 : OutputEncoding::utf8;
     settings.pathsAreUtf8 = environment.pathsAreUtf8;
     settings.replaceUnmappable = environment.replaceUnmappable;
+    settings.summary = choices.summary || settings.format == OutputFormat::csv || settings.format == OutputFormat::html;
+    summaryOrderNamed(choices.sort, settings.order);
+    settings.recursive = choices.recursive;
+    settings.outputPath = choices.output;
+    // Progress would tangle with output on the same terminal.
+    settings.showProgress =
+        environment.stderrIsTerminal && (!choices.output.empty() || !environment.stdoutIsTerminal);
     line.paths = std::move(choices.paths);
     return line;
 }

@@ -14,6 +14,8 @@ struct ConsoleEnvironment {
     bool pathsAreUtf8 = false;      // arguments are UTF-8 (a UTF-8 locale, or Windows)
     bool localeIsUtf8 = false;      // text output defaults to UTF-8
     bool replaceUnmappable = false; // '?' for a path character CP932 lacks
+    bool stdoutIsTerminal = false;
+    bool stderrIsTerminal = false;  // a long run may show its progress there
 };
 
 // The options and card paths of a command line.

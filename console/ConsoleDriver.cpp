@@ -1,95 +1,185 @@
 #include "ConsoleDriver.hpp"
 
-#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
 
 #include "BlockText.hpp"
+#include "CardPaths.hpp"
+#include "Progress.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "format/Errors.hpp"
 #include "format/Version.hpp"
 #include "json/CardJson.hpp"
 #include "json/JsonWriter.hpp"
 #include "report/Report.hpp"
+#include "summary/SummaryWriters.hpp"
 #include "text/Cp932.hpp"
 #include "text/Utf8Buffer.hpp"
 
 namespace Vantorn {
 namespace {
 
-// A path as the output shows it.
-std::string shownPath(const std::string& path, const ConsoleSettings& settings) {
-    if (settings.encoding == OutputEncoding::utf8 || !settings.pathsAreUtf8) {
-        return path;
-    }
-    bool exact = false;
-    std::string converted = utf8ToCp932(path, &exact);
-    return exact || settings.replaceUnmappable ? converted : path;
+TextForm textForm(const ConsoleSettings& settings, OutputEncoding encoding) {
+    return {encoding, settings.pathsAreUtf8, settings.replaceUnmappable};
 }
 
-// Core text (CP932) as the output encoding has it.
-std::string shownText(const std::string& cp932, const ConsoleSettings& settings) {
-    return settings.encoding == OutputEncoding::utf8 ? cp932ToUtf8(cp932) : cp932;
-}
-
-std::filesystem::path filePath(const std::string& path, const ConsoleSettings& settings) {
-    return settings.pathsAreUtf8 ? std::filesystem::u8path(path) : std::filesystem::path(path);
-}
-
-// The whole block of one card is composed before anything reaches the output, so
-// that a card failing anywhere, in reading, description or estimate, leaves no partial
-// block behind and is reported like any unreadable file.
-void writeBlock(const std::string& path, std::ostream& out, const ConsoleSettings& settings) {
-    const SkillCard card = loadSkillCard(filePath(path, settings));
-    BlockText text;
-    std::ostream block(&text);
-    if (settings.encoding == OutputEncoding::cp932) {
-        writeCardBlock(block, shownPath(path, settings), card);
-    } else {
-        block << '[' << path << "]\n" << std::flush;
-        Utf8FromCp932Buffer utf8(text);
-        std::ostream body(&utf8);
-        writeDescription(body, card);
-        writeEstimate(body, estimateLevel(card));
-        body << std::flush;
-    }
-    block << '\n';
-    text.writeTo(out);
-    out << std::flush;
-}
-
-void reportError(const std::string& path, const std::runtime_error& error, std::ostream& err,
-                 const ConsoleSettings& settings) {
-    err << shownPath(path, settings) << ": " << shownText(error.what(), settings) << '\n' << std::flush;
-}
-
-void writeJson(const std::vector<std::string>& paths, std::ostream& out, std::ostream& err,
-               const ConsoleSettings& settings) {
-    JsonWriter json(out);
-    json.beginObject();
-    json.member("version", cardJsonVersion);
-    json.key("cards");
-    json.beginArray();
-    json.breakLines();
-    for (const std::string& path : paths) {
-        // A card is read whole before anything of it is written.
-        try {
-            writeCardJson(json, path, loadSkillCard(filePath(path, settings)));
-        } catch (const std::runtime_error& error) {
-            writeCardErrorJson(json, path, error);
-            reportError(path, error, err, settings);
+// One run over every path the arguments stand for. Each card is read, turned into what
+// the format needs (its block, its JSON entry, its summary row) and released before the
+// next: only the summary's rows stay.
+class Run {
+public:
+    Run(std::ostream& out, std::ostream& err, const ConsoleSettings& settings)
+        : out_(out),
+          err_(err),
+          settings_(settings),
+          errorForm_(textForm(settings, settings.encoding)),
+          progress_(err, settings.showProgress, settings.encoding, errorForm_.text("フォルダ"),
+                    errorForm_.text("カード")) {
+        const bool rows = settings.summary || settings.format == OutputFormat::csv ||
+                          settings.format == OutputFormat::html;
+        if (rows) summary_.emplace();
+        if (settings.format == OutputFormat::html) page_.emplace(out);
+        if (settings.format == OutputFormat::json) {
+            json_.emplace(out);
+            json_->beginObject();
+            json_->member("version", cardJsonVersion);
+            json_->key("cards");
+            json_->beginArray();
+            json_->breakLines();
         }
-        json.flush();
-        out << std::flush;
     }
-    json.endArray();
-    json.endObject();
-    json.flush();
-    out << '\n' << std::flush;
-}
+
+    void card(const std::string& path) {
+        const std::size_t entry = entries_++;
+        try {
+            const SkillCard card = loadSkillCard(nativePath(path, settings_.pathsAreUtf8));
+            if (blocksOnly()) {
+                writeBlock(path, card);
+            } else {
+                take(entry, path, card);
+            }
+        } catch (const std::runtime_error& error) {
+            fail(entry, path, error);
+        }
+        progress_.cardDone();
+    }
+
+    void unreadableFolder(const std::string& path) {
+        fail(entries_++, path, OpenFailedException());
+    }
+
+    void folderListed() { progress_.folderListed(); }
+
+    void finish() {
+        if (summary_) summary_->finish(settings_.order);
+        progress_.clear();
+        if (json_) {
+            json_->endArray();
+            if (summary_) {
+                json_->key("summary");
+                writeSummaryJson(*json_, *summary_);
+            }
+            json_->endObject();
+            json_->flush();
+            out_ << '\n';
+        } else if (page_) {
+            page_->finish(*summary_);
+        } else if (summary_ && settings_.format == OutputFormat::csv) {
+            writeSummaryCsv(out_, *summary_, textForm(settings_, settings_.csvEncoding));
+        } else if (summary_) {
+            writeSummaryText(out_, *summary_, textForm(settings_, settings_.encoding));
+        }
+        out_ << std::flush;
+    }
+
+private:
+    bool blocksOnly() const { return settings_.format == OutputFormat::text && !summary_; }
+
+    // The whole block of one card is composed before anything reaches the output, so
+    // that a card failing anywhere, in reading, description or estimate, leaves no
+    // partial block behind and is reported like any unreadable file.
+    void writeBlock(const std::string& path, const SkillCard& card) {
+        BlockText text;
+        std::ostream block(&text);
+        if (settings_.encoding == OutputEncoding::cp932) {
+            writeCardBlock(block, errorForm_.path(path), card);
+        } else {
+            block << '[' << path << "]\n" << std::flush;
+            Utf8FromCp932Buffer utf8(text);
+            std::ostream body(&utf8);
+            writeDescription(body, card);
+            writeEstimate(body, estimateLevel(card));
+            body << std::flush;
+        }
+        block << '\n';
+        text.writeTo(out_);
+        out_ << std::flush;
+    }
+
+    // Everything of one card that the other formats need. The card is whole in memory,
+    // so nothing here meets a reading error; the row and block are made before the JSON
+    // entry is written all the same.
+    void take(std::size_t entry, const std::string& path, const SkillCard& card) {
+        std::optional<SummaryRow> row;
+        std::string block;
+        if (summary_) {
+            const LevelEstimate estimate = estimateLevel(card);
+            row = summaryRow(entry, path, card, estimate);
+            if (page_) {
+                std::ostringstream body;
+                writeDescription(body, card);
+                writeEstimate(body, estimate);
+                block = "[" + path + "]\n";  // UTF-8 takes paths as given
+                appendCp932AsUtf8(block, body.str());
+            }
+        }
+        if (json_) {
+            writeCardJson(*json_, path, card);
+            json_->flush();
+            out_ << std::flush;
+        }
+        if (page_) page_->block(block);
+        if (row) summary_->add(std::move(*row));
+    }
+
+    void fail(std::size_t entry, const std::string& path, const std::exception& error) {
+        progress_.clear();
+        if (json_) {
+            writeCardErrorJson(*json_, path, error);
+            json_->flush();
+        }
+        if (page_) page_->noBlock();
+        if (summary_) summary_->add(SummaryFailure{entry, path, error.what()});
+        out_ << std::flush;
+        err_ << errorForm_.path(path) << ": " << errorForm_.text(error.what()) << '\n' << std::flush;
+    }
+
+    std::ostream& out_;
+    std::ostream& err_;
+    const ConsoleSettings& settings_;
+    TextForm errorForm_;  // standard error's, and the blocks'
+    Progress progress_;
+    std::optional<JsonWriter> json_;
+    std::optional<Summary> summary_;
+    std::optional<SummaryPage> page_;
+    std::size_t entries_ = 0;
+};
 
 }  // namespace
+
+OutputEncoding outputBytesEncoding(const ConsoleSettings& settings) {
+    switch (settings.format) {
+    case OutputFormat::json:
+    case OutputFormat::html: return OutputEncoding::utf8;
+    case OutputFormat::csv: return settings.csvEncoding;
+    case OutputFormat::text: break;
+    }
+    return settings.encoding;
+}
 
 std::string usageBanner() {
     return MORNSTAVE_PRODUCT " version " MORNSTAVE_VERSION "\n\nUsage: mornstave.exe skill*.vnt (skill*.vnt)\n";
@@ -101,18 +191,25 @@ int runConsole(const std::vector<std::string>& paths, std::ostream& out, std::os
         err << usageBanner() << std::flush;
         return 1;
     }
-    if (settings.format == OutputFormat::json) {
-        writeJson(paths, out, err, settings);
-        return 0;
-    }
-    for (const std::string& path : paths) {
-        try {
-            writeBlock(path, out, settings);
-        } catch (const std::runtime_error& error) {
-            out << std::flush;
-            reportError(path, error, err, settings);
+    std::ofstream file;
+    if (!settings.outputPath.empty()) {
+        file.open(nativePath(settings.outputPath, settings.pathsAreUtf8), std::ios::binary);
+        if (!file) {
+            const TextForm form = textForm(settings, settings.encoding);
+            err << form.path(settings.outputPath) << ": " << form.text(OpenFailedException().what()) << '\n'
+                << std::flush;
+            return 1;
         }
     }
+    Run run(file.is_open() ? file : out, err, settings);
+    CardWalk walk;
+    walk.recursive = settings.recursive;
+    walk.pathsAreUtf8 = settings.pathsAreUtf8;
+    walk.card = [&run](const std::string& path) { run.card(path); };
+    walk.unreadableFolder = [&run](const std::string& path) { run.unreadableFolder(path); };
+    walk.folderListed = [&run] { run.folderListed(); };
+    walkCardPaths(paths, walk);
+    run.finish();
     return 0;
 }
 

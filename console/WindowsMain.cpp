@@ -1,7 +1,8 @@
 // The console program on Windows: arguments arrive as UTF-16 and files are opened by
 // their wide names. A console window gets its text as UTF-16 through the console API,
 // right in every console code page; a file or pipe gets bytes in the chosen encoding
-// (CP932 unless --encoding=utf-8).
+// (CP932 unless --encoding=utf-8; JSON and the web page are UTF-8, CSV UTF-8 unless
+// --encoding=cp932).
 
 #include <windows.h>
 
@@ -74,12 +75,14 @@ int wmain(int argc, wchar_t* argv[]) {
     Vantorn::ConsoleEnvironment environment;
     environment.pathsAreUtf8 = true;
     environment.replaceUnmappable = true;
+    environment.stdoutIsTerminal = isConsoleWindow(GetStdHandle(STD_OUTPUT_HANDLE));
+    environment.stderrIsTerminal = isConsoleWindow(GetStdHandle(STD_ERROR_HANDLE));
     const Vantorn::CommandLine line = Vantorn::readCommandLine(args, std::cout, std::cerr, environment);
     if (line.exitStatus) {
         return *line.exitStatus;
     }
     // Each stream that is a console window writes through the console API instead.
-    ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), line.settings.encoding);
+    ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), Vantorn::outputBytesEncoding(line.settings));
     ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.encoding);
     std::ostream windowOut(&outWindow);
     std::ostream windowErr(&errWindow);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <langinfo.h>
+#include <unistd.h>
 
 #include "CommandLine.hpp"
 
@@ -19,6 +20,8 @@ int main(int argc, char* argv[]) {
     Vantorn::ConsoleEnvironment environment;
     environment.pathsAreUtf8 = utf8;
     environment.localeIsUtf8 = utf8;
+    environment.stdoutIsTerminal = isatty(STDOUT_FILENO) == 1;
+    environment.stderrIsTerminal = isatty(STDERR_FILENO) == 1;
     const std::vector<std::string> args(argv + 1, argv + argc);
     return Vantorn::runCommandLine(args, std::cout, std::cerr, environment);
 }

@@ -73,13 +73,12 @@ void events(Lines& lines, const EventPart& part) {
 // Names are looked up unchecked: load has range-checked every coded field.
 template <class Lines>
 void description(Lines& lines, const SkillCard& card) {
-    const char* range = card.targetType == 0 ? "" : card.targetsAll ? "全体" : "単体";
     const auto& keys = card.keyCodes;
     lines.line() << "名称: " << card.name;
     lines.end();
     lines.line() << "技能Lv: " << card.cardLevel;
     lines.end();
-    lines.line() << "目標: " << targetTypeName(card.targetType) << range;
+    lines.line() << "目標: " << targetText(card);
     lines.end();
     lines.line() << "効果属性: " << effectAttributeName(card.effectAttribute);
     lines.end();
@@ -116,6 +115,11 @@ void writeStrength(std::ostream& out, std::int32_t valueType, std::int32_t value
 }
 
 }  // namespace
+
+std::string targetText(const SkillCard& card) {
+    const char* range = card.targetType == 0 ? "" : card.targetsAll ? "全体" : "単体";
+    return std::string(targetTypeName(card.targetType)) + range;
+}
 
 void writeHeader(std::ostream& out, const std::string& path) {
     out << '[' << path << "]\n";

@@ -26,6 +26,9 @@ void writeDescription(std::ostream& out, const SkillCard& card);
 // message's own text).
 std::vector<std::string> descriptionLines(const SkillCard& card);
 
+// The target as the description names it: "敵方単体", "味方全体", "対象無し", ….
+std::string targetText(const SkillCard& card);
+
 // A motion's one-line text, without the line end.
 void writeMotion(std::ostream& out, const Motion& motion);
 

@@ -1,0 +1,161 @@
+// The summary as an aligned table for a terminal, and as CSV.
+
+#include <algorithm>
+#include <array>
+#include <ostream>
+
+#include "summary/SummaryWriters.hpp"
+
+namespace Vantorn {
+namespace {
+
+// Labels are CP932, like every text of the core.
+constexpr std::size_t columnCount = 7;
+constexpr std::array<const char*, columnCount> headings = {"パス", "名称", "技能Lv", "推定Lv", "差", "目標", "効果"};
+constexpr const char* errorHeading = "エラー";
+constexpr const char* readLabel = "読み込み";
+constexpr const char* failedLabel = "失敗";
+constexpr const char* meanLabel = "差の絶対値の平均";
+constexpr const char* aboveLabel = "技能Lvが推定より高い";
+constexpr const char* belowLabel = "技能Lvが推定より低い";
+constexpr const char* failuresLabel = "読めなかったもの";
+constexpr const char* cardsUnit = "枚";
+
+std::string optionalTwo(const std::optional<double>& value) { return value ? twoDecimals(*value) : ""; }
+
+// One row's fields in the form's encoding.
+std::array<std::string, columnCount> fields(const SummaryRow& row, const TextForm& form) {
+    return {form.path(row.path), form.text(row.name), std::to_string(row.level), optionalTwo(row.estimate),
+            optionalTwo(row.difference()), form.text(row.target), form.text(row.effects)};
+}
+
+// A line break or TAB would break the table's lines; CP932 trail bytes are never
+// below 0x40, so this cannot split a character.
+std::string oneLine(std::string text) {
+    std::replace_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    return text;
+}
+
+bool isNumeric(std::size_t column) { return column >= 2 && column <= 4; }
+
+void pad(std::ostream& out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out << ' ';
+}
+
+// The totals' lines, shared by the text table (label, then value) and CSV.
+std::string countText(std::size_t count, const TextForm& form) {
+    return std::to_string(count) + form.text(cardsUnit);
+}
+
+// --- CSV
+
+void csvField(std::ostream& out, const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        out << field;
+        return;
+    }
+    out << '"';
+    for (char c : field) {
+        if (c == '"') out << '"';
+        out << c;
+    }
+    out << '"';
+}
+
+// One CSV record padded to the header's width.
+void csvRecord(std::ostream& out, const std::vector<std::string>& record) {
+    for (std::size_t i = 0; i <= columnCount; ++i) {
+        if (i > 0) out << ',';
+        if (i < record.size()) csvField(out, record[i]);
+    }
+    out << "\r\n";
+}
+
+}  // namespace
+
+void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form) {
+    std::vector<std::array<std::string, columnCount>> table;
+    table.reserve(summary.rows().size() + 1);
+    std::array<std::string, columnCount> header;
+    for (std::size_t i = 0; i < columnCount; ++i) header[i] = form.text(headings[i]);
+    table.push_back(header);
+    for (const SummaryRow& row : summary.rows()) {
+        auto cells = fields(row, form);
+        for (std::string& cell : cells) cell = oneLine(std::move(cell));
+        table.push_back(std::move(cells));
+    }
+    std::array<std::size_t, columnCount> widths{};
+    for (const auto& cells : table) {
+        for (std::size_t i = 0; i < columnCount; ++i) {
+            widths[i] = std::max(widths[i], displayWidth(cells[i], form.encoding));
+        }
+    }
+    for (const auto& cells : table) {
+        for (std::size_t i = 0; i < columnCount; ++i) {
+            const std::size_t gap = widths[i] - displayWidth(cells[i], form.encoding);
+            if (i > 0) out << "  ";
+            if (isNumeric(i)) pad(out, gap);
+            out << cells[i];
+            // The last column needs no padding: no trailing blanks.
+            if (!isNumeric(i) && i + 1 < columnCount) pad(out, gap);
+        }
+        out << '\n';
+    }
+
+    if (!summary.failures().empty()) {
+        out << '\n' << form.text(failuresLabel) << ":\n";
+        for (const SummaryFailure& failure : summary.failures()) {
+            out << "  " << oneLine(form.path(failure.path)) << ": " << form.text(failure.message) << '\n';
+        }
+    }
+
+    const SummaryTotals& totals = summary.totals();
+    out << '\n' << form.text(readLabel) << ": " << countText(totals.read, form) << "  " << form.text(failedLabel)
+        << ": " << countText(totals.failed, form) << "  " << form.text(meanLabel) << ": "
+        << optionalTwo(totals.meanAbsoluteDifference) << '\n';
+    const auto listed = [&](const char* label, const std::vector<std::size_t>& positions) {
+        if (positions.empty()) return;
+        out << form.text(label) << ":\n";
+        for (std::size_t position : positions) {
+            const SummaryRow& row = summary.rows()[position];
+            out << "  " << optionalTwo(row.difference()) << "  " << oneLine(form.path(row.path)) << "  "
+                << oneLine(form.text(row.name)) << '\n';
+        }
+    };
+    listed(aboveLabel, totals.furthestAbove);
+    listed(belowLabel, totals.furthestBelow);
+}
+
+void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form) {
+    if (form.encoding == TextEncoding::utf8) out << "\xEF\xBB\xBF";
+    std::vector<std::string> record;
+    for (const char* heading : headings) record.push_back(form.text(heading));
+    record.push_back(form.text(errorHeading));
+    csvRecord(out, record);
+    for (const SummaryRow& row : summary.rows()) {
+        const auto cells = fields(row, form);
+        csvRecord(out, {cells.begin(), cells.end()});
+    }
+    for (const SummaryFailure& failure : summary.failures()) {
+        record.assign(columnCount + 1, "");
+        record.front() = form.path(failure.path);
+        record.back() = form.text(failure.message);
+        csvRecord(out, record);
+    }
+    const SummaryTotals& totals = summary.totals();
+    csvRecord(out, {});
+    csvRecord(out, {form.text(readLabel), std::to_string(totals.read)});
+    csvRecord(out, {form.text(failedLabel), std::to_string(totals.failed)});
+    csvRecord(out, {form.text(meanLabel), optionalTwo(totals.meanAbsoluteDifference)});
+    const auto listed = [&](const char* label, const std::vector<std::size_t>& positions) {
+        for (std::size_t position : positions) {
+            const SummaryRow& row = summary.rows()[position];
+            csvRecord(out, {form.text(label), form.path(row.path), form.text(row.name),
+                            optionalTwo(row.difference())});
+        }
+    };
+    listed(aboveLabel, totals.furthestAbove);
+    listed(belowLabel, totals.furthestBelow);
+}
+
+}  // namespace Vantorn
