@@ -1,10 +1,13 @@
 #include "Compose.hpp"
 
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
 #include "cards/SkillCard.hpp"
+#include "format/Errors.hpp"
 #include "report/Report.hpp"
+#include "text/Cp932.hpp"
 
 namespace Mornstave {
 
@@ -12,6 +15,54 @@ namespace {
 
 bool isCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+template <class Char>
+std::basic_string<Char> publishText(std::basic_string_view<Char> text) {
+    std::size_t lineFeeds = 0;
+    for (Char c : text) {
+        lineFeeds += c == Char('\n');
+    }
+    std::basic_string<Char> result;
+    result.reserve(text.size() + lineFeeds);
+    for (Char c : text) {
+        if (c == Char('\n')) {
+            result += Char('\r');
+        }
+        result += c;
+    }
+    return result;
+}
+
+std::string headerBytes(const std::string& cp932Path) {
+    std::ostringstream out;
+    Vantorn::writeHeader(out, cp932Path);
+    return out.str();
+}
+
+// The core's header line for the lossy CP932 path, shown with the real
+// name: only the characters CP932 lacks differ between the two.
+std::u16string shownHeader(const std::u16string& path, const std::string& cp932Path) {
+    std::u16string header = Vantorn::cp932ToUtf16(headerBytes(cp932Path));
+    const std::u16string lossy = Vantorn::cp932ToUtf16(cp932Path);
+    const auto at = header.find(lossy);
+    if (at != std::u16string::npos) {
+        header.replace(at, lossy.size(), path);
+    }
+    return header;
+}
+
+// The file at a UTF-16 path: Windows opens it by its wide name, other
+// systems by its UTF-8 name.  A name that has no UTF-8 form (a lone
+// surrogate) cannot be opened there.
+Vantorn::SkillCard loadCard(const std::u16string& path) {
+    std::filesystem::path name;
+    try {
+        name = std::filesystem::path(path);
+    } catch (const std::filesystem::filesystem_error&) {
+        throw Vantorn::OpenFailedException();
+    }
+    return Vantorn::loadSkillCard(name);
 }
 
 }  // namespace
@@ -60,19 +111,56 @@ std::string composeFolder(const std::string& dir, const std::vector<std::string>
 }
 
 std::string publish(const std::string& text) {
-    std::string::size_type lineFeeds = 0;
-    for (char c : text) {
-        lineFeeds += c == '\n';
+    return publishText<char>(text);
+}
+
+void Composed::append(const Composed& more) {
+    bytes += more.bytes;
+    shown += more.shown;
+}
+
+Composed composeCard(const std::u16string& path) {
+    const Vantorn::SkillCard card = loadCard(path);
+    const std::string cp932Path = Vantorn::utf16ToCp932(path);
+    std::ostringstream block;
+    Vantorn::writeCardBlock(block, cp932Path, card);
+    Composed result{block.str(), shownHeader(path, cp932Path)};
+    // The block begins with the header line; the rest is the core's text.
+    const auto body = std::string_view(result.bytes).substr(headerBytes(cp932Path).size());
+    result.shown += Vantorn::cp932ToUtf16(body);
+    return result;
+}
+
+void composeEntry(Composed& out, const std::u16string& path) {
+    try {
+        out.append(composeCard(path));
+    } catch (const std::runtime_error& e) {
+        const std::string cp932Path = Vantorn::utf16ToCp932(path);
+        out.bytes += headerBytes(cp932Path) + e.what() + '\n';
+        out.shown += shownHeader(path, cp932Path) + Vantorn::cp932ToUtf16(e.what()) + u'\n';
     }
-    std::string result;
-    result.reserve(text.size() + lineFeeds);
-    for (char c : text) {
-        if (c == '\n') {
-            result += '\r';
-        }
-        result += c;
+    out.bytes += '\n';
+    out.shown += u'\n';
+}
+
+std::u16string folderPrefix(const std::u16string& folder) {
+    return !folder.empty() && folder.back() == u'\\' ? folder : folder + u'\\';
+}
+
+Composed composeFolder(const std::u16string& dir, const std::vector<std::u16string>& names) {
+    Composed result;
+    for (const auto& name : names) {
+        composeEntry(result, dir + name);
     }
     return result;
+}
+
+std::u16string publish(std::u16string_view text) {
+    return publishText<char16_t>(text);
+}
+
+Composed publish(const Composed& composed) {
+    return {publish(composed.bytes), publish(composed.shown)};
 }
 
 }  // namespace Mornstave

@@ -1,13 +1,22 @@
 #pragma once
 
 // The text that the window's commands show, built without any window so
-// that it can be tested on every platform.  All texts are CP932 bytes.
+// that it can be tested on every platform.
+//
+// Two forms: the byte form, where paths and texts are CP932 bytes (what
+// the benchmarks, the fuzzer and the byte-exact tests read), and the wide
+// form, where paths are UTF-16 as Windows names files and the result is
+// kept both as the CP932 bytes that "save" writes and as the UTF-16 text
+// the result box shows.
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Mornstave {
+
+// --- byte form: paths are CP932 bytes, opened as they are ---------------------
 
 // One card: the bracketed path line, the description and the level
 // estimate, with no empty line after it.  Reading errors propagate as the
@@ -30,5 +39,34 @@ std::string composeFolder(const std::string& dir, const std::vector<std::string>
 // The text as the result box shows and the save command writes it: a CR is
 // put before every LF, also before one that already follows a CR.
 std::string publish(const std::string& text);
+
+// --- wide form: paths are UTF-16 and files are opened by their wide names ----
+
+// A result in both of its forms.  They differ only in the header lines of
+// paths that hold a character CP932 lacks: '?' in the bytes, the character
+// itself on screen.  Everything else is the core's CP932 text, decoded.
+struct Composed {
+    std::string bytes;     // CP932, LF line ends
+    std::u16string shown;  // UTF-16, LF line ends
+
+    void append(const Composed& more);
+};
+
+// One card, as the byte form's composeCard; throws the core's errors.
+Composed composeCard(const std::u16string& path);
+
+// One block of a list of cards: the card as composeCard gives it or, when
+// reading fails, the header and the error message; then an empty line.
+void composeEntry(Composed& out, const std::u16string& path);
+
+// The folder path with exactly one trailing backslash.
+std::u16string folderPrefix(const std::u16string& folder);
+
+// composeEntry over dir + name for each name, in the order given.
+Composed composeFolder(const std::u16string& dir, const std::vector<std::u16string>& names);
+
+// publish for the shown text; a Composed publishes both forms.
+std::u16string publish(std::u16string_view text);
+Composed publish(const Composed& composed);
 
 }  // namespace Mornstave

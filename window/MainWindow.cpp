@@ -3,12 +3,14 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
+#include <vector>
 
 #include "Compose.hpp"
 #include "Resource.h"
+#include "text/Cp932.hpp"
 
 namespace Mornstave {
 
@@ -16,22 +18,31 @@ namespace {
 
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260, as the dialogs expect
 
+// Windows' wide characters are UTF-16 units, as char16_t is.
+const wchar_t* wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string utf16(const wchar_t* text) {
+    return reinterpret_cast<const char16_t*>(text);
+}
+
 Session& sessionOf(HWND window) {
-    return *reinterpret_cast<Session*>(GetWindowLongPtrA(window, DWLP_USER));
+    return *reinterpret_cast<Session*>(GetWindowLongPtrW(window, DWLP_USER));
 }
 
-void warn(HWND owner, const std::string& text) {
-    MessageBoxA(owner, text.c_str(), nullptr, MB_OK | MB_ICONWARNING);
+void warn(HWND owner, const std::u16string& text) {
+    MessageBoxW(owner, wide(text), nullptr, MB_OK | MB_ICONWARNING);
 }
 
-void show(HWND window, const std::string& text) {
-    SetWindowTextA(GetDlgItem(window, IDC_RESULT), text.c_str());
+void show(HWND window, const std::u16string& text) {
+    SetWindowTextW(GetDlgItem(window, IDC_RESULT), wide(text));
 }
 
-void publishResult(HWND window, const std::string& text) {
-    Session& session = sessionOf(window);
-    session.resultText = publish(text);
-    show(window, session.resultText);
+void publishResult(HWND window, const Composed& composed) {
+    const Composed published = publish(composed);
+    sessionOf(window).resultBytes = published.bytes;
+    show(window, published.shown);
 }
 
 // A multi-line edit in a dialog posts WM_CLOSE to the dialog on Escape,
@@ -42,101 +53,102 @@ LRESULT CALLBACK resultBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPa
     if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) {
         return 0;
     }
-    return CallWindowProcA(sessionOf(GetParent(box)).resultBoxProc, box, message, wParam, lParam);
+    return CallWindowProcW(sessionOf(GetParent(box)).resultBoxProc, box, message, wParam, lParam);
 }
 
 }  // namespace
 
 void processCardFile(HWND window) {
-    char path[kPathBufferSize] = "skill*.vnt";
-    OPENFILENAMEA dialog{};
+    wchar_t path[kPathBufferSize] = L"skill*.vnt";
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = window;
-    // One string, ended by two zero bytes: the literal's own and this one.
-    dialog.lpstrFilter = "skill*.vnt\0";
+    // One string, ended by two zero characters: the literal's own and this one.
+    dialog.lpstrFilter = L"skill*.vnt\0";
     dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
+    dialog.nMaxFile = kPathBufferSize;
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameA(&dialog)) {
+    if (!GetOpenFileNameW(&dialog)) {
         return;
     }
     try {
-        publishResult(window, composeCard(path));
+        publishResult(window, composeCard(utf16(path)));
     } catch (const std::runtime_error& e) {
         // The message alone; the last good result stays what "save" writes.
-        show(window, e.what());
+        show(window, Vantorn::cp932ToUtf16(e.what()));
     }
 }
 
 void processCardFolder(HWND window) {
     Session& session = sessionOf(window);
-    char path[kPathBufferSize] = "";
-    BROWSEINFOA browse{};
+    wchar_t path[kPathBufferSize] = L"";
+    BROWSEINFOW browse{};
     browse.hwndOwner = window;
     browse.pszDisplayName = path;
-    browse.lpszTitle = "シナリオフォルダを選択してください";
+    browse.lpszTitle = L"シナリオフォルダを選択してください";
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE items = SHBrowseForFolderA(&browse);
+    PIDLIST_ABSOLUTE items = SHBrowseForFolderW(&browse);
     if (items == nullptr) {
         return;
     }
-    if (!SHGetPathFromIDListA(items, path)) {
-        warn(window, "SHGetPathFromIDList()に失敗");
+    if (!SHGetPathFromIDListW(items, path)) {
+        warn(window, u"SHGetPathFromIDList()に失敗");
         session.taskAllocator->Free(items);
         return;
     }
     session.taskAllocator->Free(items);
 
-    const std::string dir = folderPrefix(path);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((dir + "skill*.vnt").c_str(), &entry);
+    const std::u16string dir = folderPrefix(utf16(path));
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(wide(dir + u"skill*.vnt"), &entry);
     if (search == INVALID_HANDLE_VALUE) {
-        warn(window, "技能カードが見つかりません");
+        warn(window, u"技能カードが見つかりません");
         return;
     }
-    std::ostringstream out;
+    Composed result;
     do {
-        composeFolderEntry(out, dir, entry.cFileName);
-    } while (FindNextFileA(search, &entry));
+        composeEntry(result, dir + utf16(entry.cFileName));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
-    publishResult(window, out.str());
+    publishResult(window, result);
 }
 
 void saveResult(HWND window) {
-    char path[kPathBufferSize] = "report.txt";
-    OPENFILENAMEA dialog{};
+    wchar_t path[kPathBufferSize] = L"report.txt";
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = nullptr;  // the main window stays usable meanwhile
-    dialog.lpstrFilter = "*.txt\0";
+    dialog.lpstrFilter = L"*.txt\0";
     dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
+    dialog.nMaxFile = kPathBufferSize;
     // No overwrite prompt and no default extension, on purpose.
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (!GetSaveFileNameA(&dialog)) {
+    if (!GetSaveFileNameW(&dialog)) {
         return;
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    // libstdc++ opens a wide path with _wfopen, so any name can be written.
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     if (!file) {
-        warn(window, std::string(path) + ": 開けません");
+        warn(window, utf16(path) + u": 開けません");
         return;
     }
-    const std::string& text = sessionOf(window).resultText;
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    const std::string& bytes = sessionOf(window).resultBytes;
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.flush();
     if (!file) {
-        warn(window, std::string(path) + ": 書き込みエラー");
+        warn(window, utf16(path) + u": 書き込みエラー");
     }
 }
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
         Session& session = *reinterpret_cast<Session*>(lParam);
-        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(session.smallIcon));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(session.smallIcon));
         HWND resultBox = GetDlgItem(window, IDC_RESULT);
-        SetWindowTextA(resultBox, "ここに結果が表示されます");
-        session.resultBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        SetWindowTextW(resultBox, L"ここに結果が表示されます");
+        session.resultBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             resultBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(resultBoxProc)));
         return TRUE;
     }
@@ -157,11 +169,11 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             saveResult(window);
             return TRUE;
         case IDM_ABOUT:
-            DialogBoxParamA(sessionOf(window).instance, MAKEINTRESOURCEA(IDD_ABOUT), window,
+            DialogBoxParamW(sessionOf(window).instance, MAKEINTRESOURCEW(IDD_ABOUT), window,
                             aboutDialogProc, 0);
             return TRUE;
         case IDM_EXIT:
-            SendMessageA(window, WM_CLOSE, 0, 0);
+            SendMessageW(window, WM_CLOSE, 0, 0);
             return TRUE;
         }
         return FALSE;

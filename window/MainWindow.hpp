@@ -13,7 +13,7 @@ struct Session {
     HINSTANCE instance = nullptr;
     IMalloc* taskAllocator = nullptr;  // frees the folder browser's item lists
     HICON smallIcon = nullptr;
-    std::string resultText;            // CR LF line ends; what "save" writes
+    std::string resultBytes;           // CP932, CR LF line ends; what "save" writes
     WNDPROC resultBoxProc = nullptr;   // the result box's own procedure, subclassed
 };
 

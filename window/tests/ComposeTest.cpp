@@ -12,6 +12,7 @@
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 #include "report/Report.hpp"
+#include "text/Cp932.hpp"
 #include "cardwriter/CardWriter.hpp"
 
 namespace Mornstave {
@@ -178,6 +179,76 @@ TEST(PublishTest, EveryLineFeedGetsACarriageReturnOfItsOwn) {
 TEST(PublishTest, KeepsEveryOtherByteIncludingZeroBytes) {
     const std::string text("a\0b\n\xFF\x0D", 6);
     EXPECT_EQ(publish(text), std::string("a\0b\r\n\xFF\x0D", 7));
+}
+
+
+// --- the wide form: UTF-16 names, CP932 bytes to save, UTF-16 text to show ----
+
+using Vantorn::cp932ToUtf16;
+
+// A folder of the test's own folder, named in UTF-16 (a UTF-8 name on Linux).
+std::u16string wideFolder(const CardFolder& folder, const std::u16string& name) {
+    const fs::path path = fs::path(folder.dir()) / fs::path(name);
+    fs::create_directories(path);
+    return path.u16string() + u'/';
+}
+
+void writeWide(const std::u16string& path, const std::string& bytes) {
+    std::ofstream(fs::path(path), std::ios::binary) << bytes;
+}
+
+TEST(ComposeWideTest, ACardIsTheByteFormsTextAndShowsAsItsDecoding) {
+    CardFolder folder;
+    const std::string path = folder.write("skill1.vnt", cardWithEvent());
+    const Composed ascii = composeCard(cp932ToUtf16(path));
+    EXPECT_EQ(ascii.bytes, composeCard(path));
+    EXPECT_EQ(ascii.shown, cp932ToUtf16(ascii.bytes));
+
+    // A Japanese name: CP932 in the bytes, the same characters on screen.
+    const std::u16string japanese = wideFolder(folder, u"表ソ") + u"skill_炎.vnt";
+    writeWide(japanese, cardWithEvent());
+    const Composed named = composeCard(japanese);
+    EXPECT_EQ(named.bytes.substr(0, named.bytes.find('\n') + 1),
+              "[" + Vantorn::utf16ToCp932(japanese) + "]\n");
+    EXPECT_EQ(named.bytes.substr(named.bytes.find('\n')), ascii.bytes.substr(ascii.bytes.find('\n')));
+    EXPECT_EQ(named.shown, cp932ToUtf16(named.bytes));
+}
+
+TEST(ComposeWideTest, ANameOutsideCp932IsOpenedAndShownWhole) {
+    CardFolder folder;
+    const std::u16string dir = wideFolder(folder, u"한국어");
+    writeWide(dir + u"skill1.vnt", cardWithEvent());
+    writeWide(dir + u"skill2.vnt", corruptCard());
+    const std::string lossyDir = Vantorn::utf16ToCp932(dir);
+    ASSERT_NE(lossyDir.find("/" + std::string(3, '?') + "/"), std::string::npos);
+
+    const Composed one = composeCard(dir + u"skill1.vnt");
+    // The same card under an ASCII name, for the text after the header.
+    const std::string body = composeCard(folder.write("skill_ascii.vnt", cardWithEvent()));
+    EXPECT_EQ(one.bytes, "[" + lossyDir + "skill1.vnt]" + body.substr(body.find('\n')));
+    EXPECT_EQ(one.shown, u"[" + dir + u"skill1.vnt]" + cp932ToUtf16(body.substr(body.find('\n'))));
+
+    // In a list, a failing card keeps its block; the given order stays.
+    const Composed list = composeFolder(dir, {u"skill2.vnt", u"skill_missing.vnt", u"skill1.vnt"});
+    EXPECT_EQ(list.bytes, "[" + lossyDir + "skill2.vnt]\nファイルが壊れています\n\n" +
+                              "[" + lossyDir + "skill_missing.vnt]\n開けません\n\n" +
+                              one.bytes + "\n");
+    EXPECT_EQ(list.shown, u"[" + dir + u"skill2.vnt]\nファイルが壊れています\n\n" +
+                              u"[" + dir + u"skill_missing.vnt]\n開けません\n\n" + one.shown +
+                              u"\n");
+    EXPECT_THROW(composeCard(dir + u"skill2.vnt"), std::runtime_error);
+}
+
+TEST(ComposeWideTest, PrefixAndPublishWorkOnCharactersOfBothForms) {
+    EXPECT_EQ(folderPrefix(u"C:\\"), u"C:\\");
+    EXPECT_EQ(folderPrefix(u"C:\\表"), u"C:\\表\\");
+    // Outside the macro: its text of the expression is a CP932 literal.
+    const std::u16string korean = u"C:\\한국어\\";
+    EXPECT_EQ(folderPrefix(korean), korean);
+    EXPECT_EQ(publish(std::u16string(u"a\nb\r\n\n")), u"a\r\nb\r\r\n\r\n");
+    const Composed published = publish(Composed{"x\n", u"y\n"});
+    EXPECT_EQ(published.bytes, "x\r\n");
+    EXPECT_EQ(published.shown, u"y\r\n");
 }
 
 }  // namespace
