@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Takes docs/mornstavew.png: the main window of mornstavew.exe showing the
-# first example card, under Wine inside Xvfb.
+# Takes the README's pictures of mornstavew.exe showing the first example
+# card, under Wine inside Xvfb: docs/mornstavew.png under a Japanese
+# locale (code page 932), docs/mornstavew-en.png under an English one
+# (code page 1252).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # CI runs without standard input; the tools below expect one to exist.
@@ -18,7 +20,7 @@ fi
 [ -x "$bin/mornstavew_e2e.exe" ] || "$root/scripts/build-windows.sh"
 
 trap mst_stop EXIT
-mst_locale 2>/dev/null
+mst_locale ja_JP 2>/dev/null
 mst_wine_env
 mst_xvfb_start
 mst_prefix
@@ -28,27 +30,37 @@ scenario=$WINEPREFIX/drive_c/Scenario
 mkdir -p "$scenario"
 cp "$root/examples/skill1.vnt" "$scenario/skill1.vnt"
 shot=$MST_BUILD_WIN/screenshot
-rm -rf "$shot" && mkdir -p "$shot"
 winpath() { printf 'Z:%s' "$(echo "$1" | tr '/' '\\')"; }
-
-mst_wine 180 "$bin/mornstavew_e2e.exe" pose "$(winpath "$bin/mornstavew.exe")" \
-  'C:\Scenario\skill1.vnt' "$(winpath "$shot/rect")" "$(winpath "$shot/done")" &
-driver=$!
-for _ in $(seq 1 1200); do
-  [ -s "$shot/rect" ] && break
-  kill -0 "$driver" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$shot/rect" ]; then
-  mst_log "the window did not come up"
-  exit 1
-fi
-read -r x y w h < <(tr -d '\r' < "$shot/rect")
-# Wine's virtual desktop sits at the screen's top-left corner, so desktop
-# and screen coordinates agree.
-sleep 1  # let the window finish painting; the picture only, no test
 mkdir -p "$root/docs"
-import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/mornstavew.png"
-touch "$shot/done"
-wait "$driver"
-mst_log "wrote docs/mornstavew.png (${w}x${h})"
+
+# shoot LOCALE PICTURE: one picture in a Wine session of its own.
+shoot() {
+  local locale=$1 picture=$2
+  mst_wine_stop
+  mst_locale "$locale" 2>/dev/null
+  rm -rf "$shot" && mkdir -p "$shot"
+  mst_wine 180 "$bin/mornstavew_e2e.exe" pose "$(winpath "$bin/mornstavew.exe")" \
+    'C:\Scenario\skill1.vnt' "$(winpath "$shot/rect")" "$(winpath "$shot/done")" &
+  local driver=$!
+  for _ in $(seq 1 1200); do
+    [ -s "$shot/rect" ] && break
+    kill -0 "$driver" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$shot/rect" ]; then
+    mst_log "the window did not come up under $locale"
+    return 1
+  fi
+  local x y w h
+  read -r x y w h < <(tr -d '\r' < "$shot/rect")
+  # Wine's virtual desktop sits at the screen's top-left corner, so desktop
+  # and screen coordinates agree.
+  sleep 1  # let the window finish painting; the picture only, no test
+  import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/$picture"
+  touch "$shot/done"
+  wait "$driver"
+  mst_log "wrote docs/$picture (${w}x${h}, $locale)"
+}
+
+shoot ja_JP mornstavew.png
+shoot en_US mornstavew-en.png

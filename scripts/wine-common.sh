@@ -8,21 +8,23 @@ MST_XVFB_PID=
 
 mst_log() { echo "[$(basename "$0")] $*" >&2; }
 
-# Wine takes its ANSI code page from the Unix locale: without ja_JP it
-# silently falls back to 1252 and every CP932 text turns to garbage.
-# A private compiled locale keeps the machine's own settings untouched.
+# Wine takes its ANSI code page from the Unix locale: ja_JP gives 932,
+# en_US 1252; without the locale it silently falls back to 1252.  A
+# private compiled locale keeps the machine's own settings untouched.
+#   mst_locale [ja_JP|en_US]      (ja_JP when not given)
 mst_locale() {
+  local name=${1:-ja_JP}
   local dir=$MST_BUILD_WIN/locale
-  if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+  if [ ! -f "$dir/$name.UTF-8/LC_CTYPE" ]; then
     mkdir -p "$dir"
     # localedef exits 1 on mere warnings; the check below is what counts.
     # With standard input closed (as in CI) it cannot unpack its charmap.
-    localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" </dev/null >/dev/null 2>&1 || true
-    [ -f "$dir/ja_JP.UTF-8/LC_CTYPE" ] || { mst_log "localedef failed"; return 1; }
+    localedef -i "$name" -f UTF-8 "$dir/$name.UTF-8" </dev/null >/dev/null 2>&1 || true
+    [ -f "$dir/$name.UTF-8/LC_CTYPE" ] || { mst_log "localedef $name failed"; return 1; }
   fi
   export LOCPATH=$dir
   # Bash itself cannot load the private locale and says so; Wine can.
-  { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+  { export LANG=$name.UTF-8 LC_ALL=$name.UTF-8; } 2>/dev/null
   unset LANGUAGE
 }
 
@@ -67,11 +69,17 @@ mst_xvfb_start() {
   return 1
 }
 
-mst_stop() {
+# Ends the prefix's Wine server, so that the next program starts a new
+# session (with the locale then in force).
+mst_wine_stop() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     timeout 30 wineserver -k >/dev/null 2>&1 || true
     timeout 30 wineserver -w >/dev/null 2>&1 || true
   fi
+}
+
+mst_stop() {
+  mst_wine_stop
   if [ -n "$MST_XVFB_PID" ]; then
     kill "$MST_XVFB_PID" 2>/dev/null || true
     wait "$MST_XVFB_PID" 2>/dev/null || true

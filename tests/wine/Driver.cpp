@@ -1,13 +1,16 @@
 // End-to-end cases of the dialog program, run under Wine (or Windows):
-//   mornstavew_e2e.exe PROGRAM WORKDIR [CASE...]
+//   mornstavew_e2e.exe PROGRAM WORKDIR [--code-page=N] [CASE...]
 // Makes its card files under WORKDIR, runs PROGRAM once per case and
-// prints one "PASS name" or "FAIL name: why" line per case.
+// prints one "PASS name" or "FAIL name: why" line per case.  With
+// --code-page, the system's ANSI code page must be N (the locale the
+// cases run under).  The console program is mornstave.exe beside PROGRAM.
 //   mornstavew_e2e.exe pose PROGRAM CARD RECTFILE DONEFILE
 // holds the program up showing CARD, for a screenshot.
 
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -18,12 +21,14 @@
 #include "Compose.hpp"
 #include "Remote.hpp"
 #include "cardwriter/CardWriter.hpp"
+#include "text/Cp932.hpp"
 
 namespace MornstaveE2E {
 namespace {
 
 using Mornstave::composeCard;
 using Mornstave::composeFolder;
+using Mornstave::Composed;
 using Mornstave::folderPrefix;
 using Mornstave::publish;
 using Vantorn::ContentKind;
@@ -31,13 +36,20 @@ using Vantorn::testing::ContentRecord;
 using Vantorn::testing::MotionRecord;
 using Vantorn::testing::SkillCardRecord;
 
-const std::string kStartText = "ここに結果が表示されます";
+const std::u16string kStartText = u"ここに結果が表示されます";
+// A name outside CP932 (Korean) and one inside it (Greek).
+const std::u16string kKorean = u"한국어";
+const std::u16string kGreek = u"Ελληνικά";
 
 struct Setup {
-    std::string program;
-    std::string work;  // no trailing backslash
+    std::u16string program;
+    std::u16string work;  // no trailing backslash
+    UINT codePage = 0;    // the expected ANSI code page; 0: any
 
-    std::string path(const std::string& relative) const { return work + "\\" + relative; }
+    std::u16string path(const std::u16string& relative) const { return work + u"\\" + relative; }
+    std::u16string console() const {
+        return program.substr(0, program.rfind(u'\\') + 1) + u"mornstave.exe";
+    }
 };
 
 // --- card files -----------------------------------------------------------
@@ -67,19 +79,19 @@ std::string corruptCard() {
     return record.bytes().data;
 }
 
-void makeFolder(const std::string& path) {
-    check(CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS,
-          "cannot create " + path);
+void makeFolder(const std::u16string& path) {
+    check(CreateDirectoryW(wide(path), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS,
+          "cannot create " + narrow(path));
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+void writeFile(const std::u16string& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    check(static_cast<bool>(out.flush()), "cannot write " + path);
+    check(static_cast<bool>(out.flush()), "cannot write " + narrow(path));
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::optional<std::string> readFile(const std::u16string& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) {
         return std::nullopt;
     }
@@ -88,70 +100,84 @@ std::optional<std::string> readFile(const std::string& path) {
 
 void makeCards(const Setup& setup) {
     makeFolder(setup.work);
-    for (const char* folder : {"single", "folder", "nocards", "withfolder", "表", "out"}) {
+    const std::u16string folders[] = {u"single", u"folder", u"nocards", u"withfolder",
+                                      u"表",     u"out",    kKorean,     kGreek};
+    for (const std::u16string& folder : folders) {
         makeFolder(setup.path(folder));
     }
-    writeFile(setup.path("single\\skill_good.vnt"), cardWithEvent());
-    writeFile(setup.path("single\\skill_text.vnt"), "not a skill card");
-    writeFile(setup.path("folder\\skill1.vnt"), cardWithEvent());
-    writeFile(setup.path("folder\\skill2.vnt"), corruptCard());
-    writeFile(setup.path("folder\\skill3.vnt"), cardWithoutEvent());
-    writeFile(setup.path("folder\\notes.txt"), "not matched by skill*.vnt");
-    writeFile(setup.path("nocards\\card1.vnt"), cardWithEvent());
-    makeFolder(setup.path("withfolder\\skill_dir.vnt"));
-    writeFile(setup.path("withfolder\\skill_ok.vnt"), cardWithoutEvent());
-    writeFile(setup.path("表\\skill1.vnt"), cardWithoutEvent());
+    writeFile(setup.path(u"single\\skill_good.vnt"), cardWithEvent());
+    writeFile(setup.path(u"single\\skill_text.vnt"), "not a skill card");
+    writeFile(setup.path(u"folder\\skill1.vnt"), cardWithEvent());
+    writeFile(setup.path(u"folder\\skill2.vnt"), corruptCard());
+    writeFile(setup.path(u"folder\\skill3.vnt"), cardWithoutEvent());
+    writeFile(setup.path(u"folder\\notes.txt"), "not matched by skill*.vnt");
+    writeFile(setup.path(u"nocards\\card1.vnt"), cardWithEvent());
+    makeFolder(setup.path(u"withfolder\\skill_dir.vnt"));
+    writeFile(setup.path(u"withfolder\\skill_ok.vnt"), cardWithoutEvent());
+    writeFile(setup.path(u"表\\skill1.vnt"), cardWithoutEvent());
+    for (const std::u16string& folder : {kKorean, kGreek}) {
+        writeFile(setup.path(folder + u"\\skill1.vnt"), cardWithEvent());
+        writeFile(setup.path(folder + u"\\skill2.vnt"), cardWithoutEvent());
+        writeFile(setup.path(folder + u"\\skill_" + kKorean + u".vnt"), cardWithoutEvent());
+    }
 }
 
 // --- expected texts ---------------------------------------------------------
 
-std::string expectedCard(const std::string& path) {
+Composed expectedCard(const std::u16string& path) {
     return publish(composeCard(path));
 }
 
-// The blocks in the order the file search returns the names, learnt from
-// the same search the program makes.
-std::string expectedFolder(const std::string& folder) {
-    const std::string dir = folderPrefix(folder);
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((dir + "skill*.vnt").c_str(), &entry);
-    check(search != INVALID_HANDLE_VALUE, "no cards in " + folder);
+// The names in the order the file search returns them, learnt from the
+// same search the program makes.
+std::vector<std::u16string> cardNames(const std::u16string& dir) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(wide(dir + u"skill*.vnt"), &entry);
+    check(search != INVALID_HANDLE_VALUE, "no cards in " + narrow(dir));
     do {
-        names.push_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
+        names.push_back(utf16(entry.cFileName));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
-    return publish(composeFolder(dir, names));
+    return names;
 }
 
-std::string::size_type count(const std::string& text, const std::string& part) {
-    std::string::size_type n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+Composed expectedFolder(const std::u16string& folder) {
+    const std::u16string dir = folderPrefix(folder);
+    return publish(composeFolder(dir, cardNames(dir)));
+}
+
+template <class Text>
+typename Text::size_type count(const Text& text, const Text& part) {
+    typename Text::size_type n = 0;
+    for (auto at = text.find(part); at != Text::npos; at = text.find(part, at + 1)) {
         ++n;
     }
     return n;
 }
 
-bool startsWith(const std::string& text, const std::string& start) {
+template <class Text>
+bool startsWith(const Text& text, const Text& start) {
     return text.compare(0, start.size(), start) == 0;
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
+template <class Text>
+bool endsWith(const Text& text, const Text& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // --- steps a user takes -------------------------------------------------------
 
-void processCard(const Program& program, const std::string& path) {
+void processCard(const Program& program, const std::u16string& path) {
     program.command(40002);
     HWND dialog = program.waitForOwnedDialogWith(1148, "open-file dialog");
-    program.chooseFile(dialog, "skill*.vnt", path);
+    program.chooseFile(dialog, u"skill*.vnt", path);
     program.waitUntilClosed(dialog, "the open-file dialog");
 }
 
-void processFolder(const Program& program, const std::string& folder) {
+void processFolder(const Program& program, const std::u16string& folder) {
     program.command(40003);
-    HWND browser = program.waitForOwnedDialogWithClass("SysTreeView32", "folder browser");
+    HWND browser = program.waitForOwnedDialogWithClass(L"SysTreeView32", "folder browser");
     program.chooseFolder(browser, folder);
     program.waitUntilClosed(browser, "the folder browser");
 }
@@ -167,13 +193,13 @@ HWND waitForSaveDialog(const Program& program) {
         "save-file dialog");
 }
 
-void save(const Program& program, const std::string& path) {
+void save(const Program& program, const std::u16string& path) {
     HWND dialog = waitForSaveDialog(program);
-    program.chooseFile(dialog, "report.txt", path);
+    program.chooseFile(dialog, u"report.txt", path);
     program.waitUntilClosed(dialog, "the save-file dialog");
 }
 
-void checkFileBecomes(const std::string& path, const std::string& expected,
+void checkFileBecomes(const std::u16string& path, const std::string& expected,
                       const std::string& what) {
     std::optional<std::string> content;
     const ULONGLONG end = GetTickCount64() + kWaitMs;
@@ -184,7 +210,7 @@ void checkFileBecomes(const std::string& path, const std::string& expected,
         }
         Sleep(50);
     } while (GetTickCount64() < end);
-    check(false, what + ": " + path + (content ? " holds " + std::to_string(content->size()) +
+    check(false, what + ": " + narrow(path) + (content ? " holds " + std::to_string(content->size()) +
                                                      " bytes, expected " +
                                                      std::to_string(expected.size())
                                                : " was not written"));
@@ -198,13 +224,12 @@ HWND waitForMessageBox(const Program& program) {
 
 void startText(const Setup& setup) {
     Program program(setup.program);
-    char caption[64] = "";
-    GetWindowTextA(program.main(), caption, sizeof caption);
-    check(std::string(caption) == "Mornstave ver.0.20", std::string("caption is ") + caption);
-    check(program.result() == kStartText, "start text is " + program.result());
-    const LONG style = GetWindowLongA(program.resultBox(), GWL_STYLE);
+    check(textOf(program.main()) == u"Mornstave ver.0.20",
+          "caption is " + narrow(textOf(program.main())));
+    check(program.result() == kStartText, "start text is " + narrow(program.result()));
+    const LONG style = GetWindowLongW(program.resultBox(), GWL_STYLE);
     check((style & ES_READONLY) && (style & ES_MULTILINE), "the result box is not read-only");
-    check(textOf(GetDlgItem(program.main(), 1003)) == "結果の保存", "save button text");
+    check(textOf(GetDlgItem(program.main(), 1003)) == u"結果の保存", "save button text");
 
     program.command(1001);
     check(program.waitForExit("終了(&X)") == 0, "exit status after 終了 is not 0");
@@ -213,27 +238,27 @@ void startText(const Setup& setup) {
 // The menu as the program carries it: Japanese texts come out garbled when
 // the resource compiler misreads the script's code page.
 void menuItems(const Setup& setup) {
-    HMODULE module = LoadLibraryExA(setup.program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module = LoadLibraryExW(wide(setup.program), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     check(module != nullptr, "cannot read the program's resources");
-    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(104));
+    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(104));
     FreeLibrary(module);
     check(menu != nullptr, "no menu 104");
     auto text = [&](UINT item, UINT how) {
-        char buffer[128] = "";
-        GetMenuStringA(menu, item, buffer, sizeof buffer, how);
-        return std::string(buffer);
+        wchar_t buffer[128] = L"";
+        GetMenuStringW(menu, item, buffer, 128, how);
+        return utf16(buffer);
     };
-    const std::vector<std::pair<UINT, std::string>> popups = {
-        {0, "ファイル(&F)"}, {1, "ツール(&T)"}, {2, "ヘルプ(&H)"}};
-    const std::vector<std::pair<UINT, std::string>> items = {
-        {40002, "技能カードを処理(&O)"},
-        {40003, "フォルダ内技能カードを全て処理(&A)"},
-        {1001, "終了(&X)"},
-        {40004, "オプション(&O)"},
-        {1000, "バージョン情報(&A)"}};
+    const std::vector<std::pair<UINT, std::u16string>> popups = {
+        {0, u"ファイル(&F)"}, {1, u"ツール(&T)"}, {2, u"ヘルプ(&H)"}};
+    const std::vector<std::pair<UINT, std::u16string>> items = {
+        {40002, u"技能カードを処理(&O)"},
+        {40003, u"フォルダ内技能カードを全て処理(&A)"},
+        {1001, u"終了(&X)"},
+        {40004, u"オプション(&O)"},
+        {1000, u"バージョン情報(&A)"}};
     std::string wrong;
     for (const auto& [position, expected] : popups) {
-        if (text(position, MF_BYPOSITION) != expected) wrong += " menu " + expected;
+        if (text(position, MF_BYPOSITION) != expected) wrong += " menu " + narrow(expected);
     }
     for (const auto& [id, expected] : items) {
         if (text(id, MF_BYCOMMAND) != expected) wrong += " item " + std::to_string(id);
@@ -250,7 +275,7 @@ void menuItems(const Setup& setup) {
 }
 
 void saveBeforeAnyCommand(const Setup& setup) {
-    const std::string out = setup.path("out\\empty.txt");
+    const std::u16string out = setup.path(u"out\\empty.txt");
     writeFile(out, "left over from an earlier run");
     Program program(setup.program);
     save(program, out);
@@ -259,62 +284,64 @@ void saveBeforeAnyCommand(const Setup& setup) {
 }
 
 void oneGoodCard(const Setup& setup) {
-    const std::string card = setup.path("single\\skill_good.vnt");
-    const std::string expected = expectedCard(card);
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    const Composed expected = expectedCard(card);
     // What the composition gives must itself have the shape the user sees.
-    check(startsWith(expected, "[" + card + "]\r\n"), "header line");
-    check(count(expected, "\n") == count(expected, "\r\n"), "a bare LF in the text");
-    check(count(expected, "一行目\r\r\n二行目") == 1, "the card's own CR LF is not CR CR LF");
-    check(count(expected, "\r\nlevel: ") == 1 && endsWith(expected, "\r\n") &&
-              !endsWith(expected, "\r\n\r\n"),
+    const std::string& bytes = expected.bytes;
+    check(startsWith(bytes, "[" + narrow(card) + "]\r\n"), "header line");
+    check(count(bytes, std::string("\n")) == count(bytes, std::string("\r\n")), "a bare LF in the text");
+    check(count(bytes, std::string("一行目\r\r\n二行目")) == 1, "the card's own CR LF is not CR CR LF");
+    check(count(bytes, std::string("\r\nlevel: ")) == 1 && endsWith(bytes, std::string("\r\n")) &&
+              !endsWith(bytes, std::string("\r\n\r\n")),
           "the text does not end in exactly one level line");
+    check(expected.shown == Vantorn::cp932ToUtf16(bytes), "the shown text is not the bytes decoded");
 
     Program program(setup.program);
     processCard(program, card);
-    program.waitForResult(expected, "one good card");
+    program.waitForResult(expected.shown, "one good card");
 
-    const std::string out = setup.path("out\\one.txt");
+    const std::u16string out = setup.path(u"out\\one.txt");
     save(program, out);
-    checkFileBecomes(out, expected, "saving one card");
+    checkFileBecomes(out, bytes, "saving one card");
 }
 
 void failingCard(const Setup& setup) {
-    const std::string good = setup.path("single\\skill_good.vnt");
+    const std::u16string good = setup.path(u"single\\skill_good.vnt");
     Program program(setup.program);
     processCard(program, good);
-    const std::string expected = expectedCard(good);
-    program.waitForResult(expected, "the good card");
+    const Composed expected = expectedCard(good);
+    program.waitForResult(expected.shown, "the good card");
 
-    processCard(program, setup.path("single\\skill_text.vnt"));
-    program.waitForResult("技能カードではありません", "a file that is no card");
-    processCard(program, setup.path("folder\\skill2.vnt"));
-    program.waitForResult("ファイルが壊れています", "a corrupt card");
+    processCard(program, setup.path(u"single\\skill_text.vnt"));
+    program.waitForResult(u"技能カードではありません", "a file that is no card");
+    processCard(program, setup.path(u"folder\\skill2.vnt"));
+    program.waitForResult(u"ファイルが壊れています", "a corrupt card");
 
-    const std::string out = setup.path("out\\after-failure.txt");
+    const std::u16string out = setup.path(u"out\\after-failure.txt");
     save(program, out);
-    checkFileBecomes(out, expected, "saving after a failure writes the last result");
+    checkFileBecomes(out, expected.bytes, "saving after a failure writes the last result");
 }
 
 void cancelledDialogs(const Setup& setup) {
     Program program(setup.program);
     program.command(40002);
     HWND open = program.waitForOwnedDialogWith(1148, "open-file dialog");
-    program.enterFileName(open, "skill*.vnt", setup.path("single\\skill_good.vnt"));
+    program.enterFileName(open, u"skill*.vnt", setup.path(u"single\\skill_good.vnt"));
     program.press(open, IDCANCEL);
     program.waitUntilClosed(open, "the cancelled open-file dialog");
     check(program.result() == kStartText, "cancelling the open-file dialog changed the box");
 
     program.command(40003);
-    HWND browser = program.waitForOwnedDialogWithClass("SysTreeView32", "folder browser");
-    program.selectFolder(browser, setup.path("folder"));
+    HWND browser = program.waitForOwnedDialogWithClass(L"SysTreeView32", "folder browser");
+    program.selectFolder(browser, setup.path(u"folder"));
     program.press(browser, IDCANCEL);
     program.waitUntilClosed(browser, "the cancelled folder browser");
     check(program.result() == kStartText, "cancelling the folder browser changed the box");
 
-    const std::string out = setup.path("out\\cancelled.txt");
-    DeleteFileA(out.c_str());
+    const std::u16string out = setup.path(u"out\\cancelled.txt");
+    DeleteFileW(wide(out));
     HWND saveDialog = waitForSaveDialog(program);
-    program.enterFileName(saveDialog, "report.txt", out);
+    program.enterFileName(saveDialog, u"report.txt", out);
     program.press(saveDialog, IDCANCEL);
     program.waitUntilClosed(saveDialog, "the cancelled save-file dialog");
     check(!readFile(out), "cancelling the save-file dialog wrote a file");
@@ -322,64 +349,140 @@ void cancelledDialogs(const Setup& setup) {
 }
 
 void folderWithCorruptCard(const Setup& setup) {
-    const std::string folder = setup.path("folder");
-    const std::string expected = expectedFolder(folder);
-    check(count(expected, "\r\n\r\n[") == 2 && endsWith(expected, "\r\n\r\n"),
+    const std::u16string folder = setup.path(u"folder");
+    const Composed expected = expectedFolder(folder);
+    const std::string& bytes = expected.bytes;
+    check(count(bytes, std::string("\r\n\r\n[")) == 2 && endsWith(bytes, std::string("\r\n\r\n")),
           "three blocks, each closed by an empty line");
-    check(count(expected, "[" + folder + "\\skill2.vnt]\r\nファイルが壊れています\r\n\r\n") == 1,
+    check(count(bytes, "[" + narrow(folder) + "\\skill2.vnt]\r\nファイルが壊れています\r\n\r\n") == 1,
           "the corrupt card's block");
-    check(count(expected, "notes.txt") == 0, "a file outside the pattern was walked");
+    check(count(bytes, std::string("notes.txt")) == 0, "a file outside the pattern was walked");
 
     Program program(setup.program);
     processFolder(program, folder);
-    program.waitForResult(expected, "folder with a corrupt card");
+    program.waitForResult(expected.shown, "folder with a corrupt card");
 }
 
 void folderWithoutCards(const Setup& setup) {
     Program program(setup.program);
-    processFolder(program, setup.path("nocards"));
+    processFolder(program, setup.path(u"nocards"));
     HWND box = waitForMessageBox(program);
-    check(textOf(GetDlgItem(box, 0xFFFF)) == "技能カードが見つかりません",
-          "message box says " + textOf(GetDlgItem(box, 0xFFFF)));
+    const std::u16string message = textOf(GetDlgItem(box, 0xFFFF));
+    check(message == u"技能カードが見つかりません", "message box says " + narrow(message));
     program.press(box, IDOK);
     program.waitUntilClosed(box, "the message box");
     check(program.result() == kStartText, "a folder without cards changed the box");
-    const std::string out = setup.path("out\\nocards.txt");
+    const std::u16string out = setup.path(u"out\\nocards.txt");
     save(program, out);
     checkFileBecomes(out, "", "a folder without cards left a result to save");
 }
 
 void folderEntryThatIsAFolder(const Setup& setup) {
-    const std::string folder = setup.path("withfolder");
-    const std::string expected = expectedFolder(folder);
-    check(count(expected, "[" + folder + "\\skill_dir.vnt]\r\n開けません\r\n\r\n") == 1,
+    const std::u16string folder = setup.path(u"withfolder");
+    const Composed expected = expectedFolder(folder);
+    check(count(expected.bytes, "[" + narrow(folder) + "\\skill_dir.vnt]\r\n開けません\r\n\r\n") == 1,
           "the folder entry's block");
     Program program(setup.program);
     processFolder(program, folder);
-    program.waitForResult(expected, "folder holding a folder named like a card");
+    program.waitForResult(expected.shown, "folder holding a folder named like a card");
 }
 
 void folderNameEndingInByte5C(const Setup& setup) {
-    // 表 is 0x95 0x5C: the folder needs its separator appended all the same.
-    const std::string folder = setup.path("表");
-    const std::string expected = expectedFolder(folder);
-    check(startsWith(expected, "[" + folder + "\\skill1.vnt]\r\n"), "header of the card in 表");
+    // 表 is 0x95 0x5C in CP932: the folder needs its separator appended all the same.
+    const std::u16string folder = setup.path(u"表");
+    const Composed expected = expectedFolder(folder);
+    check(startsWith(expected.bytes, "[" + narrow(folder) + "\\skill1.vnt]\r\n"),
+          "header of the card in 表");
     Program program(setup.program);
     processFolder(program, folder);
-    program.waitForResult(expected, "folder named 表");
+    program.waitForResult(expected.shown, "folder named 表");
+}
+
+// Folders named in Korean (outside CP932) and Greek (inside it), each with
+// a card whose own name is Korean: the folder command finds, opens and
+// shows them whole; the saved header has '?' only where CP932 cannot go.
+void foldersNamedOutsideCp932(const Setup& setup) {
+    for (const std::u16string& name : {kKorean, kGreek}) {
+        const std::u16string folder = setup.path(name);
+        const Composed expected = expectedFolder(folder);
+        const std::u16string koreanCard = u"[" + folder + u"\\skill_" + kKorean + u".vnt]\r\n";
+        check(count(expected.shown, koreanCard) == 1, "the shown header of the Korean card");
+        check(count(expected.bytes, std::string("\r\nlevel: ")) == 3, "three cards read");
+        check(count(expected.bytes, narrow(folder) + "\\skill_???.vnt]") == 1,
+              "the saved header of the Korean card");
+
+        Program program(setup.program);
+        processFolder(program, folder);
+        program.waitForResult(expected.shown, "folder " + narrow(name));
+        const std::u16string out = setup.path(u"out\\" + name + u".txt");
+        save(program, out);
+        checkFileBecomes(out, expected.bytes, "saving the folder " + narrow(name));
+    }
+}
+
+// Runs the console program with its output in a file; returns what it wrote.
+std::string runConsole(const Setup& setup, const std::u16string& arguments,
+                       const std::u16string& outPath) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileW(wide(outPath), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    check(out != INVALID_HANDLE_VALUE, "cannot create " + narrow(outPath));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::u16string commandLine = u"\"" + setup.console() + u"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(wide(setup.console()),
+                                        reinterpret_cast<wchar_t*>(commandLine.data()), nullptr,
+                                        nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(out);
+    check(started, "cannot start " + narrow(setup.console()));
+    const DWORD waited = WaitForSingleObject(process.hProcess, kWaitMs);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    check(waited == WAIT_OBJECT_0, "the console program did not end");
+    return readFile(outPath).value_or("");
+}
+
+// The console program takes the same wide names: its CP932 output is the
+// bytes the dialog saves, its UTF-8 output the text the dialog shows.
+void consoleOnFolderOutsideCp932(const Setup& setup) {
+    const std::u16string dir = folderPrefix(setup.path(kKorean));
+    const std::vector<std::u16string> names = cardNames(dir);
+    std::u16string arguments;
+    for (const auto& name : names) arguments += u"\"" + dir + name + u"\" ";
+    const Composed expected = publish(composeFolder(dir, names));
+    check(count(expected.bytes, std::string("\r\nlevel: ")) == 3, "three cards read");
+
+    const std::string cp932 = runConsole(setup, arguments, setup.path(u"out\\console-cp932.txt"));
+    check(cp932 == expected.bytes, "the console's CP932 output differs from the saved bytes");
+    const std::string utf8 = runConsole(setup, u"--encoding=utf-8 " + arguments,
+                                        setup.path(u"out\\console-utf8.txt"));
+    check(utf8 == Vantorn::utf16ToUtf8(expected.shown),
+          "the console's UTF-8 output differs from the shown text");
+}
+
+void systemCodePage(const Setup& setup) {
+    check(setup.codePage == 0 || GetACP() == setup.codePage,
+          "the ANSI code page is " + std::to_string(GetACP()) + ", not " +
+              std::to_string(setup.codePage));
 }
 
 void saveOverExistingFile(const Setup& setup) {
-    const std::string card = setup.path("single\\skill_good.vnt");
-    const std::string out = setup.path("out\\existing.txt");
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    const std::u16string out = setup.path(u"out\\existing.txt");
     writeFile(out, std::string(100000, 'x'));
     Program program(setup.program);
     processCard(program, card);
-    const std::string expected = expectedCard(card);
-    program.waitForResult(expected, "the card to save");
+    const Composed expected = expectedCard(card);
+    program.waitForResult(expected.shown, "the card to save");
     // Closing on OK alone shows that no overwrite question was asked.
     save(program, out);
-    checkFileBecomes(out, expected, "saving over an existing file");
+    checkFileBecomes(out, expected.bytes, "saving over an existing file");
 }
 
 // Closes a handle when leaving its scope, also when a check throws.
@@ -391,14 +494,14 @@ struct ScopedHandle {
 };
 
 void saveToLockedFile(const Setup& setup) {
-    const std::string out = setup.path("out\\locked.txt");
+    const std::u16string out = setup.path(u"out\\locked.txt");
     writeFile(out, "kept");
-    std::string message;
+    std::u16string message;
     {
         // Held open without sharing, as another program would hold it.
         ScopedHandle lock{
-            CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
-        check(lock.handle != INVALID_HANDLE_VALUE, "cannot lock " + out);
+            CreateFileW(wide(out), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+        check(lock.handle != INVALID_HANDLE_VALUE, "cannot lock " + narrow(out));
         Program program(setup.program);
         save(program, out);
         HWND box = waitForMessageBox(program);
@@ -406,7 +509,7 @@ void saveToLockedFile(const Setup& setup) {
         program.press(box, IDOK);
         program.waitUntilClosed(box, "the message box");
     }
-    check(message == out + ": 開けません", "message box says " + message);
+    check(message == out + u": 開けません", "message box says " + narrow(message));
     check(readFile(out) == std::string("kept"), "the locked file changed");
 }
 
@@ -414,10 +517,8 @@ HWND openAbout(const Program& program) {
     program.command(1000);
     return program.waitForDialog(
         [&](HWND window) {
-            char caption[64] = "";
-            GetWindowTextA(window, caption, sizeof caption);
             return ownerOf(window) == program.main() &&
-                   std::string(caption) == "Mornstave ver.0.20 について";
+                   textOf(window) == u"Mornstave ver.0.20 について";
         },
         "About box");
 }
@@ -425,17 +526,17 @@ HWND openAbout(const Program& program) {
 void aboutBox(const Setup& setup) {
     Program program(setup.program);
     HWND about = openAbout(program);
-    check(className(GetDlgItem(about, IDOK)) == "Button" && textOf(GetDlgItem(about, IDOK)) == "OK",
+    check(className(GetDlgItem(about, IDOK)) == u"Button" && textOf(GetDlgItem(about, IDOK)) == u"OK",
           "the About box has no OK button");
     program.press(about, IDOK);
     program.waitUntilClosed(about, "the About box (OK)");
 
     about = openAbout(program);
-    PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
     program.waitUntilClosed(about, "the About box (close box)");
     check(IsWindowVisible(program.main()), "the main window went with the About box");
 
-    PostMessageA(program.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(program.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
     check(program.waitForExit("the close box") == 0, "exit status after the close box is not 0");
 }
 
@@ -467,6 +568,7 @@ struct Case {
 };
 
 const Case kCases[] = {
+    {"system_code_page", systemCodePage},
     {"start_text_and_exit", startText},
     {"menu_items", menuItems},
     {"save_before_any_command", saveBeforeAnyCommand},
@@ -477,31 +579,28 @@ const Case kCases[] = {
     {"folder_without_cards", folderWithoutCards},
     {"folder_entry_that_is_a_folder", folderEntryThatIsAFolder},
     {"folder_name_ending_in_byte_5c", folderNameEndingInByte5C},
+    {"folders_named_outside_cp932", foldersNamedOutsideCp932},
+    {"console_on_folder_outside_cp932", consoleOnFolderOutsideCp932},
     {"save_over_existing_file", saveOverExistingFile},
     {"save_to_locked_file", saveToLockedFile},
     {"about_box_opens_and_closes", aboutBox},
     {"escape_closes_neither_window", escapeClosesNeither},
 };
 
-}  // namespace
-}  // namespace MornstaveE2E
-
-namespace MornstaveE2E {
-namespace {
-
 // Shows card in the program and writes the main window's screen rectangle
 // to rectFile ("x y width height"), then keeps the window up until doneFile
 // exists (or a minute has passed), for a screenshot taken from outside.
-int pose(const std::string& program, const std::string& card, const std::string& rectFile,
-         const std::string& doneFile) {
+int pose(const std::u16string& program, const std::u16string& card, const std::u16string& rectFile,
+         const std::u16string& doneFile) {
     try {
         Program shown(program);
         processCard(shown, card);
-        shown.waitForResult(expectedCard(card), "the card to show");
+        shown.waitForResult(expectedCard(card).shown, "the card to show");
         RECT r{};
         GetWindowRect(shown.main(), &r);
-        std::ofstream(rectFile) << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' '
-                                << (r.bottom - r.top) << '\n';
+        std::ofstream(std::filesystem::path(rectFile))
+            << r.left << ' ' << r.top << ' ' << (r.right - r.left) << ' ' << (r.bottom - r.top)
+            << '\n';
         const ULONGLONG end = GetTickCount64() + 60000;
         while (!readFile(doneFile) && GetTickCount64() < end) {
             Sleep(50);
@@ -518,18 +617,29 @@ int pose(const std::string& program, const std::string& card, const std::string&
 }  // namespace
 }  // namespace MornstaveE2E
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     using namespace MornstaveE2E;
-    if (argc == 6 && std::string(argv[1]) == "pose") {
-        return pose(argv[2], argv[3], argv[4], argv[5]);
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(utf16(argv[i]));
+    if (args.size() == 5 && args[0] == u"pose") {
+        return pose(args[1], args[2], args[3], args[4]);
     }
-    if (argc < 3) {
+    if (args.size() < 2) {
         std::fprintf(stderr,
-                     "usage: mornstavew_e2e PROGRAM WORKDIR [CASE...]\n"
+                     "usage: mornstavew_e2e PROGRAM WORKDIR [--code-page=N] [CASE...]\n"
                      "       mornstavew_e2e pose PROGRAM CARD RECTFILE DONEFILE\n");
         return 2;
     }
-    const Setup setup{argv[1], argv[2]};
+    Setup setup{args[0], args[1]};
+    std::vector<std::string> selected;
+    const std::u16string codePageOption = u"--code-page=";
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i].compare(0, codePageOption.size(), codePageOption) == 0) {
+            setup.codePage = static_cast<UINT>(std::stoul(narrow(args[i].substr(codePageOption.size()))));
+        } else {
+            selected.push_back(narrow(args[i]));
+        }
+    }
     try {
         makeCards(setup);
     } catch (const CheckFailed& e) {
@@ -538,11 +648,9 @@ int main(int argc, char** argv) {
     }
     int failed = 0;
     for (const Case& c : kCases) {
-        bool selected = argc == 3;
-        for (int i = 3; i < argc; ++i) {
-            selected = selected || std::string(argv[i]) == c.name;
-        }
-        if (!selected) {
+        bool run = selected.empty();
+        for (const auto& name : selected) run = run || name == c.name;
+        if (!run) {
             continue;
         }
         try {

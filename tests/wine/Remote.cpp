@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "text/Cp932.hpp"
+
 namespace MornstaveE2E {
 
 namespace {
@@ -28,7 +30,7 @@ bool pollUntil(Condition condition, DWORD limitMs) {
 
 LRESULT sendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                              &result)) {
         throw CheckFailed("the program did not answer message " + std::to_string(message));
     }
@@ -45,7 +47,7 @@ BOOL CALLBACK visitTopLevel(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<Search*>(context);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == search.pid && IsWindowVisible(window) && className(window) == "#32770" &&
+    if (pid == search.pid && IsWindowVisible(window) && className(window) == u"#32770" &&
         (*search.matches)(window)) {
         search.found = window;
         return FALSE;
@@ -53,28 +55,21 @@ BOOL CALLBACK visitTopLevel(HWND window, LPARAM context) {
     return TRUE;
 }
 
-std::string firstDifference(const std::string& actual, const std::string& expected) {
-    std::string::size_type i = 0;
+std::string firstDifference(const std::u16string& actual, const std::u16string& expected) {
+    std::u16string::size_type i = 0;
     while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) {
         ++i;
     }
     const auto from = i < 40 ? 0 : i - 40;
-    return "differs at byte " + std::to_string(i) + " of " + std::to_string(actual.size()) +
+    return "differs at character " + std::to_string(i) + " of " + std::to_string(actual.size()) +
            " (expected " + std::to_string(expected.size()) + "); shown: ..." +
-           actual.substr(from, 80) + "... expected: ..." + expected.substr(from, 80) + "...";
+           narrow(actual.substr(from, 80)) + "... expected: ..." +
+           narrow(expected.substr(from, 80)) + "...";
 }
 
-// The part after the last separator; a CP932 trail byte 0x5C is none.
-std::string lastComponent(const std::string& path) {
-    std::string::size_type start = 0;
-    for (std::string::size_type i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByteEx(932, static_cast<BYTE>(path[i]))) {
-            ++i;
-        } else if (path[i] == '\\') {
-            start = i + 1;
-        }
-    }
-    return path.substr(start);
+std::u16string lastComponent(const std::u16string& path) {
+    const auto separator = path.rfind(u'\\');
+    return separator == std::u16string::npos ? path : path.substr(separator + 1);
 }
 
 }  // namespace
@@ -85,36 +80,40 @@ void check(bool condition, const std::string& message) {
     }
 }
 
-std::string className(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
+std::string narrow(const std::u16string& text) {
+    return Vantorn::utf16ToCp932(text);
 }
 
-std::string textOf(HWND window) {
+std::u16string className(HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return utf16(name);
+}
+
+std::u16string textOf(HWND window) {
     check(IsWindow(window), "window to read is gone");
     const auto length = static_cast<std::size_t>(sendTimed(window, WM_GETTEXTLENGTH, 0, 0));
-    std::vector<char> buffer(length + 1, '\0');
+    std::vector<char16_t> buffer(length + 1, u'\0');
     const auto copied = static_cast<std::size_t>(
         sendTimed(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
-    return std::string(buffer.data(), copied < buffer.size() ? copied : length);
+    return std::u16string(buffer.data(), copied < buffer.size() ? copied : length);
 }
 
 HWND ownerOf(HWND window) {
     return GetWindow(window, GW_OWNER);
 }
 
-bool hasChild(HWND window, const char* childClass) {
-    return FindWindowExA(window, nullptr, childClass, nullptr) != nullptr;
+bool hasChild(HWND window, const wchar_t* childClass) {
+    return FindWindowExW(window, nullptr, childClass, nullptr) != nullptr;
 }
 
-Program::Program(const std::string& exe) {
-    STARTUPINFOA startup{};
+Program::Program(const std::u16string& exe, const std::u16string& arguments) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::string commandLine = "\"" + exe + "\"";
-    check(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         nullptr, &startup, &process_),
-          "cannot start " + exe);
+    std::u16string commandLine = u"\"" + exe + u"\"" + (arguments.empty() ? u"" : u" " + arguments);
+    check(CreateProcessW(wide(exe), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr,
+                         nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_),
+          "cannot start " + narrow(exe));
     main_ = waitForDialog(
         [](HWND window) {
             return ownerOf(window) == nullptr && GetDlgItem(window, 1002) != nullptr;
@@ -140,15 +139,15 @@ HWND Program::resultBox() const {
 }
 
 void Program::command(WORD id) const {
-    check(PostMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0), "cannot post a command");
+    check(PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0), "cannot post a command");
 }
 
-std::string Program::result() const {
+std::u16string Program::result() const {
     return textOf(resultBox());
 }
 
-void Program::waitForResult(const std::string& expected, const std::string& what) const {
-    std::string shown;
+void Program::waitForResult(const std::u16string& expected, const std::string& what) const {
+    std::u16string shown;
     const bool same = pollUntil(
         [&] {
             check(running(), "the program ended while waiting for " + what);
@@ -181,7 +180,8 @@ HWND Program::waitForOwnedDialogWith(int controlId, const std::string& what) con
         what);
 }
 
-HWND Program::waitForOwnedDialogWithClass(const char* childClass, const std::string& what) const {
+HWND Program::waitForOwnedDialogWithClass(const wchar_t* childClass,
+                                          const std::string& what) const {
     return waitForDialog(
         [&](HWND window) { return ownerOf(window) == main_ && hasChild(window, childClass); },
         what);
@@ -202,7 +202,7 @@ void Program::drainPosted() const {
     // A posted selection change is handled only after everything posted
     // before it; twice, for what those messages posted themselves.
     for (int marker : {1, 2}) {
-        check(PostMessageA(resultBox(), EM_SETSEL, marker, marker), "cannot post to the program");
+        check(PostMessageW(resultBox(), EM_SETSEL, marker, marker), "cannot post to the program");
         check(pollUntil(
                   [&] {
                       check(IsWindow(main_), "the main window closed");
@@ -214,26 +214,27 @@ void Program::drainPosted() const {
     }
 }
 
-void Program::enterFileName(HWND fileDialog, const std::string& initialName,
-                            const std::string& path) const {
+void Program::enterFileName(HWND fileDialog, const std::u16string& initialName,
+                            const std::u16string& path) const {
     HWND name = GetDlgItem(fileDialog, 1148);
     check(name != nullptr, "the file dialog has no name field");
     // The dialog puts the program's initial name into the field while it
     // starts; typing before that would be overwritten.
-    std::string shown;
+    std::u16string shown;
     check(pollUntil(
               [&] {
                   shown = textOf(name);
                   return shown == initialName;
               },
               kWaitMs),
-          "the file dialog's name field shows \"" + shown + "\", not \"" + initialName + "\"");
+          "the file dialog's name field shows \"" + narrow(shown) + "\", not \"" +
+              narrow(initialName) + "\"");
     sendTimed(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    check(textOf(name) == path, "the file dialog did not take the name " + path);
+    check(textOf(name) == path, "the file dialog did not take the name " + narrow(path));
 }
 
-void Program::chooseFile(HWND fileDialog, const std::string& initialName,
-                         const std::string& path) const {
+void Program::chooseFile(HWND fileDialog, const std::u16string& initialName,
+                         const std::u16string& path) const {
     enterFileName(fileDialog, initialName, path);
     press(fileDialog, IDOK);
 }
@@ -265,53 +266,55 @@ private:
     void* address_;
 };
 
-std::string Program::selectedFolderName(HWND browser) const {
-    HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
+std::u16string Program::selectedFolderName(HWND browser) const {
+    HWND tree = FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr);
     check(tree != nullptr, "the folder browser has no tree");
     const auto item = sendTimed(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
     if (item == 0) {
         return {};
     }
     constexpr std::size_t textSize = MAX_PATH;
-    RemoteBuffer remote(process_.hProcess, sizeof(TVITEMA) + textSize);
-    TVITEMA query{};
+    const std::size_t textBytes = textSize * sizeof(wchar_t);
+    RemoteBuffer remote(process_.hProcess, sizeof(TVITEMW) + textBytes);
+    TVITEMW query{};
     query.mask = TVIF_TEXT | TVIF_HANDLE;
     query.hItem = reinterpret_cast<HTREEITEM>(item);
-    query.pszText = remote.at(sizeof query);
+    query.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof query));
     query.cchTextMax = textSize;
     remote.write(0, &query, sizeof query);
-    remote.write(sizeof query, "", 1);
-    sendTimed(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(0)));
-    char text[textSize] = "";
-    remote.read(sizeof query, text, textSize - 1);
-    return text;
+    remote.write(sizeof query, L"", sizeof(wchar_t));
+    sendTimed(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(0)));
+    wchar_t text[textSize] = L"";
+    remote.read(sizeof query, text, textBytes - sizeof(wchar_t));
+    return utf16(text);
 }
 
-void Program::selectFolder(HWND browser, const std::string& folder) const {
+void Program::selectFolder(HWND browser, const std::u16string& folder) const {
     // The browser fills its tree after it is shown, and a selection made
     // before that is lost: select until the tree shows the folder.
-    const std::string name = lastComponent(folder);
-    RemoteBuffer path(process_.hProcess, folder.size() + 1);
-    path.write(0, folder.c_str(), folder.size() + 1);
-    std::string selected;
+    const std::u16string name = lastComponent(folder);
+    const std::size_t bytes = (folder.size() + 1) * sizeof(char16_t);
+    RemoteBuffer path(process_.hProcess, bytes);
+    path.write(0, folder.c_str(), bytes);
+    std::u16string selected;
     check(pollUntil(
               [&] {
                   check(IsWindow(browser), "the folder browser closed by itself");
-                  sendTimed(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.at(0)));
+                  sendTimed(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.at(0)));
                   selected = selectedFolderName(browser);
                   return selected == name;
               },
               kWaitMs),
-          "the folder browser selects \"" + selected + "\", not " + folder);
+          "the folder browser selects \"" + narrow(selected) + "\", not " + narrow(folder));
 }
 
-void Program::chooseFolder(HWND browser, const std::string& folder) const {
+void Program::chooseFolder(HWND browser, const std::u16string& folder) const {
     selectFolder(browser, folder);
     press(browser, IDOK);
 }
 
 void Program::press(HWND dialog, WORD id) const {
-    check(PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+    check(PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))),
           "cannot press a button");
 }
@@ -328,7 +331,7 @@ void Program::focus(HWND control) const {
                   return GetGUIThreadInfo(process_.dwThreadId, &gui) && gui.hwndFocus == control;
               },
               kWaitMs),
-          "the focus did not move to the " + className(control) + " control");
+          "the focus did not move to the " + narrow(className(control)) + " control");
 }
 
 void Program::pressEscape(HWND fallback) const {
@@ -339,8 +342,8 @@ void Program::pressEscape(HWND fallback) const {
         target = gui.hwndFocus;
     }
     const LPARAM escapeScanCode = 0x00010001;
-    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, escapeScanCode);
-    PostMessageA(target, WM_KEYUP, VK_ESCAPE, escapeScanCode | 0xC0000000);
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, escapeScanCode);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, escapeScanCode | 0xC0000000);
 }
 
 DWORD Program::waitForExit(const std::string& what) {

@@ -3,6 +3,7 @@
 // Drives the real dialog program from another process, the way a user's
 // clicks and keys would reach it.  Every wait gives up after a time limit
 // and throws, so that a stuck dialog fails its case instead of hanging.
+// Window texts travel as UTF-16, whatever the system's code page.
 
 #include <windows.h>
 
@@ -20,19 +21,30 @@ public:
 // Throws CheckFailed with message unless condition holds.
 void check(bool condition, const std::string& message);
 
+// Windows' wide characters are UTF-16 units, as char16_t is.
+inline const wchar_t* wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+inline std::u16string utf16(const wchar_t* text) {
+    return reinterpret_cast<const char16_t*>(text);
+}
+// A text for a failure message (CP932, '?' where it cannot be).
+std::string narrow(const std::u16string& text);
+
 constexpr DWORD kWaitMs = 30000;  // first dialogs of a fresh Wine session are slow
 
-std::string className(HWND window);
-// The text of a window of any process (a WM_GETTEXT round trip).
-std::string textOf(HWND window);
+std::u16string className(HWND window);
+// The text of a window of any process (a wide WM_GETTEXT round trip).
+std::u16string textOf(HWND window);
 HWND ownerOf(HWND window);
-bool hasChild(HWND window, const char* className);
+bool hasChild(HWND window, const wchar_t* className);
 
 // A running instance of the program under test; ended on destruction if
 // it is still running.
 class Program {
 public:
-    explicit Program(const std::string& exe);
+    // arguments: the command line after the program's quoted name.
+    explicit Program(const std::u16string& exe, const std::u16string& arguments = u"");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -44,16 +56,16 @@ public:
     // Posted, not sent: the command handler blocks in its modal dialog.
     void command(WORD id) const;
     // The result box's text as the program shows it.
-    std::string result() const;
+    std::u16string result() const;
     // Waits until the result box shows expected; throws with the first
     // difference otherwise.
-    void waitForResult(const std::string& expected, const std::string& what) const;
+    void waitForResult(const std::u16string& expected, const std::string& what) const;
 
     // Waits for a visible dialog window of this process that matches.
     HWND waitForDialog(const std::function<bool(HWND)>& matches, const std::string& what) const;
     // A dialog owned by the main window with the given control or child class.
     HWND waitForOwnedDialogWith(int controlId, const std::string& what) const;
-    HWND waitForOwnedDialogWithClass(const char* childClass, const std::string& what) const;
+    HWND waitForOwnedDialogWithClass(const wchar_t* childClass, const std::string& what) const;
     // Waits until window is gone, then until the program is idle again.
     void waitUntilClosed(HWND window, const std::string& what) const;
 
@@ -66,16 +78,17 @@ public:
 
     // Waits for the file dialog's name field to show initialName, then
     // types path into it.
-    void enterFileName(HWND fileDialog, const std::string& initialName,
-                       const std::string& path) const;
+    void enterFileName(HWND fileDialog, const std::u16string& initialName,
+                       const std::u16string& path) const;
     // The same, then presses OK.
-    void chooseFile(HWND fileDialog, const std::string& initialName, const std::string& path) const;
+    void chooseFile(HWND fileDialog, const std::u16string& initialName,
+                    const std::u16string& path) const;
     // The name of the folder selected in the folder browser's tree.
-    std::string selectedFolderName(HWND browser) const;
+    std::u16string selectedFolderName(HWND browser) const;
     // Selects folder in the folder browser.
-    void selectFolder(HWND browser, const std::string& folder) const;
+    void selectFolder(HWND browser, const std::u16string& folder) const;
     // The same, then presses OK.
-    void chooseFolder(HWND browser, const std::string& folder) const;
+    void chooseFolder(HWND browser, const std::u16string& folder) const;
     void press(HWND dialog, WORD id) const;
     // Moves the keyboard focus to a control of the main window through the
     // dialog manager and waits until the program reports it there.
