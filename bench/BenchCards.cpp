@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -321,6 +322,44 @@ std::vector<std::string> writeCorpus(const std::string& dir, std::uint32_t count
         if (!writeFile(dir + "/" + names.back(), corpusCard(i))) return {};
     }
     return names;
+}
+
+const char* const oddCardName = "コンマ, と\"引用符\"と\n改行";
+
+std::vector<std::string> writeCardTree(const std::string& dir, std::uint32_t count, bool oddities) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> paths;
+    paths.reserve(count + 3);
+    // Ten places of the upper levels and a hundred leaves; card i goes to place i % 110.
+    const auto folderOf = [&](std::uint32_t i) {
+        const std::uint32_t place = i % 110;
+        if (place < 10) return place == 0 ? fs::path(dir) : fs::path(dir) / ("area" + std::to_string(place));
+        const std::uint32_t leaf = place - 10;
+        return fs::path(dir) / ("area" + std::to_string(leaf / 10)) / ("set" + std::to_string(leaf % 10));
+    };
+    const auto write = [&](const fs::path& path, const std::string& bytes, bool found) {
+        std::error_code ignored;
+        fs::create_directories(path.parent_path(), ignored);
+        if (!writeFile(path.string(), bytes)) return false;
+        if (found) paths.push_back(path.string());
+        return true;
+    };
+    for (std::uint32_t i = 1; i <= count; ++i) {
+        if (!write(folderOf(i) / corpusName(i), corpusCard(i), true)) return {};
+    }
+    if (oddities) {
+        SkillCardRecord odd = corpusRecord(1);
+        odd.name = oddCardName;
+        const std::string broken = corpusCard(2).substr(0, 40);
+        const fs::path area = fs::path(dir) / "area0";
+        if (!write(fs::path(dir) / "skill-odd.vnt", odd.bytes().data, true) ||
+            !write(area / "SKILL-CAPITALS.VNT", corpusCard(3), true) ||
+            !write(area / "skill-broken.vnt", broken, true) || !write(area / "notes.txt", "notes", false) ||
+            !write(area / "item1.vnt", corpusCard(4), false)) {
+            return {};
+        }
+    }
+    return paths;
 }
 
 std::string smallCard() {

@@ -23,6 +23,17 @@ std::string corpusName(std::uint32_t index);
 // Writes cards 1..count into dir (which must exist) and returns their file names.
 std::vector<std::string> writeCorpus(const std::string& dir, std::uint32_t count);
 
+// A scenario's folder of count corpus cards in a three-level tree: of every 110 cards,
+// one directly in dir, nine in its folders area1..area9 and a hundred in the folders
+// areaN/setM below them, one each. With oddities, a few files more that a folder walk and a summary must
+// take as they come: a card named with a comma, a quote and a line break, a card named
+// in capitals (SKILL….VNT), a truncated card, and two files the walk must pass over
+// (notes.txt, item1.vnt). Returns the paths of the files a walk should find, in no order.
+std::vector<std::string> writeCardTree(const std::string& dir, std::uint32_t count, bool oddities);
+
+// The name the odd card carries (CP932).
+extern const char* const oddCardName;
+
 // A typical card of a few hundred bytes, and one with an event script of several
 // kilobytes: the two cards of the per-card micro-benchmarks.
 std::string smallCard();

@@ -1,5 +1,8 @@
 // Makes the benchmark's card files and measures what one card costs in memory.
 //   mornstave-benchdata corpus DIR COUNT   writes skill00001.vnt ... into DIR
+//   mornstave-benchdata tree DIR COUNT [--oddities]
+//                                          writes COUNT cards into a three-level tree
+//                                          under DIR, and the odd files with --oddities
 //   mornstave-benchdata big FILE MEGABYTES writes one card of content records
 //   mornstave-benchdata deepest FILE MEGABYTES  writes one card of the barest records
 //                                          nested as deep as allowed
@@ -37,6 +40,7 @@ namespace {
 
 int usage() {
     std::cerr << "usage: mornstave-benchdata corpus DIR COUNT\n"
+                 "       mornstave-benchdata tree DIR COUNT [--oddities]\n"
                  "       mornstave-benchdata big FILE MEGABYTES\n"
                  "       mornstave-benchdata deepest FILE MEGABYTES\n"
                  "       mornstave-benchdata peak FILE\n"
@@ -121,6 +125,14 @@ int main(int argc, char* argv[]) {
         const auto count = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10));
         if (writeCorpus(argv[2], count).size() != count) {
             std::cerr << argv[2] << ": cannot write the corpus\n";
+            return 1;
+        }
+        return 0;
+    }
+    if (command == "tree" && (argc == 4 || (argc == 5 && std::string(argv[4]) == "--oddities"))) {
+        const auto count = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10));
+        if (writeCardTree(argv[2], count, argc == 5).empty() && count > 0) {
+            std::cerr << argv[2] << ": cannot write the tree\n";
             return 1;
         }
         return 0;

@@ -38,10 +38,6 @@ std::string oneLine(std::string text) {
 
 bool isNumeric(std::size_t column) { return column >= 2 && column <= 4; }
 
-void pad(std::ostream& out, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) out << ' ';
-}
-
 // The totals' lines, shared by the text table (label, then value) and CSV.
 std::string countText(std::size_t count, const TextForm& form) {
     return std::to_string(count) + form.text(cardsUnit);
@@ -90,16 +86,16 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
             widths[i] = std::max(widths[i], displayWidth(cells[i], form.encoding));
         }
     }
+    std::string line;
     for (const auto& cells : table) {
+        line.clear();
         for (std::size_t i = 0; i < columnCount; ++i) {
-            const std::size_t gap = widths[i] - displayWidth(cells[i], form.encoding);
-            if (i > 0) out << "  ";
-            if (isNumeric(i)) pad(out, gap);
-            out << cells[i];
-            // The last column needs no padding: no trailing blanks.
-            if (!isNumeric(i) && i + 1 < columnCount) pad(out, gap);
+            const std::string blanks(widths[i] - displayWidth(cells[i], form.encoding), ' ');
+            if (i > 0) line += "  ";
+            line += isNumeric(i) ? blanks + cells[i] : cells[i] + blanks;
         }
-        out << '\n';
+        line.erase(line.find_last_not_of(' ') + 1);  // no trailing blanks
+        out << line << '\n';
     }
 
     if (!summary.failures().empty()) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks mornstave's JSON export of the given cards: the document is valid JSON,
 valid against docs/card.schema.json, lists the paths in the order given, and each
-card's description and level say what the text report says.
+card's description and level say what the text report says; with --summary, the
+document is valid too and its rows point at the same cards.
 
 usage: check-export.py MORNSTAVE SCHEMA CARD...   (exit 77 when jsonschema is missing)
 """
@@ -20,12 +21,23 @@ paths = cards + ["missing-skill.vnt"]
 
 document = json.loads(subprocess.run([program, "--format=json", *paths], capture_output=True,
                                      check=True).stdout.decode("utf-8"))
-with open(schema_path, encoding="utf-8") as schema:
-    jsonschema.validate(document, json.load(schema))
+with open(schema_path, encoding="utf-8") as schema_file:
+    schema = json.load(schema_file)
+jsonschema.validate(document, schema)
 
 entries = document["cards"]
 assert [entry["path"] for entry in entries] == paths, "paths out of order"
 assert entries[-1]["error"] == "開けません", entries[-1]
+
+# With --summary: the same cards, and rows that point at them.
+summarised = json.loads(subprocess.run([program, "--summary", "--format=json", *paths], capture_output=True,
+                                       check=True).stdout.decode("utf-8"))
+jsonschema.validate(summarised, schema)
+assert summarised["cards"] == entries, "--summary changed the cards"
+for row in summarised["summary"]["rows"]:
+    card = entries[row["entry"]]
+    assert (card["path"], card["level"], card["estimate"]["level"]) == (row["path"], row["level"], row["estimate"])
+assert [f["path"] for f in summarised["summary"]["failures"]] == ["missing-skill.vnt"]
 
 for entry in entries[:-1]:
     text = subprocess.run([program, "--encoding=utf-8", entry["path"]], capture_output=True,
