@@ -26,6 +26,8 @@ constexpr const char* usage =
     "                     a web page; by default taken from the -o file's extension\n"
     "  -o, --output=FILE  write to FILE instead of standard output\n"
     "  -r, --recursive    folders: their subfolders too\n"
+    "  --explain          a field-by-field listing of each card instead of its report:\n"
+    "                     offset, size, field, value and meaning, and where a card is broken\n"
     "  --encoding=ENC     cp932 or utf-8: the encoding of text output and CSV; text is\n"
     "                     UTF-8 under a UTF-8 locale and CP932 otherwise, CSV UTF-8\n"
     "  --help             show this help and exit\n"
@@ -44,6 +46,7 @@ struct Choices {
     std::string output;
     bool summary = false;
     bool recursive = false;
+    bool explain = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> paths;
@@ -84,6 +87,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     app.add_option("--format", choices.format)->check(CLI::IsMember({"text", "json", "csv", "html"}));
     app.add_option("-o,--output", choices.output);
     app.add_flag("-r,--recursive", choices.recursive);
+    app.add_flag("--explain", choices.explain);
     app.add_option("--encoding", choices.encoding)->check(CLI::IsMember({"cp932", "utf-8"}));
     app.add_option("cards", choices.paths);
     // CLI11 takes the arguments last first.
@@ -118,6 +122,11 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     settings.summary = choices.summary || settings.format == OutputFormat::csv || settings.format == OutputFormat::html;
     summaryOrderNamed(choices.sort, settings.order);
     settings.recursive = choices.recursive;
+    settings.explain = choices.explain;
+    if (settings.explain) {  // the listing is text; the other forms have nothing of it
+        settings.format = OutputFormat::text;
+        settings.summary = false;
+    }
     settings.outputPath = choices.output;
     // Progress would tangle with output on the same terminal.
     settings.showProgress =

@@ -10,6 +10,7 @@
 #include "CardPaths.hpp"
 #include "Progress.hpp"
 #include "cards/SkillCard.hpp"
+#include "explain/Listing.hpp"
 #include "estimate/Estimate.hpp"
 #include "format/Errors.hpp"
 #include "format/Version.hpp"
@@ -55,6 +56,11 @@ public:
 
     void card(const std::string& path) {
         const std::size_t entry = entries_++;
+        if (settings_.explain) {
+            explain(entry, path);
+            progress_.cardDone();
+            return;
+        }
         try {
             const SkillCard card = loadSkillCard(nativePath(path, settings_.pathsAreUtf8));
             if (blocksOnly()) {
@@ -118,6 +124,35 @@ private:
         block << '\n';
         text.writeTo(out_);
         out_ << std::flush;
+    }
+
+    // The listing of one card under its header, composed whole; a broken card's listing
+    // ends with where and why, and its error line goes to standard error as well.
+    void explain(std::size_t entry, const std::string& path) {
+        std::ifstream in(nativePath(path, settings_.pathsAreUtf8), std::ios::binary);
+        if (!in) {
+            fail(entry, path, OpenFailedException());
+            return;
+        }
+        BlockText text;
+        std::ostream block(&text);
+        block << '[' << errorForm_.path(path) << "]\n" << std::flush;
+        std::optional<std::string> error;
+        {
+            std::optional<Utf8FromCp932Buffer> utf8;
+            if (settings_.encoding == OutputEncoding::utf8) utf8.emplace(text);
+            std::ostream listing(utf8 ? static_cast<std::streambuf*>(&*utf8) : &text);
+            try {
+                writeListing(listing, in);
+            } catch (const std::runtime_error& failure) {
+                error = failure.what();
+            }
+            listing << std::flush;
+        }
+        block << '\n';
+        text.writeTo(out_);
+        out_ << std::flush;
+        if (error) err_ << errorForm_.path(path) << ": " << errorForm_.text(*error) << '\n' << std::flush;
     }
 
     // Everything of one card that the other formats need. The card is whole in memory,

@@ -34,6 +34,8 @@ struct ConsoleSettings {
     bool recursive = false;
     // Where the output goes; empty for the stream given to runConsole.
     std::string outputPath;
+    // The field-by-field listing of each card instead of its report.
+    bool explain = false;
     // Standard error is a terminal: a long run shows its progress there.
     bool showProgress = false;
 };

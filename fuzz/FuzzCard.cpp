@@ -16,6 +16,7 @@
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "explain/Listing.hpp"
 #include "report/Report.hpp"
 #include "support/CountingStream.hpp"
 
@@ -27,10 +28,30 @@ namespace {
 constexpr std::size_t maxTextPerByte = Vantorn::maxContentDepth / 8 + 32;
 constexpr std::size_t fixedText = 64 * 1024;
 
+// The field-by-field listing: a line per field, whose path is shortened past a few
+// levels, so at most this many bytes per byte of file.
+constexpr std::size_t maxListingPerByte = 160;
+
+void checkListing(const std::string& bytes) {
+    std::istringstream in(bytes, std::ios::binary);
+    Vantorn::testing::CountingStream listing;
+    try {
+        Vantorn::writeListing(listing, in);
+    } catch (const std::runtime_error&) {
+        // a broken card's listing ends with its error, which is then thrown on
+    }
+    if (listing.count() > maxListingPerByte * bytes.size() + fixedText) {
+        std::fprintf(stderr, "%zu bytes of listing for a file of %zu bytes\n", listing.count(), bytes.size());
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size), std::ios::binary);
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    checkListing(bytes);
+    std::istringstream in(bytes, std::ios::binary);
     Vantorn::SkillCard card;
     try {
         card.read(in);

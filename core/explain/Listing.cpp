@@ -131,7 +131,7 @@ private:
 
 }  // namespace
 
-bool writeListing(std::ostream& out, std::istream& in) {
+void writeListing(std::ostream& out, std::istream& in) {
     Listing listing(out);
     CardReader reader(in, &listing);
     try {
@@ -146,7 +146,7 @@ bool writeListing(std::ostream& out, std::istream& in) {
             out << ": " << error.what();
         }
         out << '\n';
-        return false;
+        throw;
     }
     // Bytes after the card are not part of it; say so rather than hide them.
     std::uint64_t rest = 0;
@@ -156,7 +156,6 @@ bool writeListing(std::ostream& out, std::istream& in) {
     out << offsetText(reader.offset()) << "  end of the card";
     if (rest != 0) out << ", then " << plural(static_cast<std::int64_t>(rest), "byte", "bytes") << " not read";
     out << '\n';
-    return true;
 }
 
 }  // namespace Vantorn

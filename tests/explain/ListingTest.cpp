@@ -122,7 +122,11 @@ TEST(ReadingErrors, RangeChecksAtTheEndPointAtTheFieldAndMotionsAtTheirRecord) {
 std::string listingOf(const std::string& bytes) {
     std::istringstream in(bytes, std::ios::binary);
     std::ostringstream out;
-    writeListing(out, in);
+    try {
+        writeListing(out, in);
+    } catch (const std::runtime_error&) {
+        // the listing's last line tells
+    }
     return out.str();
 }
 
