@@ -18,6 +18,8 @@ packages=(
   wine wine64 xvfb xauth x11-apps locales fonts-ipafont-gothic imagemagick
   # reading reports on a UTF-8 terminal
   libc-bin
+  # the HTML summary in a real browser (tests/browser; puppeteer-core comes from npm)
+  chromium
 )
 
 missing=()
