@@ -22,42 +22,6 @@ void CardReader::failShortRead(std::size_t size, std::uint64_t start, const char
     fail(IOException(), start, name, bytesLeft(in_.gcount()), std::to_string(size) + (size == 1 ? " byte" : " bytes"));
 }
 
-std::int32_t CardReader::int32(const char* name) {
-    const std::uint64_t start = offset_;
-    unsigned char b[4];
-    readBytes(reinterpret_cast<char*>(b), 4, start, name);
-    const std::uint32_t bits = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
-                               std::uint32_t{b[3]} << 24;
-    const auto value = static_cast<std::int32_t>(bits);
-    heard(start, name, FieldType::int32, value);
-    return value;
-}
-
-std::uint16_t CardReader::int16(const char* name) {
-    const std::uint64_t start = offset_;
-    unsigned char b[2];
-    readBytes(reinterpret_cast<char*>(b), 2, start, name);
-    const auto value = static_cast<std::uint16_t>(b[0] | b[1] << 8);
-    heard(start, name, FieldType::int16, value);
-    return value;
-}
-
-std::uint8_t CardReader::byte(const char* name) {
-    const std::uint64_t start = offset_;
-    unsigned char b;
-    readBytes(reinterpret_cast<char*>(&b), 1, start, name);
-    heard(start, name, FieldType::byte, b);
-    return b;
-}
-
-bool CardReader::boolean(const char* name) {
-    const std::uint64_t start = offset_;
-    unsigned char b;
-    readBytes(reinterpret_cast<char*>(&b), 1, start, name);
-    heard(start, name, FieldType::boolean, b);
-    return b != 0;
-}
-
 std::string CardReader::string(const char* name) {
     const std::uint64_t start = offset_;
     unsigned char b[4];

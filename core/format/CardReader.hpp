@@ -44,10 +44,38 @@ public:
     }
 
     // Little-endian integers, bytes widened without sign, a byte that is not 0 as true.
-    std::int32_t int32(const char* name);
-    std::uint16_t int16(const char* name);
-    std::uint8_t byte(const char* name);
-    bool boolean(const char* name);
+    // Inline: they are most of the reading.
+    std::int32_t int32(const char* name) {
+        const std::uint64_t start = offset_;
+        unsigned char b[4];
+        readBytes(reinterpret_cast<char*>(b), 4, start, name);
+        const auto value = static_cast<std::int32_t>(std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
+                                                     std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24);
+        heard(start, name, FieldType::int32, value);
+        return value;
+    }
+    std::uint16_t int16(const char* name) {
+        const std::uint64_t start = offset_;
+        unsigned char b[2];
+        readBytes(reinterpret_cast<char*>(b), 2, start, name);
+        const auto value = static_cast<std::uint16_t>(b[0] | b[1] << 8);
+        heard(start, name, FieldType::int16, value);
+        return value;
+    }
+    std::uint8_t byte(const char* name) {
+        const std::uint64_t start = offset_;
+        unsigned char b;
+        readBytes(reinterpret_cast<char*>(&b), 1, start, name);
+        heard(start, name, FieldType::byte, b);
+        return b;
+    }
+    bool boolean(const char* name) {
+        const std::uint64_t start = offset_;
+        unsigned char b;
+        readBytes(reinterpret_cast<char*>(&b), 1, start, name);
+        heard(start, name, FieldType::boolean, b);
+        return b != 0;
+    }
     // A 32-bit length (at most maxStringLength), then that many CP932 bytes; the text
     // ends at the first zero byte.
     std::string string(const char* name);
