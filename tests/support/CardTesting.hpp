@@ -18,26 +18,20 @@ inline void readCard(SkillCard& card, const std::string& bytes) {
     card.read(in);
 }
 
+// What a report writer writes for the object.
+template <class Object, class Write>
+std::string textOf(const Object& object, Write write) {
+    std::ostringstream out;
+    write(out, object);
+    return out.str();
+}
+
 // The report's text of a card, a motion, a content tree or an event part.
-inline std::string describe(const SkillCard& card) {
-    std::ostringstream out;
-    writeDescription(out, card);
-    return out.str();
-}
-inline std::string describe(const Motion& motion) {
-    std::ostringstream out;
-    writeMotion(out, motion);
-    return out.str();
-}
+inline std::string describe(const SkillCard& card) { return textOf(card, writeDescription); }
+inline std::string describe(const Motion& motion) { return textOf(motion, writeMotion); }
+inline std::string describe(const EventPart& part) { return textOf(part, writeEvents); }
 inline std::string describe(const Content& root) {
-    std::ostringstream out;
-    writeContentTree(out, root);
-    return out.str();
-}
-inline std::string describe(const EventPart& part) {
-    std::ostringstream out;
-    writeEvents(out, part);
-    return out.str();
+    return textOf(root, [](std::ostream& out, const Content& content) { writeContentTree(out, content); });
 }
 
 // The what() of the exception of type Error that action throws, or a failure.
