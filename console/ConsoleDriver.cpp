@@ -1,5 +1,6 @@
 #include "ConsoleDriver.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -8,6 +9,7 @@
 
 #include "BlockText.hpp"
 #include "CardPaths.hpp"
+#include "OrderedWork.hpp"
 #include "Progress.hpp"
 #include "cards/SkillCard.hpp"
 #include "explain/Listing.hpp"
@@ -30,7 +32,10 @@ TextForm textForm(const ConsoleSettings& settings, OutputEncoding encoding) {
 
 // One run over every path the arguments stand for. Each card is read, turned into what
 // the format needs (its block, its JSON entry, its summary row) and released before the
-// next: only the summary's rows stay.
+// next: only the summary's rows stay. Report blocks, listings and the plain JSON
+// document are written one card at a time; a summary's rows (and the page's blocks, the
+// document's entries) are made on worker threads, a batch of paths at a time, and taken
+// in the paths' order.
 class Run {
 public:
     Run(std::ostream& out, std::ostream& err, const ConsoleSettings& settings)
@@ -39,12 +44,15 @@ public:
           settings_(settings),
           errorForm_(textForm(settings, settings.encoding)),
           progress_(err, settings.showProgress, settings.encoding, errorForm_.text("フォルダ"),
-                    errorForm_.text("カード")) {
-        const bool rows = settings.summary || settings.format == OutputFormat::csv ||
-                          settings.format == OutputFormat::html;
-        if (rows) summary_.emplace();
-        if (settings.format == OutputFormat::html) page_.emplace(out);
-        if (settings.format == OutputFormat::json) {
+                    errorForm_.text("カード")),
+          wantRows_(settings.summary || settings.format == OutputFormat::csv ||
+                    settings.format == OutputFormat::html),
+          wantPage_(settings.format == OutputFormat::html),
+          wantJson_(settings.format == OutputFormat::json),
+          workers_(std::max(1u, std::min(std::thread::hardware_concurrency(), maxWorkers))) {
+        if (wantRows_) summary_.emplace();
+        if (wantPage_) page_.emplace(out);
+        if (wantJson_) {
             json_.emplace(out);
             json_->beginObject();
             json_->member("version", cardJsonVersion);
@@ -55,32 +63,45 @@ public:
     }
 
     void card(const std::string& path) {
-        const std::size_t entry = entries_++;
+        const std::size_t entry = entries_++;  // the path's place in the JSON document and the page
         if (settings_.explain) {
-            explain(entry, path);
+            explain(path);
             progress_.cardDone();
             return;
         }
+        if (wantRows_) {
+            queue({entry, path, false});
+            return;
+        }
+        // One card at a time, straight into the output.
         try {
             const SkillCard card = loadSkillCard(nativePath(path, settings_.pathsAreUtf8));
-            if (blocksOnly()) {
-                writeBlock(path, card);
+            if (json_) {
+                writeCardJson(*json_, path, card);
+                json_->flush();
+                out_ << std::flush;
             } else {
-                take(entry, path, card);
+                writeBlock(path, card);
             }
         } catch (const std::runtime_error& error) {
-            fail(entry, path, error);
+            failEntry(path, error);
         }
         progress_.cardDone();
     }
 
     void unreadableFolder(const std::string& path) {
-        fail(entries_++, path, OpenFailedException());
+        const std::size_t entry = entries_++;
+        if (wantRows_ && !settings_.explain) {
+            queue({entry, path, true});
+        } else {
+            failEntry(path, OpenFailedException());
+        }
     }
 
     void folderListed() { progress_.folderListed(); }
 
     void finish() {
+        drain();
         if (summary_) summary_->finish(settings_.order);
         progress_.clear();
         if (json_) {
@@ -103,7 +124,22 @@ public:
     }
 
 private:
-    bool blocksOnly() const { return settings_.format == OutputFormat::text && !summary_; }
+    // Paths wait in batches, so that the walk's memory does not grow with the tree.
+    static constexpr std::size_t batchSize = 4096;
+    static constexpr unsigned maxWorkers = 8;
+
+    struct Item {
+        std::size_t entry;
+        std::string path;
+        bool unreadableFolder;
+    };
+    // What one path gives the formats.
+    struct Outcome {
+        std::optional<SummaryRow> row;
+        std::string block;  // the page's, UTF-8
+        std::string json;   // the document's entry
+        std::optional<std::string> error;
+    };
 
     // The whole block of one card is composed before anything reaches the output, so
     // that a card failing anywhere, in reading, description or estimate, leaves no
@@ -128,10 +164,10 @@ private:
 
     // The listing of one card under its header, composed whole; a broken card's listing
     // ends with where and why, and its error line goes to standard error as well.
-    void explain(std::size_t entry, const std::string& path) {
+    void explain(const std::string& path) {
         std::ifstream in(nativePath(path, settings_.pathsAreUtf8), std::ios::binary);
         if (!in) {
-            fail(entry, path, OpenFailedException());
+            fail(path, OpenFailedException().what());
             return;
         }
         BlockText text;
@@ -155,42 +191,95 @@ private:
         if (error) err_ << errorForm_.path(path) << ": " << errorForm_.text(*error) << '\n' << std::flush;
     }
 
-    // Everything of one card that the other formats need. The card is whole in memory,
-    // so nothing here meets a reading error; the row and block are made before the JSON
-    // entry is written all the same.
-    void take(std::size_t entry, const std::string& path, const SkillCard& card) {
-        std::optional<SummaryRow> row;
-        std::string block;
-        if (summary_) {
-            const LevelEstimate estimate = estimateLevel(card);
-            row = summaryRow(entry, path, card, estimate);
-            if (page_) {
-                std::ostringstream body;
-                writeDescription(body, card);
-                writeEstimate(body, estimate);
-                block = "[" + path + "]\n";  // UTF-8 takes paths as given
-                appendCp932AsUtf8(block, body.str());
+    void queue(Item item) {
+        pending_.push_back(std::move(item));
+        if (pending_.size() == batchSize) drain();
+    }
+
+    // Each result waits for its turn; a few per worker bound what is held at once. Rows
+    // are small, so workers take many paths at a time; blocks and JSON entries can be
+    // as large as a card's report, so there workers take one path at a time.
+    void drain() {
+        const std::size_t group = wantPage_ || wantJson_ ? 1 : 32;
+        inOrder<Outcome>(
+            pending_.size(), workers_, 2 * std::size_t{workers_}, group,
+            [this](std::size_t i) { return outcome(pending_[i]); },
+            [this](std::size_t i, Outcome&& result) { commit(pending_[i], std::move(result)); });
+        pending_.clear();
+    }
+
+    // Everything of one path that the formats need, made on a worker thread: nothing
+    // here touches the output. The card is whole in memory once read, so a failure
+    // leaves neither an entry nor a row.
+    Outcome outcome(const Item& item) const {
+        Outcome result;
+        try {
+            if (item.unreadableFolder) throw OpenFailedException();
+            const SkillCard card = loadSkillCard(nativePath(item.path, settings_.pathsAreUtf8));
+            if (wantJson_) {
+                std::ostringstream text;
+                JsonWriter json(text);
+                writeCardJson(json, item.path, card);
+                json.flush();
+                result.json = text.str();
+            }
+            if (wantRows_) {
+                const LevelEstimate estimate = estimateLevel(card);
+                result.row = summaryRow(item.entry, item.path, card, estimate);
+                if (wantPage_) {
+                    std::ostringstream body;
+                    writeDescription(body, card);
+                    writeEstimate(body, estimate);
+                    result.block = "[" + item.path + "]\n";  // UTF-8 takes paths as given
+                    appendCp932AsUtf8(result.block, body.str());
+                }
+            }
+        } catch (const std::runtime_error& error) {
+            result = Outcome{};
+            result.error = error.what();
+            if (wantJson_) {
+                std::ostringstream text;
+                JsonWriter json(text);
+                writeCardErrorJson(json, item.path, error);
+                json.flush();
+                result.json = text.str();
             }
         }
+        return result;
+    }
+
+    void commit(const Item& item, Outcome&& result) {
         if (json_) {
-            writeCardJson(*json_, path, card);
+            json_->raw(result.json);
             json_->flush();
             out_ << std::flush;
         }
-        if (page_) page_->block(block);
-        if (row) summary_->add(std::move(*row));
+        if (result.error) {
+            if (page_) page_->noBlock();
+            if (summary_) summary_->add(SummaryFailure{item.entry, item.path, *result.error});
+            fail(item.path, *result.error);
+        } else {
+            if (page_) page_->block(result.block);
+            if (summary_) summary_->add(std::move(*result.row));
+        }
+        if (!item.unreadableFolder) progress_.cardDone();
     }
 
-    void fail(std::size_t entry, const std::string& path, const std::exception& error) {
-        progress_.clear();
+    // The entry of a path that could not be read, where the document has one, and its
+    // error line.
+    void failEntry(const std::string& path, const std::exception& error) {
         if (json_) {
             writeCardErrorJson(*json_, path, error);
             json_->flush();
         }
-        if (page_) page_->noBlock();
-        if (summary_) summary_->add(SummaryFailure{entry, path, error.what()});
+        fail(path, error.what());
+    }
+
+    // The error line of a path that could not be read.
+    void fail(const std::string& path, const std::string& message) {
+        progress_.clear();
         out_ << std::flush;
-        err_ << errorForm_.path(path) << ": " << errorForm_.text(error.what()) << '\n' << std::flush;
+        err_ << errorForm_.path(path) << ": " << errorForm_.text(message) << '\n' << std::flush;
     }
 
     std::ostream& out_;
@@ -201,6 +290,11 @@ private:
     std::optional<JsonWriter> json_;
     std::optional<Summary> summary_;
     std::optional<SummaryPage> page_;
+    const bool wantRows_;
+    const bool wantPage_;
+    const bool wantJson_;
+    const unsigned workers_;
+    std::vector<Item> pending_;
     std::size_t entries_ = 0;
 };
 

@@ -44,6 +44,7 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
         text(json, "target", row.target);
         text(json, "effects", row.effects);
         json.endObject();
+        json.flush();  // the writer holds its text until flushed: a row at a time
     }
     json.endArray();
     json.key("failures");

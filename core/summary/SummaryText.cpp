@@ -70,24 +70,26 @@ void csvRecord(std::ostream& out, const std::vector<std::string>& record) {
 }  // namespace
 
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form) {
-    std::vector<std::array<std::string, columnCount>> table;
-    table.reserve(summary.rows().size() + 1);
-    std::array<std::string, columnCount> header;
+    using Cells = std::array<std::string, columnCount>;
+    Cells header;
     for (std::size_t i = 0; i < columnCount; ++i) header[i] = form.text(headings[i]);
-    table.push_back(header);
-    for (const SummaryRow& row : summary.rows()) {
-        auto cells = fields(row, form);
+    const auto cellsOf = [&](const SummaryRow& row) {
+        Cells cells = fields(row, form);
         for (std::string& cell : cells) cell = oneLine(std::move(cell));
-        table.push_back(std::move(cells));
-    }
+        return cells;
+    };
+    // The cells are made twice, once to measure and once to write, rather than held:
+    // memory stays with the rows.
     std::array<std::size_t, columnCount> widths{};
-    for (const auto& cells : table) {
+    const auto measure = [&](const Cells& cells) {
         for (std::size_t i = 0; i < columnCount; ++i) {
             widths[i] = std::max(widths[i], displayWidth(cells[i], form.encoding));
         }
-    }
+    };
+    measure(header);
+    for (const SummaryRow& row : summary.rows()) measure(cellsOf(row));
     std::string line;
-    for (const auto& cells : table) {
+    const auto write = [&](const Cells& cells) {
         line.clear();
         for (std::size_t i = 0; i < columnCount; ++i) {
             const std::string blanks(widths[i] - displayWidth(cells[i], form.encoding), ' ');
@@ -96,7 +98,9 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
         }
         line.erase(line.find_last_not_of(' ') + 1);  // no trailing blanks
         out << line << '\n';
-    }
+    };
+    write(header);
+    for (const SummaryRow& row : summary.rows()) write(cellsOf(row));
 
     if (!summary.failures().empty()) {
         out << '\n' << form.text(failuresLabel) << ":\n";

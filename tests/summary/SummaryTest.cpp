@@ -130,10 +130,12 @@ TEST_F(SummaryTest, TheSummarysNumbersAreTheBlocks) {
     // The blocks by path, and the failures on standard error.
     const auto [text, errors] = run(args);
     std::map<std::string, std::string> blocks;
+    std::vector<std::string> order;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = text.find("\n\n[", start);
         const std::string block = text.substr(start, end == std::string::npos ? std::string::npos : end - start + 1);
-        blocks[block.substr(1, block.find("]\n") - 1)] = block;
+        order.push_back(block.substr(1, block.find("]\n") - 1));
+        blocks[order.back()] = block;
         start = end == std::string::npos ? text.size() : end + 2;
     }
 
@@ -141,7 +143,13 @@ TEST_F(SummaryTest, TheSummarysNumbersAreTheBlocks) {
     summaryArgs.insert(summaryArgs.begin(), {"--summary", "--format=json"});
     const auto [json, jsonErrors] = run(summaryArgs);
     EXPECT_EQ(jsonErrors, errors);
-    const nlohmann::json summary = nlohmann::json::parse(json)["summary"];
+    const nlohmann::json document = nlohmann::json::parse(json);
+    std::vector<std::string> cardOrder;  // made on worker threads, written in the walk's order
+    for (const nlohmann::json& card : document["cards"]) {
+        if (!card.contains("error")) cardOrder.push_back(card["path"]);
+    }
+    EXPECT_EQ(cardOrder, order);
+    const nlohmann::json& summary = document["summary"];
     const nlohmann::json& rows = summary["rows"];
     ASSERT_EQ(rows.size(), blocks.size());
     ASSERT_EQ(rows.size(), 7u + 400 + 2);  // the examples, the tree, its odd and capital cards
