@@ -43,12 +43,13 @@ if ! install_missing; then
   fail setup "cannot install the Wine packages"
   exit 1
 fi
-if [ ! -x "$bin/mornstavew.exe" ] || [ ! -x "$bin/mornstave.exe" ] || [ ! -x "$bin/mornstavew_e2e.exe" ]; then
+if [ ! -x "$bin/mornstavew.exe" ] || [ ! -x "$bin/mornstave.exe" ] || [ ! -x "$bin/mornstavew_e2e.exe" ] ||
+   [ ! -x "$bin/cp932-dump.exe" ]; then
   "$root/scripts/build-windows.sh" || { fail setup "the Windows build failed"; exit 1; }
 fi
-if [ ! -x "$native/bin/mornstave" ]; then
+if [ ! -x "$native/bin/mornstave" ] || [ ! -x "$native/bin/cp932-dump" ]; then
   { [ -f "$native/CMakeCache.txt" ] || cmake -S "$root" -B "$native" >/dev/null; } &&
-    cmake --build "$native" -j2 --target mornstave >/dev/null ||
+    cmake --build "$native" -j2 --target mornstave cp932-dump >/dev/null ||
     { fail setup "the Linux console build failed"; exit 1; }
 fi
 
@@ -153,6 +154,18 @@ else
   fail "mornstave.exe: cards" "no card files to compare"
 fi
 compare_console usage
+# The converter: every byte and byte pair decoded, every BMP character encoded, alike.
+if [ -x "$bin/cp932-dump.exe" ] && [ -x "$native/bin/cp932-dump" ]; then
+  "$native/bin/cp932-dump" > "$MST_BUILD_WIN/cp932.linux"
+  mst_wine 300 "$bin/cp932-dump.exe" | tr -d '\r' > "$MST_BUILD_WIN/cp932.wine"
+  if cmp -s "$MST_BUILD_WIN/cp932.linux" "$MST_BUILD_WIN/cp932.wine"; then
+    pass "cp932-dump.exe: the converter's table as on Linux"
+  else
+    fail "cp932-dump.exe" "its table differs from the Linux build's"
+  fi
+else
+  fail "cp932-dump.exe" "not built"
+fi
 compare_console json --format=json "${cards[@]}"
 compare_console utf-8 --encoding=utf-8 "${cards[@]}"
 # Korean folder and file names, which CP932 cannot hold, taken as given.
