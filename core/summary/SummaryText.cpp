@@ -38,7 +38,7 @@ std::string oneLine(std::string text) {
 
 bool isNumeric(std::size_t column) { return column >= 2 && column <= 4; }
 
-// The totals' lines, shared by the text table (label, then value) and CSV.
+// A count of cards as the table's totals say it: "7枚".
 std::string countText(std::size_t count, const TextForm& form) {
     return std::to_string(count) + form.text(cardsUnit);
 }
