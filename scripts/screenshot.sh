@@ -2,7 +2,8 @@
 # Takes the README's pictures of mornstavew.exe showing the first example
 # card, under Wine inside Xvfb: docs/mornstavew.png under a Japanese
 # locale (code page 932), docs/mornstavew-en.png under an English one
-# (code page 1252).
+# (code page 1252), both at 96 DPI, and docs/mornstavew-200.png, the
+# window enlarged at 192 DPI (200%).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # CI runs without standard input; the tools below expect one to exist.
@@ -33,14 +34,16 @@ shot=$MST_BUILD_WIN/screenshot
 winpath() { printf 'Z:%s' "$(echo "$1" | tr '/' '\\')"; }
 mkdir -p "$root/docs"
 
-# shoot LOCALE PICTURE: one picture in a Wine session of its own.
+# shoot LOCALE DPI PICTURE [WIDTH HEIGHT]: one picture in a Wine session
+# of its own, the frame resized when a size is given.
 shoot() {
-  local locale=$1 picture=$2
-  mst_wine_stop
+  local locale=$1 dpi=$2 picture=$3
+  shift 3
   mst_locale "$locale" 2>/dev/null
+  mst_dpi "$dpi"
   rm -rf "$shot" && mkdir -p "$shot"
   mst_wine 180 "$bin/mornstavew_e2e.exe" pose "$(winpath "$bin/mornstavew.exe")" \
-    'C:\Scenario\skill1.vnt' "$(winpath "$shot/rect")" "$(winpath "$shot/done")" &
+    'C:\Scenario\skill1.vnt' "$(winpath "$shot/rect")" "$(winpath "$shot/done")" "$@" &
   local driver=$!
   for _ in $(seq 1 1200); do
     [ -s "$shot/rect" ] && break
@@ -59,8 +62,10 @@ shoot() {
   import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$root/docs/$picture"
   touch "$shot/done"
   wait "$driver"
-  mst_log "wrote docs/$picture (${w}x${h}, $locale)"
+  mst_log "wrote docs/$picture (${w}x${h}, $locale, $dpi DPI)"
 }
 
-shoot ja_JP mornstavew.png
-shoot en_US mornstavew-en.png
+shoot ja_JP 96 mornstavew.png
+shoot en_US 96 mornstavew-en.png
+shoot ja_JP 192 mornstavew-200.png 1000 760
+mst_dpi 96

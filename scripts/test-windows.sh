@@ -80,20 +80,21 @@ winpath() { printf 'Z:%s' "$(echo "$1" | tr '/' '\\')"; }
 work=$MST_BUILD_WIN/e2e
 rm -rf "$work"
 mkdir -p "$work"
-# The end-to-end cases under one Unix locale, whose Windows code page the
-# driver checks first; each locale gets a Wine session of its own.
-#   run_e2e LABEL LOCALE CODEPAGE
+# The end-to-end cases under one Unix locale and DPI, which the driver
+# checks first; each run gets a Wine session of its own.
+#   run_e2e LABEL LOCALE CODEPAGE DPI [CASE...]
 run_e2e() {
-  local label=$1 locale=$2 codepage=$3
+  local label=$1 locale=$2 codepage=$3 dpi=$4
+  shift 4
   local log=$MST_BUILD_WIN/e2e-$label.log
   mst_wine_stop
   if ! mst_locale "$locale"; then
     fail "mornstavew ($label): setup" "no $locale locale"
     return
   fi
-  mst_log "running the end-to-end cases of mornstavew.exe under $locale (code page $codepage)"
+  mst_log "running the end-to-end cases of mornstavew.exe under $locale (code page $codepage, $dpi DPI)"
   (cd "$work" && mst_wine 1200 "$bin/mornstavew_e2e.exe" "$(winpath "$bin/mornstavew.exe")" \
-      "$(winpath "$work/cards")" --code-page="$codepage") >"$log" 2>"$log.stderr"
+      "$(winpath "$work/cards")" --code-page="$codepage" --dpi="$dpi" "$@") >"$log" 2>"$log.stderr"
   local status=$?
   while IFS= read -r line; do
     line=${line%$'\r'}
@@ -106,14 +107,23 @@ run_e2e() {
     fail "mornstavew ($label): driver" "ended with status $status; see $log.stderr"
   fi
 }
-run_e2e japanese ja_JP 932
-run_e2e english en_US 1252
+mst_dpi 96
+run_e2e japanese ja_JP 932 96
+run_e2e english en_US 1252 96
 # Wine 8 takes the ANSI code page from the Unix locale alone (an ACP of
 # 65001 in the registry is ignored); a locale that Windows keeps without
 # an ANSI code page, as Hindi, gets UTF-8.
-run_e2e utf-8 hi_IN 65001
-mst_wine_stop
+run_e2e utf-8 hi_IN 65001 96
+# At 200%: what depends on the DPI.
 mst_locale ja_JP
+if mst_dpi 192; then
+  run_e2e 200% ja_JP 932 192 system_dpi start_text_and_exit one_good_card resize_keeps_layout \
+    options_change_saved_bytes large_folder_in_pieces
+else
+  fail "mornstavew (200%): setup" "cannot set the DPI"
+fi
+mst_dpi 96
+mst_wine_stop
 
 # --- the console program: same bytes as the Linux build ----------------------
 # Relative ASCII paths, so that both programs echo identical header lines.

@@ -78,6 +78,14 @@ mst_wine_stop() {
   fi
 }
 
+# The DPI of the prefix's display (LogPixels), from the next Wine session on.
+mst_dpi() {
+  mst_wine_stop
+  mst_wine 120 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 || { mst_log "cannot set the DPI to $1"; return 1; }
+  mst_wine_stop
+}
+
 mst_stop() {
   mst_wine_stop
   if [ -n "$MST_XVFB_PID" ]; then

@@ -1,14 +1,18 @@
 #include "MainWindow.hpp"
 
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
 
 #include "Compose.hpp"
+#include "OptionsDialog.hpp"
+#include "Shortcut.hpp"
 #include "Resource.h"
 #include "text/Cp932.hpp"
 
@@ -17,6 +21,12 @@ namespace Mornstave {
 namespace {
 
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260, as the dialogs expect
+constexpr UINT_PTR kFillTimer = 1;
+// Posted by the dialog to itself: the command line's paths, once shown.
+constexpr UINT kArgumentsMessage = WM_APP + 2;
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
 
 // Windows' wide characters are UTF-16 units, as char16_t is.
 const wchar_t* wide(const std::u16string& text) {
@@ -35,30 +45,76 @@ void warn(HWND owner, const std::u16string& text) {
     MessageBoxW(owner, wide(text), nullptr, MB_OK | MB_ICONWARNING);
 }
 
-void show(HWND window, const std::u16string& text) {
-    SetWindowTextW(GetDlgItem(window, IDC_RESULT), wide(text));
+bool isFolder(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// --- the busy state and the result ----------------------------------------------
+
+// While cards are composed or the box still fills, commands that would
+// start other work are greyed and the pointer shows the program working.
+void setBusy(HWND window, bool busy) {
+    Session& session = sessionOf(window);
+    session.busy = busy;
+    const UINT state = MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(GetMenu(window), IDM_PROCESS_CARD, state);
+    EnableMenuItem(GetMenu(window), IDM_PROCESS_FOLDER, state);
+    EnableWindow(GetDlgItem(window, IDC_SAVE), !busy);
+}
+
+// A message in the box alone; the last result stays what "save" writes.
+void showMessage(HWND window, const std::u16string& text) {
+    Session& session = sessionOf(window);
+    session.resultBox.show(window, kFillTimer, text);
 }
 
 void publishResult(HWND window, const Composed& composed) {
-    const Composed published = publish(composed);
-    sessionOf(window).resultBytes = published.bytes;
-    show(window, published.shown);
+    Session& session = sessionOf(window);
+    Composed published = publish(composed);
+    session.resultBytes = std::move(published.bytes);
+    session.resultText = published.shown;
+    session.resultBox.show(window, kFillTimer, std::move(published.shown));
+    setBusy(window, session.resultBox.filling());
 }
 
-// A multi-line edit in a dialog posts WM_CLOSE to the dialog on Escape,
-// which would end the program and lose an unsaved result.  The box drops
-// the key, both as the key press (what Wine's edit acts on) and as the
-// character, and leaves everything else to its own procedure.
-LRESULT CALLBACK resultBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) {
-        return 0;
+void showCard(HWND window, const std::u16string& path) {
+    try {
+        publishResult(window, composeCard(path));
+    } catch (const std::runtime_error& e) {
+        showMessage(window, Vantorn::cp932ToUtf16(e.what()));
     }
-    return CallWindowProcW(sessionOf(GetParent(box)).resultBoxProc, box, message, wParam, lParam);
 }
 
-}  // namespace
+// Folders are walked and cards composed off the window's thread.
+void startWork(HWND window, std::vector<std::u16string> paths) {
+    setBusy(window, true);
+    sessionOf(window).work.start(window, std::move(paths));
+}
+
+// Dropped or given paths: one card is shown as the open command shows it;
+// several paths, or a folder, as a folder is: each folder's cards, each
+// other path as a card of its own, in the order given.
+void processPaths(HWND window, std::vector<std::u16string> paths) {
+    if (paths.empty() || sessionOf(window).busy) {
+        return;
+    }
+    if (paths.size() == 1 && !isFolder(paths.front())) {
+        showCard(window, paths.front());
+        return;
+    }
+    startWork(window, std::move(paths));
+}
+
+// --- commands ---------------------------------------------------------------------
+
+// The folder part of a path a file dialog returned, separator included.
+std::u16string folderOf(const wchar_t* path, WORD fileOffset) {
+    return utf16(path).substr(0, fileOffset);
+}
 
 void processCardFile(HWND window) {
+    Session& session = sessionOf(window);
     wchar_t path[kPathBufferSize] = L"skill*.vnt";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -67,16 +123,23 @@ void processCardFile(HWND window) {
     dialog.lpstrFilter = L"skill*.vnt\0";
     dialog.lpstrFile = path;
     dialog.nMaxFile = kPathBufferSize;
+    dialog.lpstrInitialDir =
+        session.settings.cardFolder.empty() ? nullptr : wide(session.settings.cardFolder);
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameW(&dialog)) {
         return;
     }
-    try {
-        publishResult(window, composeCard(utf16(path)));
-    } catch (const std::runtime_error& e) {
-        // The message alone; the last good result stays what "save" writes.
-        show(window, Vantorn::cp932ToUtf16(e.what()));
+    session.settings.cardFolder = folderOf(path, dialog.nFileOffset);
+    saveSettings(session.settings);
+    showCard(window, utf16(path));
+}
+
+// Starts the folder browser in the folder chosen last.
+int CALLBACK browseCallback(HWND browser, UINT message, LPARAM, LPARAM folder) {
+    if (message == BFFM_INITIALIZED && folder != 0) {
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, folder);
     }
+    return 0;
 }
 
 void processCardFolder(HWND window) {
@@ -87,6 +150,10 @@ void processCardFolder(HWND window) {
     browse.pszDisplayName = path;
     browse.lpszTitle = L"シナリオフォルダを選択してください";
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    browse.lpfn = browseCallback;
+    browse.lParam = session.settings.scenarioFolder.empty()
+                        ? 0
+                        : reinterpret_cast<LPARAM>(wide(session.settings.scenarioFolder));
     PIDLIST_ABSOLUTE items = SHBrowseForFolderW(&browse);
     if (items == nullptr) {
         return;
@@ -97,23 +164,22 @@ void processCardFolder(HWND window) {
         return;
     }
     session.taskAllocator->Free(items);
+    session.settings.scenarioFolder = utf16(path);
+    saveSettings(session.settings);
+    startWork(window, {utf16(path)});
+}
 
-    const std::u16string dir = folderPrefix(utf16(path));
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW(wide(dir + u"skill*.vnt"), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        warn(window, u"技能カードが見つかりません");
-        return;
+// The bytes "save" writes: the CP932 text, or the shown text as UTF-8 with
+// a byte-order mark.
+std::string savedBytes(const Session& session) {
+    if (session.settings.encoding == SaveEncoding::utf8WithBom) {
+        return "\xEF\xBB\xBF" + Vantorn::utf16ToUtf8(session.resultText);
     }
-    Composed result;
-    do {
-        composeEntry(result, dir + utf16(entry.cFileName));
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    publishResult(window, result);
+    return session.resultBytes;
 }
 
 void saveResult(HWND window) {
+    Session& session = sessionOf(window);
     wchar_t path[kPathBufferSize] = L"report.txt";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -121,18 +187,22 @@ void saveResult(HWND window) {
     dialog.lpstrFilter = L"*.txt\0";
     dialog.lpstrFile = path;
     dialog.nMaxFile = kPathBufferSize;
+    dialog.lpstrInitialDir =
+        session.settings.saveFolder.empty() ? nullptr : wide(session.settings.saveFolder);
     // No overwrite prompt and no default extension, on purpose.
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     if (!GetSaveFileNameW(&dialog)) {
         return;
     }
+    session.settings.saveFolder = folderOf(path, dialog.nFileOffset);
+    saveSettings(session.settings);
     // libstdc++ opens a wide path with _wfopen, so any name can be written.
     std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     if (!file) {
         warn(window, utf16(path) + u": 開けません");
         return;
     }
-    const std::string& bytes = sessionOf(window).resultBytes;
+    const std::string bytes = savedBytes(session);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.flush();
     if (!file) {
@@ -140,45 +210,259 @@ void saveResult(HWND window) {
     }
 }
 
-INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        Session& session = *reinterpret_cast<Session*>(lParam);
-        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(session.smallIcon));
-        HWND resultBox = GetDlgItem(window, IDC_RESULT);
-        SetWindowTextW(resultBox, L"ここに結果が表示されます");
-        session.resultBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            resultBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(resultBoxProc)));
-        return TRUE;
+void onOptions(HWND window) {
+    Session& session = sessionOf(window);
+    if (editOptions(session.instance, window, session.settings)) {
+        saveSettings(session.settings);
+        session.resultBox.setFont(window, session.settings.fontPoints, session.dpi);
     }
-    case WM_CLOSE:
-        EndDialog(window, 0);
-        return TRUE;
-    case WM_COMMAND:
-        // Only the id counts; the notification code is not looked at, and
-        // IDCANCEL (Escape) is deliberately left alone.
-        switch (LOWORD(wParam)) {
-        case IDM_PROCESS_CARD:
-            processCardFile(window);
-            return TRUE;
-        case IDM_PROCESS_FOLDER:
-            processCardFolder(window);
-            return TRUE;
-        case IDC_SAVE:
-            saveResult(window);
-            return TRUE;
-        case IDM_ABOUT:
-            DialogBoxParamW(sessionOf(window).instance, MAKEINTRESOURCEW(IDD_ABOUT), window,
-                            aboutDialogProc, 0);
-            return TRUE;
-        case IDM_EXIT:
-            SendMessageW(window, WM_CLOSE, 0, 0);
-            return TRUE;
+}
+
+// --- set-up ------------------------------------------------------------------------
+
+// The menu resource stays as first released (greyed options, no key
+// names); the shortcuts are named from the accelerator table, so the two
+// cannot disagree.
+void labelShortcuts(HMENU menu, HACCEL accelerators) {
+    const int count = CopyAcceleratorTableW(accelerators, nullptr, 0);
+    std::vector<ACCEL> keys(static_cast<std::size_t>(count));
+    CopyAcceleratorTableW(accelerators, keys.data(), count);
+    for (const ACCEL& key : keys) {
+        wchar_t text[128] = L"";
+        if (GetMenuStringW(menu, key.cmd, text, 128, MF_BYCOMMAND) == 0) {
+            continue;  // a key without a menu item
         }
+        std::u16string label = withShortcut(
+            utf16(text), {(key.fVirt & FCONTROL) != 0, (key.fVirt & FSHIFT) != 0,
+                          (key.fVirt & FALT) != 0, static_cast<char16_t>(key.key)});
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STRING;
+        item.dwTypeData = reinterpret_cast<wchar_t*>(label.data());
+        SetMenuItemInfoW(menu, key.cmd, FALSE, &item);
+    }
+}
+
+void rememberPlacement(HWND window) {
+    Session& session = sessionOf(window);
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) {
+        return;
+    }
+    session.settings.hasPlacement = true;
+    session.settings.normal = placement.rcNormalPosition;
+    session.settings.maximized = placement.showCmd == SW_SHOWMAXIMIZED ||
+                                 (placement.showCmd == SW_SHOWMINIMIZED &&
+                                  (placement.flags & WPF_RESTORETOMAXIMIZED));
+    session.settings.dpi = session.dpi;
+    saveSettings(session.settings);
+}
+
+// --- message handlers --------------------------------------------------------------
+
+BOOL onInitDialog(HWND window, Session& session) {
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&session));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(session.smallIcon));
+    session.settings = loadSettings();
+    session.dpi = dpiOf(window);
+    session.layout.measure(window, IDC_RESULT, IDC_SAVE, session.dpi);
+    session.laidOut = true;
+
+    HWND box = GetDlgItem(window, IDC_RESULT);
+    session.resultBox.attach(box);
+    session.resultBox.setFont(window, session.settings.fontPoints, session.dpi);
+    SetWindowTextW(box, L"ここに結果が表示されます");
+
+    HMENU menu = GetMenu(window);
+    labelShortcuts(menu, session.accelerators);
+    EnableMenuItem(menu, IDM_OPTIONS, MF_BYCOMMAND | MF_ENABLED);
+    DragAcceptFiles(window, TRUE);
+    if (!session.arguments.empty()) {
+        PostMessageW(window, kArgumentsMessage, 0, 0);
+    }
+    return TRUE;
+}
+
+void onSize(HWND window) {
+    const Session& session = sessionOf(window);
+    if (session.laidOut) {
+        session.layout.apply(window, session.dpi);
+    }
+}
+
+void onGetMinMaxInfo(HWND window, MINMAXINFO& limits) {
+    const Session* session = reinterpret_cast<Session*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (session != nullptr && session->laidOut) {
+        const SIZE minimum = session->layout.minimumFrame(session->dpi);
+        limits.ptMinTrackSize = {minimum.cx, minimum.cy};
+    }
+}
+
+// A new DPI (the window moved to another monitor, or the scale changed):
+// the frame Windows suggests, the box's font and the layout at that DPI.
+void onDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
+    Session& session = sessionOf(window);
+    session.dpi = dpi;
+    session.resultBox.setFont(window, session.settings.fontPoints, dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    session.layout.apply(window, dpi);
+}
+
+void onDropFiles(HWND window, HDROP drop) {
+    std::vector<std::u16string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::vector<wchar_t> path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size()));
+        paths.push_back(utf16(path.data()));
+    }
+    DragFinish(drop);
+    processPaths(window, paths);
+}
+
+void onComposed(HWND window, LPARAM lParam) {
+    const std::unique_ptr<Composition> result = sessionOf(window).work.takeResult(lParam);
+    if (result->cards == 0) {
+        // As before any work: the last result stays.
+        setBusy(window, false);
+        warn(window, u"技能カードが見つかりません");
+        return;
+    }
+    publishResult(window, result->text);
+}
+
+void onTimer(HWND window, UINT_PTR id) {
+    if (id == kFillTimer && !sessionOf(window).resultBox.fillStep(window, kFillTimer)) {
+        setBusy(window, false);
+    }
+}
+
+BOOL onSetCursor(HWND window, LPARAM lParam) {
+    if (!sessionOf(window).busy || LOWORD(lParam) != HTCLIENT) {
         return FALSE;
     }
+    SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+void onClose(HWND window) {
+    rememberPlacement(window);
+    DestroyWindow(window);
+}
+
+void onDestroy(HWND window) {
+    Session& session = sessionOf(window);
+    session.work.stop();
+    // A result posted just before the work was stopped is freed here.
+    MSG late;
+    while (PeekMessageW(&late, window, kComposedMessage, kComposedMessage, PM_REMOVE)) {
+        session.work.takeResult(late.lParam);
+    }
+    PostQuitMessage(0);
+}
+
+BOOL onCommand(HWND window, WORD id) {
+    // Only the id counts; the notification code is not looked at, and
+    // IDCANCEL (Escape) is deliberately left alone.
+    Session& session = sessionOf(window);
+    switch (id) {
+    case IDM_PROCESS_CARD:
+        if (!session.busy) processCardFile(window);
+        return TRUE;
+    case IDM_PROCESS_FOLDER:
+        if (!session.busy) processCardFolder(window);
+        return TRUE;
+    case IDC_SAVE:
+        if (!session.busy) saveResult(window);
+        return TRUE;
+    case IDM_SELECT_ALL:
+        session.resultBox.selectAll();
+        SetFocus(session.resultBox.handle());
+        return TRUE;
+    case IDM_OPTIONS:
+        onOptions(window);
+        return TRUE;
+    case IDM_ABOUT:
+        DialogBoxParamW(session.instance, MAKEINTRESOURCEW(IDD_ABOUT), window, aboutDialogProc, 0);
+        return TRUE;
+    case IDM_EXIT:
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
     return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return onInitDialog(window, *reinterpret_cast<Session*>(lParam));
+    case WM_SIZE:
+        onSize(window);
+        return FALSE;
+    case WM_GETMINMAXINFO:
+        onGetMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        onDpiChanged(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
+    case WM_DROPFILES:
+        onDropFiles(window, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case kArgumentsMessage:
+        processPaths(window, sessionOf(window).arguments);
+        return TRUE;
+    case kComposedMessage:
+        onComposed(window, lParam);
+        return TRUE;
+    case WM_TIMER:
+        onTimer(window, wParam);
+        return TRUE;
+    case WM_SETCURSOR:
+        return onSetCursor(window, lParam);
+    case WM_COMMAND:
+        return onCommand(window, LOWORD(wParam));
+    case WM_CLOSE:
+        onClose(window);
+        return TRUE;
+    case WM_DESTROY:
+        onDestroy(window);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void showMainWindow(HWND window, int showCommand) {
+    const Session& session = sessionOf(window);
+    const Settings& settings = session.settings;
+    if (!settings.hasPlacement) {
+        ShowWindow(window, showCommand);
+        return;
+    }
+    // The frame as left, at this DPI and no smaller than designed.
+    RECT frame = settings.normal;
+    const SIZE minimum = session.layout.minimumFrame(session.dpi);
+    const LONG width = std::max<LONG>(
+        MulDiv(frame.right - frame.left, static_cast<int>(session.dpi), static_cast<int>(settings.dpi)),
+        minimum.cx);
+    const LONG height = std::max<LONG>(
+        MulDiv(frame.bottom - frame.top, static_cast<int>(session.dpi), static_cast<int>(settings.dpi)),
+        minimum.cy);
+    frame.right = frame.left + width;
+    frame.bottom = frame.top + height;
+    if (MonitorFromRect(&frame, MONITOR_DEFAULTTONULL) == nullptr) {
+        ShowWindow(window, showCommand);
+        return;
+    }
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.rcNormalPosition = frame;
+    placement.showCmd = settings.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    SetWindowPlacement(window, &placement);
 }
 
 INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {

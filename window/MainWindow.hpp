@@ -4,6 +4,12 @@
 #include <objidl.h>
 
 #include <string>
+#include <vector>
+
+#include "Layout.hpp"
+#include "ResultBox.hpp"
+#include "Settings.hpp"
+#include "Work.hpp"
 
 namespace Mornstave {
 
@@ -13,15 +19,26 @@ struct Session {
     HINSTANCE instance = nullptr;
     IMalloc* taskAllocator = nullptr;  // frees the folder browser's item lists
     HICON smallIcon = nullptr;
-    std::string resultBytes;           // CP932, CR LF line ends; what "save" writes
-    WNDPROC resultBoxProc = nullptr;   // the result box's own procedure, subclassed
+    HACCEL accelerators = nullptr;
+    std::vector<std::u16string> arguments;  // the command line's paths
+
+    Settings settings;
+    Layout layout;
+    bool laidOut = false;  // the layout has measured the dialog
+    UINT dpi = 96;
+
+    ResultBox resultBox;
+    std::string resultBytes;      // CP932, CR LF line ends; what "save" writes
+    std::u16string resultText;    // the same as shown, for a UTF-8 save
+    Work work;
+    bool busy = false;            // composing or still filling the box
 };
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-void processCardFile(HWND window);
-void processCardFolder(HWND window);
-void saveResult(HWND window);
+// Shows the main window where the user left it, when that is on a present
+// monitor, else as the system places it.
+void showMainWindow(HWND window, int showCommand);
 
 }  // namespace Mornstave

@@ -1,15 +1,20 @@
 // End-to-end cases of the dialog program, run under Wine (or Windows):
-//   mornstavew_e2e.exe PROGRAM WORKDIR [--code-page=N] [CASE...]
+//   mornstavew_e2e.exe PROGRAM WORKDIR [--code-page=N] [--dpi=N] [CASE...]
 // Makes its card files under WORKDIR, runs PROGRAM once per case and
 // prints one "PASS name" or "FAIL name: why" line per case.  With
 // --code-page, the system's ANSI code page must be N (the locale the
-// cases run under).  The console program is mornstave.exe beside PROGRAM.
-//   mornstavew_e2e.exe pose PROGRAM CARD RECTFILE DONEFILE
-// holds the program up showing CARD, for a screenshot.
+// cases run under); with --dpi, the system's DPI must be N.  The console program is mornstave.exe beside PROGRAM.
+//   mornstavew_e2e.exe pose PROGRAM CARD RECTFILE DONEFILE [WIDTH HEIGHT]
+// holds the program up showing CARD, its frame resized to WIDTH x HEIGHT
+// when given, for a screenshot.
+//   mornstavew_e2e.exe bench PROGRAM FOLDER
+// times the folder command over FOLDER's cards.
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,6 +26,7 @@
 #include "Compose.hpp"
 #include "Remote.hpp"
 #include "cardwriter/CardWriter.hpp"
+#include "format/Version.hpp"
 #include "text/Cp932.hpp"
 
 namespace MornstaveE2E {
@@ -40,11 +46,13 @@ const std::u16string kStartText = u"ここに結果が表示されます";
 // A name outside CP932 (Korean) and one inside it (Greek).
 const std::u16string kKorean = u"한국어";
 const std::u16string kGreek = u"Ελληνικά";
+constexpr int kLargeFolderCards = 400;
 
 struct Setup {
     std::u16string program;
     std::u16string work;  // no trailing backslash
     UINT codePage = 0;    // the expected ANSI code page; 0: any
+    UINT dpi = 0;         // the expected DPI; 0: any
 
     std::u16string path(const std::u16string& relative) const { return work + u"\\" + relative; }
     std::u16string console() const {
@@ -101,7 +109,7 @@ std::optional<std::string> readFile(const std::u16string& path) {
 void makeCards(const Setup& setup) {
     makeFolder(setup.work);
     const std::u16string folders[] = {u"single", u"folder", u"nocards", u"withfolder",
-                                      u"表",     u"out",    kKorean,     kGreek};
+                                      u"表",     u"out",    kKorean,     kGreek, u"large"};
     for (const std::u16string& folder : folders) {
         makeFolder(setup.path(folder));
     }
@@ -119,6 +127,12 @@ void makeCards(const Setup& setup) {
         writeFile(setup.path(folder + u"\\skill1.vnt"), cardWithEvent());
         writeFile(setup.path(folder + u"\\skill2.vnt"), cardWithoutEvent());
         writeFile(setup.path(folder + u"\\skill_" + kKorean + u".vnt"), cardWithoutEvent());
+    }
+    // More text than the box takes in one piece.
+    for (int i = 0; i < kLargeFolderCards; ++i) {
+        const std::string number = std::to_string(1000 + i);
+        writeFile(setup.path(u"large\\skill" + std::u16string(number.begin(), number.end()) + u".vnt"),
+                  i % 2 ? cardWithoutEvent() : cardWithEvent());
     }
 }
 
@@ -145,6 +159,26 @@ std::vector<std::u16string> cardNames(const std::u16string& dir) {
 Composed expectedFolder(const std::u16string& folder) {
     const std::u16string dir = folderPrefix(folder);
     return publish(composeFolder(dir, cardNames(dir)));
+}
+
+bool isFolder(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Several dropped or given paths: a folder's cards as the folder command
+// walks them, any other path as a card of its own, in the order given.
+Composed expectedList(const std::vector<std::u16string>& paths) {
+    Composed result;
+    for (const auto& path : paths) {
+        if (isFolder(path)) {
+            const std::u16string dir = folderPrefix(path);
+            for (const auto& name : cardNames(dir)) Mornstave::composeEntry(result, dir + name);
+        } else {
+            Mornstave::composeEntry(result, path);
+        }
+    }
+    return publish(result);
 }
 
 template <class Text>
@@ -562,6 +596,479 @@ void escapeClosesNeither(const Setup& setup) {
     check(program.result() == kStartText, "Escape changed the box");
 }
 
+// --- a modern window ---------------------------------------------------------------
+
+RECT windowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+SIZE frameSize(HWND window) {
+    const RECT r = windowRect(window);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE clientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+// A control's rectangle in its parent's client coordinates.
+RECT placeOf(HWND parent, HWND control) {
+    RECT r = windowRect(control);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != 0;
+}
+
+// The height of the result box's first line, from where its second starts.
+int lineHeight(HWND box) {
+    const LRESULT second = sendTimed(box, EM_LINEINDEX, 1, 0);
+    check(second > 0, "the result box holds a single line");
+    const auto top = [&](LRESULT index) {
+        return static_cast<short>(HIWORD(sendTimed(box, EM_POSFROMCHAR, index, 0)));
+    };
+    return top(second) - top(0);
+}
+
+void resize(const Program& program, LONG width, LONG height) {
+    const RECT r = windowRect(program.main());
+    SetWindowPos(program.main(), nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    program.settle();
+}
+
+// The frame resized, maximized, held at its minimum and moved to another
+// DPI: the box fills all but its designed margins, the save button keeps
+// its distance to the lower right corner, and every figure and the font
+// scale with the DPI.
+void resizeKeepsLayout(const Setup& setup) {
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    Program program(setup.program);
+    processCard(program, card);
+    program.waitForResult(expectedCard(card).shown, "a card to lay out");
+    HWND main = program.main();
+    HWND box = program.resultBox();
+    HWND save = GetDlgItem(main, 1003);
+    const RECT frame = windowRect(main);
+    const SIZE designed = frameSize(main);
+    const SIZE client = clientSize(main);
+    const RECT box0 = placeOf(main, box);
+    const RECT save0 = placeOf(main, save);
+    const int line0 = lineHeight(box);
+
+    // Every figure at `to` DPI, from the one measured at `from`, rounded as
+    // the program rounds.
+    auto checkLayout = [&](int to, int from, const std::string& what) {
+        auto scaled = [&](LONG value) { return MulDiv(value, to, from); };
+        const SIZE now = clientSize(main);
+        const RECT b = placeOf(main, box);
+        const RECT s = placeOf(main, save);
+        check(b.left == scaled(box0.left) && b.top == scaled(box0.top) &&
+                  now.cx - b.right == scaled(client.cx - box0.right) &&
+                  now.cy - b.bottom == scaled(client.cy - box0.bottom),
+              what + ": the box is at " + describe(b) + " in a client area of " +
+                  std::to_string(now.cx) + "x" + std::to_string(now.cy));
+        check(now.cx - s.left == scaled(client.cx - save0.left) &&
+                  now.cy - s.top == scaled(client.cy - save0.top) &&
+                  s.right - s.left == scaled(save0.right - save0.left) &&
+                  s.bottom - s.top == scaled(save0.bottom - save0.top),
+              what + ": the save button is at " + describe(s));
+    };
+    auto checkFrame = [&](LONG width, LONG height, const std::string& what) {
+        const SIZE now = frameSize(main);
+        check(now.cx == width && now.cy == height,
+              what + ": the frame is " + std::to_string(now.cx) + "x" + std::to_string(now.cy) +
+                  ", not " + std::to_string(width) + "x" + std::to_string(height));
+    };
+
+    resize(program, designed.cx + 100, designed.cy + 60);
+    checkFrame(designed.cx + 100, designed.cy + 60, "enlarged");
+    checkLayout(1, 1, "enlarged");
+    resize(program, 100, 80);
+    checkFrame(designed.cx, designed.cy, "made too small");
+    checkLayout(1, 1, "at the designed size");
+    sendTimed(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    check(IsZoomed(main), "the window did not maximize");
+    checkLayout(1, 1, "maximized");
+    sendTimed(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    check(windowRect(main) == frame, "restoring did not give the frame back");
+
+    // A new DPI as Windows announces it: the suggested frame, then the
+    // controls and the box's font at that DPI.  Twice the DPI, or half at
+    // 192 and more, so that the frame fits on the screen.
+    const int dpi = setup.dpi != 0 ? static_cast<int>(setup.dpi) : 96;
+    const int newDpi = dpi >= 192 ? dpi / 2 : dpi * 2;
+    auto changeDpi = [&](int to, const RECT& suggested) {
+        RemoteBuffer rect(program.process(), sizeof suggested);
+        rect.write(0, &suggested, sizeof suggested);
+        sendTimed(main, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(to, to),
+                  reinterpret_cast<LPARAM>(rect.at(0)));
+        program.settle();
+    };
+    const SIZE scaledFrame{MulDiv(designed.cx, newDpi, dpi), MulDiv(designed.cy, newDpi, dpi)};
+    const RECT suggested{frame.left, frame.top, frame.left + scaledFrame.cx, frame.top + scaledFrame.cy};
+    changeDpi(newDpi, suggested);
+    check(windowRect(main) == suggested, "the frame is not the one suggested for the new DPI");
+    checkLayout(newDpi, dpi, "at the new DPI");
+    const int line = lineHeight(box);
+    check(std::abs(line * dpi - line0 * newDpi) * 100 <= 15 * line0 * newDpi,
+          "the line height went from " + std::to_string(line0) + " to " + std::to_string(line) +
+              " pixels at " + std::to_string(newDpi) + " DPI");
+    resize(program, 100, 80);
+    checkFrame(scaledFrame.cx, scaledFrame.cy, "made too small at the new DPI");
+    changeDpi(dpi, frame);
+    checkLayout(1, 1, "back at the first DPI");
+    check(lineHeight(box) == line0, "the line height did not come back");
+}
+
+HKEY settingsKey() {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Mornstave", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &key, nullptr);
+    check(key != nullptr, "cannot open the program's settings");
+    return key;
+}
+
+std::u16string withoutSeparator(std::u16string path) {
+    while (!path.empty() && path.back() == u'\\') path.pop_back();
+    return path;
+}
+
+void exitProgram(Program& program) {
+    program.command(1001);
+    check(program.waitForExit("終了(&X)") == 0, "exit status after 終了 is not 0");
+}
+
+// Size, place and maximized state, and each dialog's folder, as the user
+// left them, in the next run; a frame on no present monitor is not used.
+void remembersWindowAndFolders(const Setup& setup) {
+    RECT designed{};
+    RECT left{};
+    {
+        Program first(setup.program);
+        designed = windowRect(first.main());
+        SetWindowPos(first.main(), nullptr, 60, 50, designed.right - designed.left + 120,
+                     designed.bottom - designed.top + 90, SWP_NOZORDER | SWP_NOACTIVATE);
+        first.settle();
+        left = windowRect(first.main());
+        const std::u16string card = setup.path(u"single\\skill_good.vnt");
+        processCard(first, card);
+        first.waitForResult(expectedCard(card).shown, "the card");
+        processFolder(first, setup.path(u"folder"));
+        first.waitForResult(expectedFolder(setup.path(u"folder")).shown, "the folder");
+        save(first, setup.path(u"out\\remembered.txt"));
+        PostMessageW(first.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        check(first.waitForExit("the close box") == 0, "exit status after the close box is not 0");
+    }
+    {
+        Program second(setup.program);
+        check(windowRect(second.main()) == left,
+              "the window opened at " + describe(windowRect(second.main())) + ", not " + describe(left));
+        second.command(40002);
+        HWND open = second.waitForOwnedDialogWith(1148, "open-file dialog");
+        std::u16string shown;
+        check(waitUntil([&] { return (shown = second.dialogFolder(open)) == setup.path(u"single"); }),
+              "the open-file dialog starts in " + narrow(shown));
+        second.press(open, IDCANCEL);
+        second.waitUntilClosed(open, "the open-file dialog");
+
+        second.command(40003);
+        HWND browser = second.waitForOwnedDialogWithClass(L"SysTreeView32", "folder browser");
+        check(waitUntil([&] { return (shown = second.selectedFolderName(browser)) == u"folder"; }),
+              "the folder browser starts at " + narrow(shown));
+        second.press(browser, IDCANCEL);
+        second.waitUntilClosed(browser, "the folder browser");
+
+        HWND saveDialog = waitForSaveDialog(second);
+        check(waitUntil([&] {
+                  return withoutSeparator(shown = second.dialogFolder(saveDialog)) == setup.path(u"out");
+              }),
+              "the save-file dialog starts in " + narrow(shown));
+        second.press(saveDialog, IDCANCEL);
+        second.waitUntilClosed(saveDialog, "the save-file dialog");
+
+        sendTimed(second.main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        exitProgram(second);
+    }
+    {
+        Program third(setup.program);
+        check(IsZoomed(third.main()), "the window did not open maximized");
+        sendTimed(third.main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        check(windowRect(third.main()) == left, "restored, the window is not where it was left");
+        exitProgram(third);
+    }
+    HKEY key = settingsKey();
+    for (const auto& [name, value] : {std::pair{L"WindowLeft", 20000}, std::pair{L"WindowTop", 20000},
+                                      std::pair{L"WindowRight", 20400},
+                                      std::pair{L"WindowBottom", 20400},
+                                      std::pair{L"WindowMaximized", 0}}) {
+        const DWORD data = static_cast<DWORD>(value);
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    }
+    RegCloseKey(key);
+    Program fourth(setup.program);
+    check(windowRect(fourth.main()) == designed,
+          "a frame off every monitor was used: " + describe(windowRect(fourth.main())));
+}
+
+std::u16string quoted(const std::u16string& path) {
+    return u"\"" + path + u"\"";
+}
+
+// Dropped paths, in a DROPFILES block as the shell builds it.
+void dropFiles(const Setup& setup) {
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    Program program(setup.program);
+    {
+        const auto block = program.drop({card});
+        program.waitForResult(expectedCard(card).shown, "one dropped card");
+    }
+    const std::vector<std::u16string> paths = {
+        setup.path(u"folder\\skill3.vnt"), card, setup.path(kKorean),
+        setup.path(u"single\\skill_text.vnt"), setup.path(u"missing\\skill_none.vnt")};
+    const Composed expected = expectedList(paths);
+    check(count(expected.bytes, std::string("\r\nlevel: ")) == 5 &&
+              count(expected.bytes, std::string("\r\n技能カードではありません\r\n")) == 1 &&
+              count(expected.bytes, std::string("\r\n開けません\r\n")) == 1,
+          "five cards and two error blocks");
+    {
+        const auto block = program.drop(paths);
+        program.waitForResult(expected.shown, "cards, a folder, a non-card and a missing path dropped");
+    }
+    const std::u16string out = setup.path(u"out\\dropped.txt");
+    save(program, out);
+    checkFileBecomes(out, expected.bytes, "saving the dropped paths");
+
+    const auto block = program.drop({setup.path(u"nocards")});
+    HWND box = waitForMessageBox(program);
+    const std::u16string message = textOf(GetDlgItem(box, 0xFFFF));
+    program.press(box, IDOK);
+    program.waitUntilClosed(box, "the message box");
+    check(message == u"技能カードが見つかりません", "message box says " + narrow(message));
+}
+
+// Paths on the command line, as "Open with", "Send to" or a drop on the
+// program's icon give them.
+void commandLine(const Setup& setup) {
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    {
+        Program program(setup.program, quoted(card));
+        program.waitForResult(expectedCard(card).shown, "one card on the command line");
+    }
+    {
+        const std::vector<std::u16string> paths = {setup.path(u"表"), card, setup.path(kGreek)};
+        Program program(setup.program,
+                        quoted(paths[0]) + u" " + quoted(paths[1]) + u" " + quoted(paths[2]));
+        program.waitForResult(expectedList(paths).shown, "a folder, a card and a folder");
+    }
+    {
+        Program program(setup.program, quoted(setup.path(u"single\\skill_text.vnt")));
+        program.waitForResult(u"技能カードではありません", "a file that is no card");
+    }
+}
+
+// The program's keys, from its accelerator table (Wine cannot read the
+// menu of another process, whose labels the program makes from the same
+// table; the labels' form is unit-tested).
+std::vector<ACCEL> acceleratorsOf(const std::u16string& exe) {
+    HMODULE module = LoadLibraryExW(wide(exe), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    check(module != nullptr, "cannot read the program's resources");
+    HACCEL table = LoadAcceleratorsW(module, MAKEINTRESOURCEW(105));
+    std::vector<ACCEL> keys(table != nullptr ? CopyAcceleratorTableW(table, nullptr, 0) : 0);
+    if (table != nullptr) CopyAcceleratorTableW(table, keys.data(), static_cast<int>(keys.size()));
+    FreeLibrary(module);
+    return keys;
+}
+
+void keyboardShortcuts(const Setup& setup) {
+    std::string keys;
+    for (const ACCEL& key : acceleratorsOf(setup.program)) {
+        keys += std::string(key.fVirt & FCONTROL ? "Ctrl+" : "") + (key.fVirt & FSHIFT ? "Shift+" : "") +
+                (key.fVirt & FALT ? "Alt+" : "") + static_cast<char>(key.key) + "=" +
+                std::to_string(key.cmd) + " ";
+    }
+    check(keys == "Ctrl+O=40002 Ctrl+Shift+O=40003 Ctrl+S=1003 Ctrl+A=40005 ",
+          "the accelerator table is " + keys);
+
+    Program program(setup.program);
+    program.pressKeys({VK_CONTROL}, 'O');
+    HWND open = program.waitForOwnedDialogWith(1148, "open-file dialog after Ctrl+O");
+    program.press(open, IDCANCEL);
+    program.waitUntilClosed(open, "the open-file dialog");
+    program.pressKeys({VK_CONTROL, VK_SHIFT}, 'O');
+    HWND browser = program.waitForOwnedDialogWithClass(L"SysTreeView32", "folder browser after Ctrl+Shift+O");
+    program.press(browser, IDCANCEL);
+    program.waitUntilClosed(browser, "the folder browser");
+    program.pressKeys({VK_CONTROL}, 'S');
+    HWND saveDialog = program.waitForDialog(
+        [&](HWND window) {
+            return window != program.main() && ownerOf(window) == nullptr &&
+                   GetDlgItem(window, 1148) != nullptr;
+        },
+        "save-file dialog after Ctrl+S");
+    program.press(saveDialog, IDCANCEL);
+    program.waitUntilClosed(saveDialog, "the save-file dialog");
+
+    program.focus(program.resultBox());
+    program.pressKeys({VK_CONTROL}, 'A');
+    const auto length = static_cast<WORD>(kStartText.size());
+    check(waitUntil([&] {
+              const auto selection = static_cast<DWORD>(sendTimed(program.resultBox(), EM_GETSEL, 0, 0));
+              return LOWORD(selection) == 0 && HIWORD(selection) == length;
+          }),
+          "Ctrl+A did not select the whole result");
+    check(program.result() == kStartText, "a shortcut changed the box");
+}
+
+HWND openOptions(const Program& program) {
+    program.command(40004);
+    return program.waitForOwnedDialogWith(1102, "options dialog");
+}
+
+void chooseOptions(const Program& program, int encodingButton, int points) {
+    HWND options = openOptions(program);
+    sendTimed(GetDlgItem(options, encodingButton), BM_CLICK, 0, 0);
+    HWND sizes = GetDlgItem(options, 1103);
+    const auto items = sendTimed(sizes, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < items; ++i) {
+        if (sendTimed(sizes, CB_GETITEMDATA, i, 0) == points) sendTimed(sizes, CB_SETCURSEL, i, 0);
+    }
+    program.press(options, IDOK);
+    program.waitUntilClosed(options, "the options dialog");
+}
+
+// The saved report's encoding and the box's font size, kept per user.
+void optionsChangeSavedBytes(const Setup& setup) {
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    const Composed expected = expectedCard(card);
+    const std::string utf8 = "\xEF\xBB\xBF" + Vantorn::utf16ToUtf8(expected.shown);
+    int large = 0;
+    {
+        Program program(setup.program);
+        processCard(program, card);
+        program.waitForResult(expected.shown, "the card");
+        const int normal = lineHeight(program.resultBox());
+        HWND options = openOptions(program);
+        check(sendTimed(GetDlgItem(options, 1101), BM_GETCHECK, 0, 0) == BST_CHECKED,
+              "CP932 is not the first choice");
+        program.press(options, IDCANCEL);
+        program.waitUntilClosed(options, "the cancelled options dialog");
+
+        chooseOptions(program, 1102, 18);
+        large = lineHeight(program.resultBox());
+        check(large * 10 >= normal * 17, "18 points are " + std::to_string(large) +
+                                              " pixels a line, 9 points " + std::to_string(normal));
+        const std::u16string out = setup.path(u"out\\utf-8.txt");
+        save(program, out);
+        checkFileBecomes(out, utf8, "saving as UTF-8");
+    }
+    Program program(setup.program);
+    processCard(program, card);
+    program.waitForResult(expected.shown, "the card in the next run");
+    check(lineHeight(program.resultBox()) == large, "the font size was not kept");
+    const std::u16string again = setup.path(u"out\\utf-8-again.txt");
+    save(program, again);
+    checkFileBecomes(again, utf8, "saving as UTF-8 in the next run");
+    chooseOptions(program, 1101, 9);
+    const std::u16string cp932 = setup.path(u"out\\cp932-again.txt");
+    save(program, cp932);
+    checkFileBecomes(cp932, expected.bytes, "saving as CP932 again");
+}
+
+// More text than the box takes at once: it arrives in pieces, whole.
+void largeFolderInPieces(const Setup& setup) {
+    const std::u16string folder = setup.path(u"large");
+    const Composed expected = expectedFolder(folder);
+    // Several times what the box takes in one piece (32,768 characters).
+    check(count(expected.bytes, std::string("\r\nlevel: ")) == kLargeFolderCards &&
+              expected.shown.size() > 65536,
+          "the large folder's text has " + std::to_string(expected.shown.size()) + " characters");
+    Program program(setup.program);
+    processFolder(program, folder);
+    program.waitForResult(expected.shown, "a large folder");
+    check(IsWindowEnabled(GetDlgItem(program.main(), 1003)), "the save button stayed disabled");
+    const std::u16string out = setup.path(u"out\\large.txt");
+    save(program, out);
+    checkFileBecomes(out, expected.bytes, "saving the large folder");
+}
+
+std::u16string resourceString(const std::vector<BYTE>& info, const std::u16string& name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::u16string path = u"\\StringFileInfo\\041104B0\\" + name;
+    if (!VerQueryValueW(info.data(), wide(path), &value, &length) || length == 0) return {};
+    return utf16(static_cast<const wchar_t*>(value));
+}
+
+// Both programs carry the version from the build's one version header and
+// an application manifest.
+void resources(const Setup& setup) {
+    const WORD version[] = {MORNSTAVE_VERSION_COMMAS};
+    for (const std::u16string& exe : {setup.program, setup.console()}) {
+        const std::string name = narrow(exe.substr(exe.rfind(u'\\') + 1));
+        std::vector<BYTE> info(GetFileVersionInfoSizeW(wide(exe), nullptr));
+        check(!info.empty() && GetFileVersionInfoW(wide(exe), 0, static_cast<DWORD>(info.size()),
+                                                   info.data()),
+              name + " has no version information");
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        check(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+                  fixed->dwFileVersionMS == static_cast<DWORD>(MAKELONG(version[1], version[0])) &&
+                  fixed->dwFileVersionLS == static_cast<DWORD>(MAKELONG(version[3], version[2])),
+              name + ": wrong fixed file version");
+        check(resourceString(info, u"ProductName") == Vantorn::cp932ToUtf16(MORNSTAVE_PRODUCT) &&
+                  resourceString(info, u"ProductVersion") == Vantorn::cp932ToUtf16(MORNSTAVE_VERSION) &&
+                  resourceString(info, u"FileVersion") == Vantorn::cp932ToUtf16(MORNSTAVE_VERSION) &&
+                  resourceString(info, u"OriginalFilename") == Vantorn::cp932ToUtf16(name) &&
+                  resourceString(info, u"FileDescription").find(u"Mornstave") == 0,
+              name + ": wrong version strings");
+
+        HMODULE module = LoadLibraryExW(wide(exe), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        check(module != nullptr, "cannot read the resources of " + name);
+        HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        const std::string manifest =
+            found == nullptr ? std::string()
+                             : std::string(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                                           SizeofResource(module, found));
+        FreeLibrary(module);
+        std::string missing;
+        std::vector<std::string> parts = {
+            "level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+        if (exe == setup.program) {
+            parts.insert(parts.end(), {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                                       ">PerMonitorV2</dpiAwareness>", ">true</dpiAware>"});
+        }
+        for (const auto& part : parts) {
+            if (manifest.find(part) == std::string::npos) missing += " " + part;
+        }
+        check(missing.empty(), name + ": the manifest lacks" + missing);
+    }
+}
+
+void systemDpi(const Setup& setup) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    check(setup.dpi == 0 || static_cast<UINT>(dpi) == setup.dpi,
+          "the DPI is " + std::to_string(dpi) + ", not " + std::to_string(setup.dpi));
+}
+
+void forgetSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Mornstave");
+}
+
 struct Case {
     const char* name;
     void (*run)(const Setup&);
@@ -585,15 +1092,27 @@ const Case kCases[] = {
     {"save_to_locked_file", saveToLockedFile},
     {"about_box_opens_and_closes", aboutBox},
     {"escape_closes_neither_window", escapeClosesNeither},
+    {"system_dpi", systemDpi},
+    {"resources", resources},
+    {"resize_keeps_layout", resizeKeepsLayout},
+    {"remembers_window_and_folders", remembersWindowAndFolders},
+    {"drop_files", dropFiles},
+    {"command_line", commandLine},
+    {"keyboard_shortcuts", keyboardShortcuts},
+    {"options_change_saved_bytes", optionsChangeSavedBytes},
+    {"large_folder_in_pieces", largeFolderInPieces},
 };
 
-// Shows card in the program and writes the main window's screen rectangle
-// to rectFile ("x y width height"), then keeps the window up until doneFile
-// exists (or a minute has passed), for a screenshot taken from outside.
+// Shows card in the program (started as on a first run) and writes the
+// main window's screen rectangle to rectFile ("x y width height"), then
+// keeps the window up until doneFile exists (or a minute has passed), for
+// a screenshot taken from outside.
 int pose(const std::u16string& program, const std::u16string& card, const std::u16string& rectFile,
-         const std::u16string& doneFile) {
+         const std::u16string& doneFile, LONG width, LONG height) {
     try {
+        forgetSettings();
         Program shown(program);
+        if (width > 0 && height > 0) resize(shown, width, height);
         processCard(shown, card);
         shown.waitForResult(expectedCard(card).shown, "the card to show");
         RECT r{};
@@ -614,6 +1133,92 @@ int pose(const std::u16string& program, const std::u16string& card, const std::u
     }
 }
 
+// Times the folder command over the cards of folder: from the folder
+// browser's OK to the first text in the box and to the whole text with the
+// busy state over, and the longest time the window took to answer
+// meanwhile (a probe thread sends it WM_NULL every 50 ms).  The box is
+// looked at only every quarter second: asking an edit control for its
+// length makes it count its text, and asking often slows what is timed.
+// Prints one "name value" line per figure; asserts nothing.
+struct Probe {
+    HWND window;
+    ULONGLONG start = 0;
+    std::atomic<bool> done{false};
+    std::atomic<DWORD> longestMs{0};
+    std::atomic<ULONGLONG> longestAtMs{0};  // when it began, after start
+};
+
+DWORD WINAPI probeWindow(void* context) {
+    auto& probe = *static_cast<Probe*>(context);
+    while (!probe.done) {
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(probe.window, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &ignored);
+        const auto took = static_cast<DWORD>(GetTickCount64() - start);
+        if (took > probe.longestMs) {
+            probe.longestMs = took;
+            probe.longestAtMs = start - probe.start;
+        }
+        Sleep(50);
+    }
+    return 0;
+}
+
+int bench(const std::u16string& program, const std::u16string& folder) {
+    try {
+        forgetSettings();
+        const std::u16string dir = folderPrefix(folder);
+        const std::vector<std::u16string> names = cardNames(dir);
+        const std::u16string expected = publish(composeFolder(dir, names)).shown;
+
+        Program shown(program);
+        shown.command(40003);
+        HWND browser = shown.waitForOwnedDialogWithClass(L"SysTreeView32", "folder browser");
+        shown.selectFolder(browser, folder);
+        Probe probe;
+        probe.window = shown.main();
+        const ULONGLONG start = GetTickCount64();
+        probe.start = start;
+        shown.press(browser, IDOK);
+        HANDLE thread = CreateThread(nullptr, 0, probeWindow, &probe, 0, nullptr);
+        // Waits as long as the window takes; a figure, not a check.
+        auto ask = [&](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 600000, &result);
+            return result;
+        };
+        const std::u16string first = u"[" + dir;
+        auto starts = [&] {
+            std::u16string text(first.size() + 1, u'\0');
+            ask(shown.resultBox(), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+            return text.compare(0, first.size(), first) == 0;
+        };
+        while (!starts() && GetTickCount64() - start < 600000) Sleep(50);
+        const ULONGLONG firstMs = GetTickCount64() - start;
+        while ((ask(shown.resultBox(), WM_GETTEXTLENGTH, 0, 0) != expected.size() ||
+                !IsWindowEnabled(GetDlgItem(shown.main(), 1003))) &&
+               GetTickCount64() - start < 600000) {
+            Sleep(250);
+        }
+        const ULONGLONG fullMs = GetTickCount64() - start;
+        probe.done = true;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        std::printf("cards %zu\ncharacters %zu\nfirst_text_ms %llu\nwhole_text_ms %llu\n"
+                    "longest_unanswered_ms %lu\nlongest_unanswered_from_ms %llu\nsame_text %s\n",
+                    names.size(), expected.size(), firstMs, fullMs,
+                    static_cast<unsigned long>(probe.longestMs),
+                    static_cast<unsigned long long>(probe.longestAtMs),
+                    shown.result() == expected ? "yes" : "no");
+        shown.command(1001);
+        shown.waitForExit("終了(&X)");
+        return 0;
+    } catch (const std::exception& e) {
+        std::printf("FAIL bench: %s\n", e.what());
+        return 1;
+    }
+}
+
 }  // namespace
 }  // namespace MornstaveE2E
 
@@ -621,21 +1226,31 @@ int wmain(int argc, wchar_t** argv) {
     using namespace MornstaveE2E;
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) args.push_back(utf16(argv[i]));
-    if (args.size() == 5 && args[0] == u"pose") {
-        return pose(args[1], args[2], args[3], args[4]);
+    if ((args.size() == 5 || args.size() == 7) && args[0] == u"pose") {
+        const auto number = [&](std::size_t i) {
+            return args.size() > i ? static_cast<LONG>(std::stol(narrow(args[i]))) : 0L;
+        };
+        return pose(args[1], args[2], args[3], args[4], number(5), number(6));
+    }
+    if (args.size() == 3 && args[0] == u"bench") {
+        return bench(args[1], args[2]);
     }
     if (args.size() < 2) {
         std::fprintf(stderr,
-                     "usage: mornstavew_e2e PROGRAM WORKDIR [--code-page=N] [CASE...]\n"
-                     "       mornstavew_e2e pose PROGRAM CARD RECTFILE DONEFILE\n");
+                     "usage: mornstavew_e2e PROGRAM WORKDIR [--code-page=N] [--dpi=N] [CASE...]\n"
+                     "       mornstavew_e2e pose PROGRAM CARD RECTFILE DONEFILE [WIDTH HEIGHT]\n"
+                     "       mornstavew_e2e bench PROGRAM FOLDER\n");
         return 2;
     }
     Setup setup{args[0], args[1]};
     std::vector<std::string> selected;
     const std::u16string codePageOption = u"--code-page=";
+    const std::u16string dpiOption = u"--dpi=";
     for (std::size_t i = 2; i < args.size(); ++i) {
         if (args[i].compare(0, codePageOption.size(), codePageOption) == 0) {
             setup.codePage = static_cast<UINT>(std::stoul(narrow(args[i].substr(codePageOption.size()))));
+        } else if (args[i].compare(0, dpiOption.size(), dpiOption) == 0) {
+            setup.dpi = static_cast<UINT>(std::stoul(narrow(args[i].substr(dpiOption.size()))));
         } else {
             selected.push_back(narrow(args[i]));
         }
@@ -654,6 +1269,8 @@ int wmain(int argc, wchar_t** argv) {
             continue;
         }
         try {
+            // Every case starts as a first run: nothing remembered.
+            forgetSettings();
             c.run(setup);
             std::printf("PASS %s\n", c.name);
         } catch (const std::exception& e) {

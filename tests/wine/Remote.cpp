@@ -1,8 +1,10 @@
 #include "Remote.hpp"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 #include "text/Cp932.hpp"
@@ -28,6 +30,8 @@ bool pollUntil(Condition condition, DWORD limitMs) {
     }
 }
 
+}  // namespace
+
 LRESULT sendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
@@ -36,6 +40,8 @@ LRESULT sendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return static_cast<LRESULT>(result);
 }
+
+namespace {
 
 struct Search {
     DWORD pid;
@@ -73,6 +79,10 @@ std::u16string lastComponent(const std::u16string& path) {
 }
 
 }  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, DWORD limitMs) {
+    return pollUntil(condition, limitMs);
+}
 
 void check(bool condition, const std::string& message) {
     if (!condition) {
@@ -239,33 +249,6 @@ void Program::chooseFile(HWND fileDialog, const std::u16string& initialName,
     press(fileDialog, IDOK);
 }
 
-// Memory inside the program under test, for messages whose pointers the
-// program dereferences itself.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HANDLE process, std::size_t size) : process_(process) {
-        address_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        check(address_ != nullptr, "cannot allocate in the program");
-    }
-    ~RemoteBuffer() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
-    void write(std::size_t offset, const void* data, std::size_t size) const {
-        check(WriteProcessMemory(process_, at(offset), data, size, nullptr),
-              "cannot write into the program");
-    }
-    void read(std::size_t offset, void* data, std::size_t size) const {
-        check(ReadProcessMemory(process_, at(offset), data, size, nullptr),
-              "cannot read from the program");
-    }
-
-private:
-    HANDLE process_;
-    void* address_;
-};
-
 std::u16string Program::selectedFolderName(HWND browser) const {
     HWND tree = FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr);
     check(tree != nullptr, "the folder browser has no tree");
@@ -311,6 +294,74 @@ void Program::selectFolder(HWND browser, const std::u16string& folder) const {
 void Program::chooseFolder(HWND browser, const std::u16string& folder) const {
     selectFolder(browser, folder);
     press(browser, IDOK);
+}
+
+RemoteBuffer::RemoteBuffer(HANDLE process, std::size_t size) : process_(process) {
+    address_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    check(address_ != nullptr, "cannot allocate in the program");
+}
+
+RemoteBuffer::~RemoteBuffer() {
+    VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+}
+
+void RemoteBuffer::write(std::size_t offset, const void* data, std::size_t size) const {
+    check(WriteProcessMemory(process_, at(offset), data, size, nullptr),
+          "cannot write into the program");
+}
+
+void RemoteBuffer::read(std::size_t offset, void* data, std::size_t size) const {
+    check(ReadProcessMemory(process_, at(offset), data, size, nullptr),
+          "cannot read from the program");
+}
+
+std::u16string Program::dialogFolder(HWND fileDialog) const {
+    constexpr std::size_t size = MAX_PATH;
+    RemoteBuffer remote(process_.hProcess, size * sizeof(wchar_t));
+    remote.write(0, L"", sizeof(wchar_t));
+    sendTimed(fileDialog, CDM_GETFOLDERPATH, size, reinterpret_cast<LPARAM>(remote.at(0)));
+    wchar_t folder[size] = L"";
+    remote.read(0, folder, (size - 1) * sizeof(wchar_t));
+    return utf16(folder);
+}
+
+std::unique_ptr<RemoteBuffer> Program::drop(const std::vector<std::u16string>& paths) const {
+    // A DROPFILES header, then the wide paths, each ended by a zero, and
+    // one more zero after the last.
+    std::u16string names;
+    for (const auto& path : paths) names += path + u'\0';
+    names += u'\0';
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    const std::size_t bytes = names.size() * sizeof(char16_t);
+    auto block = std::make_unique<RemoteBuffer>(process_.hProcess, sizeof header + bytes);
+    block->write(0, &header, sizeof header);
+    block->write(sizeof header, names.data(), bytes);
+    check(PostMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(block->at(0)), 0),
+          "cannot post the drop");
+    return block;
+}
+
+void Program::pressKeys(std::initializer_list<WORD> modifiers, WORD key) const {
+    // Keys go to the foreground window's focus, as a user's would.
+    SetForegroundWindow(main_);
+    check(pollUntil([&] { return GetForegroundWindow() == main_; }, kWaitMs),
+          "the main window did not come to the front");
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD virtualKey, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD modifier : modifiers) add(modifier, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = modifiers.end(); it != modifiers.begin();) add(*--it, true);
+    check(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size(),
+          "cannot send the keys");
 }
 
 void Program::press(HWND dialog, WORD id) const {

@@ -7,9 +7,14 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace MornstaveE2E {
 
@@ -33,6 +38,31 @@ std::string narrow(const std::u16string& text);
 
 constexpr DWORD kWaitMs = 30000;  // first dialogs of a fresh Wine session are slow
 
+// Polls condition until it holds (true) or limitMs have passed (false).
+bool waitUntil(const std::function<bool()>& condition, DWORD limitMs = kWaitMs);
+
+// A message sent to a window of any process; throws when it is not
+// answered within ten seconds.
+LRESULT sendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Memory inside the program under test, for messages whose pointers the
+// program dereferences itself.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, std::size_t size);
+    ~RemoteBuffer();
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+    void write(std::size_t offset, const void* data, std::size_t size) const;
+    void read(std::size_t offset, void* data, std::size_t size) const;
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
 std::u16string className(HWND window);
 // The text of a window of any process (a wide WM_GETTEXT round trip).
 std::u16string textOf(HWND window);
@@ -50,6 +80,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     HWND main() const { return main_; }
+    HANDLE process() const { return process_.hProcess; }
     HWND resultBox() const;
     bool running() const;
 
@@ -89,6 +120,13 @@ public:
     void selectFolder(HWND browser, const std::u16string& folder) const;
     // The same, then presses OK.
     void chooseFolder(HWND browser, const std::u16string& folder) const;
+    // The folder a file dialog shows (CDM_GETFOLDERPATH).
+    std::u16string dialogFolder(HWND fileDialog) const;
+    // Posts a drop of paths onto the main window, its DROPFILES block built
+    // in the program's memory; the block lives as long as the result.
+    std::unique_ptr<RemoteBuffer> drop(const std::vector<std::u16string>& paths) const;
+    // Brings the main window to the front and types key with modifiers held.
+    void pressKeys(std::initializer_list<WORD> modifiers, WORD key) const;
     void press(HWND dialog, WORD id) const;
     // Moves the keyboard focus to a control of the main window through the
     // dialog manager and waits until the program reports it there.

@@ -1,4 +1,5 @@
 #include "Compose.hpp"
+#include "Shortcut.hpp"
 
 #include <gtest/gtest.h>
 
@@ -249,6 +250,15 @@ TEST(ComposeWideTest, PrefixAndPublishWorkOnCharactersOfBothForms) {
     const Composed published = publish(Composed{"x\n", u"y\n"});
     EXPECT_EQ(published.bytes, "x\r\n");
     EXPECT_EQ(published.shown, u"y\r\n");
+}
+
+
+TEST(ShortcutTest, TheMenuTextGetsItsKeysAfterATab) {
+    EXPECT_EQ(withShortcut(u"技能カードを処理(&O)", {true, false, false, u'O'}),
+              u"技能カードを処理(&O)\tCtrl+O");
+    EXPECT_EQ(withShortcut(u"フォルダ内技能カードを全て処理(&A)", {true, true, false, u'O'}),
+              u"フォルダ内技能カードを全て処理(&A)\tCtrl+Shift+O");
+    EXPECT_EQ(withShortcut(u"x\tCtrl+Y", {false, false, true, u'Z'}), u"x\tAlt+Z");
 }
 
 }  // namespace
