@@ -5,8 +5,10 @@
 #include <stdexcept>
 
 #include "cards/SkillCard.hpp"
+#include "estimate/Estimate.hpp"
 #include "format/Errors.hpp"
 #include "report/Report.hpp"
+#include "summary/SummaryWriters.hpp"
 #include "text/Cp932.hpp"
 
 namespace Mornstave {
@@ -119,7 +121,44 @@ void Composed::append(const Composed& more) {
     shown += more.shown;
 }
 
-Composed composeCard(const std::u16string& path) {
+void Table::addCard(const std::u16string& path, const Vantorn::SkillCard& card,
+                    const Vantorn::LevelEstimate& estimate, const Composed& block) {
+    summary_.add(Vantorn::summaryRow(blocks_.size(), Vantorn::utf16ToUtf8(path), card, estimate));
+    blocks_.push_back(Vantorn::utf16ToUtf8(block.shown));
+}
+
+void Table::addFailure(const std::u16string& path, const std::string& message) {
+    summary_.add(Vantorn::SummaryFailure{blocks_.size(), Vantorn::utf16ToUtf8(path), message});
+    blocks_.push_back(std::nullopt);
+}
+
+Vantorn::Summary Table::finished() const {
+    Vantorn::Summary summary = summary_;
+    summary.finish(Vantorn::SummaryOrder::difference);
+    return summary;
+}
+
+void Table::writeCsv(std::ostream& out) const {
+    Vantorn::TextForm form;
+    form.encoding = Vantorn::TextEncoding::utf8;
+    form.pathsAreUtf8 = true;
+    form.replaceUnmappable = true;
+    Vantorn::writeSummaryCsv(out, finished(), form);
+}
+
+void Table::writeHtml(std::ostream& out) const {
+    Vantorn::SummaryPage page(out);
+    for (const auto& block : blocks_) {
+        if (block) {
+            page.block(*block);
+        } else {
+            page.noBlock();
+        }
+    }
+    page.finish(finished());
+}
+
+Composed composeCard(const std::u16string& path, Table* table) {
     const Vantorn::SkillCard card = loadCard(path);
     const std::string cp932Path = Vantorn::utf16ToCp932(path);
     std::ostringstream block;
@@ -128,16 +167,21 @@ Composed composeCard(const std::u16string& path) {
     // The block begins with the header line; the rest is the core's text.
     const auto body = std::string_view(result.bytes).substr(headerBytes(cp932Path).size());
     result.shown += Vantorn::cp932ToUtf16(body);
+    if (table != nullptr) {
+        const Vantorn::LevelEstimate estimate = Vantorn::estimateLevel(card);
+        table->addCard(path, card, estimate, result);
+    }
     return result;
 }
 
-void composeEntry(Composed& out, const std::u16string& path) {
+void composeEntry(Composed& out, const std::u16string& path, Table* table) {
     try {
-        out.append(composeCard(path));
+        out.append(composeCard(path, table));
     } catch (const std::runtime_error& e) {
         const std::string cp932Path = Vantorn::utf16ToCp932(path);
         out.bytes += headerBytes(cp932Path) + e.what() + '\n';
         out.shown += shownHeader(path, cp932Path) + Vantorn::cp932ToUtf16(e.what()) + u'\n';
+        if (table != nullptr) table->addFailure(path, e.what());
     }
     out.bytes += '\n';
     out.shown += u'\n';

@@ -9,10 +9,18 @@
 // kept both as the CP932 bytes that "save" writes and as the UTF-16 text
 // the result box shows.
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "summary/Summary.hpp"
+
+namespace Vantorn {
+class SkillCard;
+struct LevelEstimate;
+}  // namespace Vantorn
 
 namespace Mornstave {
 
@@ -52,12 +60,38 @@ struct Composed {
     void append(const Composed& more);
 };
 
+// The table of the cards composed: a row per card read, a failure per
+// path that could not be read, and each card's block for the HTML page.
+// Paths are kept as UTF-8, as the console program takes them on Windows,
+// so that the table equals its --summary output for the same paths.
+class Table {
+public:
+    bool empty() const { return blocks_.empty(); }
+    // A card read from path, and its block (no empty line after it).
+    void addCard(const std::u16string& path, const Vantorn::SkillCard& card,
+                 const Vantorn::LevelEstimate& estimate, const Composed& block);
+    void addFailure(const std::u16string& path, const std::string& message);
+
+    // As `mornstave --summary --format=csv` (UTF-8 with a byte-order mark).
+    void writeCsv(std::ostream& out) const;
+    // As `mornstave --summary --format=html`.
+    void writeHtml(std::ostream& out) const;
+
+private:
+    Vantorn::Summary finished() const;
+
+    Vantorn::Summary summary_;
+    std::vector<std::optional<std::string>> blocks_;  // UTF-8; none for a failure
+};
+
 // One card, as the byte form's composeCard; throws the core's errors.
-Composed composeCard(const std::u16string& path);
+// With a table, the card's row joins it.
+Composed composeCard(const std::u16string& path, Table* table = nullptr);
 
 // One block of a list of cards: the card as composeCard gives it or, when
 // reading fails, the header and the error message; then an empty line.
-void composeEntry(Composed& out, const std::u16string& path);
+// With a table, the entry's row or failure joins it.
+void composeEntry(Composed& out, const std::u16string& path, Table* table = nullptr);
 
 // The folder path with exactly one trailing backslash.
 std::u16string folderPrefix(const std::u16string& folder);

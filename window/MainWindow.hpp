@@ -30,6 +30,7 @@ struct Session {
     ResultBox resultBox;
     std::string resultBytes;      // CP932, CR LF line ends; what "save" writes
     std::u16string resultText;    // the same as shown, for a UTF-8 save
+    Table table;                  // the last result's cards, for 一覧表を保存
     Work work;
     bool busy = false;            // composing or still filling the box
 };

@@ -36,7 +36,7 @@ void Work::start(HWND window, std::vector<std::u16string> paths) {
     thread_ = std::thread([this, window, paths = std::move(paths)] {
         auto result = std::make_unique<Composition>();
         auto compose = [&](const std::u16string& card) {
-            composeEntry(result->text, card);
+            composeEntry(result->text, card, &result->table);
             ++result->cards;
         };
         for (const auto& path : paths) {

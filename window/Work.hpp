@@ -26,6 +26,7 @@ constexpr UINT kComposedMessage = WM_APP + 1;
 
 struct Composition {
     Composed text;
+    Table table;
     std::size_t cards = 0;  // 0: the paths held no card at all
 };
 

@@ -1,5 +1,6 @@
 #include "Compose.hpp"
 #include "Shortcut.hpp"
+#include "ConsoleDriver.hpp"
 
 #include <gtest/gtest.h>
 
@@ -259,6 +260,41 @@ TEST(ShortcutTest, TheMenuTextGetsItsKeysAfterATab) {
     EXPECT_EQ(withShortcut(u"フォルダ内技能カードを全て処理(&A)", {true, true, false, u'O'}),
               u"フォルダ内技能カードを全て処理(&A)\tCtrl+Shift+O");
     EXPECT_EQ(withShortcut(u"x\tCtrl+Y", {false, false, true, u'Z'}), u"x\tAlt+Z");
+}
+
+
+// The table of what was composed is the console's summary of the same
+// paths, in CSV and HTML alike.
+TEST(ComposeTableTest, IsTheConsolesSummaryOfTheSamePaths) {
+    CardFolder folder;
+    const std::u16string dir = wideFolder(folder, u"한국어");
+    writeWide(dir + u"skill1.vnt", cardWithEvent());
+    writeWide(dir + u"skill2.vnt", corruptCard());
+    writeWide(dir + u"skill3.vnt", cardWithoutEvent());
+    const std::vector<std::u16string> paths = {dir + u"skill3.vnt", dir + u"skill2.vnt",
+                                               dir + u"skill_missing.vnt", dir + u"skill1.vnt"};
+    Table table;
+    Composed composed;
+    for (const auto& path : paths) composeEntry(composed, path, &table);
+
+    std::vector<std::string> given;
+    for (const auto& path : paths) given.push_back(Vantorn::utf16ToUtf8(path));
+    auto console = [&](Vantorn::OutputFormat format) {
+        Vantorn::ConsoleSettings settings;
+        settings.format = format;
+        settings.summary = true;
+        settings.pathsAreUtf8 = true;
+        settings.replaceUnmappable = true;
+        std::ostringstream out, err;
+        Vantorn::runConsole(given, out, err, settings);
+        return out.str();
+    };
+    std::ostringstream csv, html;
+    table.writeCsv(csv);
+    table.writeHtml(html);
+    EXPECT_EQ(csv.str(), console(Vantorn::OutputFormat::csv));
+    EXPECT_EQ(html.str(), console(Vantorn::OutputFormat::html));
+    EXPECT_NE(csv.str().find("skill_missing.vnt"), std::string::npos);
 }
 
 }  // namespace
