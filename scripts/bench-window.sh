@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Times mornstavew.exe's folder command over a folder of generated cards, under
-# Wine inside Xvfb: the time to the first text in the result box, the time to
-# the whole text with the busy state over, and the longest time the window took
-# to answer a message meanwhile.  Prints figures; asserts nothing.
+# Times mornstavew.exe's result for a folder of generated cards, dropped on its
+# window, under Wine inside Xvfb: the time to the first text in the result box,
+# the time to the whole text with the busy state over, and the longest time the
+# window took to answer a message meanwhile.  Prints figures; asserts nothing.
 #
 #   scripts/bench-window.sh [CARDS] [ROUNDS]      (5000 cards, 3 rounds)
 #
@@ -35,7 +35,7 @@ mst_prefix
 mst_dpi 96
 winpath() { printf 'Z:%s' "$(echo "$1" | tr '/' '\\')"; }
 
-echo "== mornstavew.exe, folder command over $cards cards, $(date)"
+echo "== mornstavew.exe, a folder of $cards cards dropped on it, $(date)"
 echo "$(nproc) CPUs; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for round in $(seq 1 "$rounds"); do
   echo "-- round $round"
