@@ -108,13 +108,14 @@ void ResultBox::setFont(HWND dialog, int points, UINT dpi) {
 }
 
 void ResultBox::show(HWND dialog, UINT_PTR timerId, std::u16string text) {
-    pending_ = std::move(text);
-    if (pending_.size() <= kImmediate) {
-        filled_ = pending_.size();
-        KillTimer(dialog, timerId);
-        SetWindowTextW(box_, wide(pending_));
+    KillTimer(dialog, timerId);
+    if (text.size() <= kImmediate) {
+        pending_.clear();
+        filled_ = 0;
+        SetWindowTextW(box_, wide(text));
         return;
     }
+    pending_ = std::move(text);
     piece_ = kFirstPiece;
     filled_ = pieceEnd(0);
     SetWindowTextW(box_, wide(pending_.substr(0, filled_)));
