@@ -31,8 +31,9 @@ build-fuzz/bin/make-seeds "$seeds"
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Cards are a few kilobytes; 32 KiB still holds a tree at the depth bound. A single
-# input may take 20 s and 2 GiB at most, so a hang or a blow-up is a finding too.
-options=(-max_len=32768 -timeout=20 -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1)
+# input may take 60 s and 2 GiB at most, so a hang or a blow-up is a finding too (the
+# slowest input takes well under a second alone; the margin is for a busy machine).
+options=(-max_len=32768 -timeout=60 -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1)
 
 # The fuzzer's progress goes to a log; the console gets its summary, or on a finding
 # the report. libFuzzer stops itself after max_total_time; the outer time limit only
