@@ -1,7 +1,6 @@
 #include "cards/Motion.hpp"
 
 #include <array>
-#include <istream>
 #include <stdexcept>
 
 #include "format/Errors.hpp"
@@ -56,11 +55,6 @@ Motion::Motion() {
 
 void Motion::clear() {
     category = subType = attr = valueType = value = rounds = 0;
-}
-
-void Motion::read(std::istream& in) {
-    CardReader reader(in);
-    read(reader);
 }
 
 void Motion::read(CardReader& in) {

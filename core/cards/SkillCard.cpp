@@ -1,11 +1,11 @@
 #include "cards/SkillCard.hpp"
 
-#include <fstream>
 #include <limits>
 #include <stdexcept>
 
-#include "format/Errors.hpp"
+#include "format/CardFile.hpp"
 #include "format/CardReader.hpp"
+#include "format/Errors.hpp"
 #include "format/Hex.hpp"
 
 namespace Vantorn {
@@ -62,30 +62,20 @@ void SkillCard::clear() {
 }
 
 void SkillCard::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw OpenFailedException();
-    }
-    read(in);
+    const std::string bytes = readCardFile(path);
+    CardReader reader(bytes);
+    read(reader);
 }
 
-SkillCard readSkillCard(std::istream& in) {
+SkillCard readSkillCard(std::string_view bytes) {
     SkillCard card;
-    card.read(in);
+    CardReader reader(bytes);
+    card.read(reader);
     return card;
 }
 
 SkillCard loadSkillCard(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw OpenFailedException();
-    }
-    return readSkillCard(in);
-}
-
-void SkillCard::read(std::istream& in) {
-    CardReader reader(in);
-    read(reader);
+    return readSkillCard(readCardFile(path));
 }
 
 void SkillCard::read(CardReader& in) {

@@ -1,6 +1,5 @@
 #include "events/Content.hpp"
 
-#include <istream>
 #include <string>
 #include <utility>
 
@@ -74,11 +73,6 @@ ContentPtr readContentHeader(CardReader& in, std::int32_t& childCount) {
 }
 
 }  // namespace
-
-ContentPtr readContent(std::istream& in) {
-    CardReader reader(in);
-    return readContent(reader);
-}
 
 ContentPtr readContent(CardReader& in) {
     // Records nest children before their parent's own fields; a path of open records

@@ -48,7 +48,6 @@ class Content_Terminal : public Content {};
 class CardReader;
 
 // Reads the next content record with its whole subtree.
-ContentPtr readContent(std::istream& in);
 ContentPtr readContent(CardReader& in);
 
 }  // namespace Vantorn

@@ -1,7 +1,6 @@
 #include "explain/Listing.hpp"
 
 #include <cstring>
-#include <istream>
 #include <ostream>
 #include <string>
 
@@ -131,9 +130,9 @@ private:
 
 }  // namespace
 
-void writeListing(std::ostream& out, std::istream& in) {
+void writeListing(std::ostream& out, std::string_view bytes) {
     Listing listing(out);
-    CardReader reader(in, &listing);
+    CardReader reader(bytes, &listing);
     try {
         SkillCard card;
         card.read(reader);
@@ -149,10 +148,7 @@ void writeListing(std::ostream& out, std::istream& in) {
         throw;
     }
     // Bytes after the card are not part of it; say so rather than hide them.
-    std::uint64_t rest = 0;
-    for (char buffer[4096]; in.read(buffer, sizeof buffer) || in.gcount() > 0;) {
-        rest += static_cast<std::uint64_t>(in.gcount());
-    }
+    const std::uint64_t rest = reader.remaining();
     out << offsetText(reader.offset()) << "  end of the card";
     if (rest != 0) out << ", then " << plural(static_cast<std::int64_t>(rest), "byte", "bytes") << " not read";
     out << '\n';

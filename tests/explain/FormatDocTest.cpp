@@ -14,6 +14,7 @@
 #include "events/ContentKind.hpp"
 #include "events/Fields.hpp"
 #include "explain/Listing.hpp"
+#include "format/CardFile.hpp"
 #include "text/Cp932.hpp"
 
 namespace Vantorn {
@@ -107,9 +108,8 @@ TEST(FormatDoc, TablesMatchTheListingAndTheContentKinds) {
 
     std::set<std::string> listed;
     for (const auto& entry : std::filesystem::directory_iterator(MORNSTAVE_EXAMPLES_DIR)) {
-        std::ifstream card(entry.path(), std::ios::binary);
         std::ostringstream listing;
-        writeListing(listing, card);
+        writeListing(listing, readCardFile(entry.path()));
         const std::set<std::string> names = listedFields(listing.str());
         listed.insert(names.begin(), names.end());
     }
