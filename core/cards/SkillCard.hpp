@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cards/Layouts.hpp"
 #include "cards/Motion.hpp"
 #include "format/VTObject.hpp"
 #include "events/Event.hpp"
@@ -14,8 +15,6 @@
 namespace Vantorn {
 
 class CardReader;
-
-constexpr std::uint8_t skillCardTag = 5;
 
 class VTCard : public VTObject {
 public:
