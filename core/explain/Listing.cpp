@@ -7,19 +7,17 @@
 #include "cards/CardNames.hpp"
 #include "cards/Motion.hpp"
 #include "cards/SkillCard.hpp"
+#include "events/ContentHeader.hpp"
 #include "events/ContentKind.hpp"
 #include "format/CardReader.hpp"
 #include "format/Hex.hpp"
+#include "text/Cp932.hpp"
 
 namespace Vantorn {
 namespace {
 
 std::string offsetText(std::uint64_t offset) {
     return "0x" + hex(offset, 8);
-}
-
-bool isLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 // A string's text with the bytes a listing line cannot hold escaped. A two-byte
@@ -29,7 +27,7 @@ std::string quoted(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
-        if (isLeadByte(byte) && i + 1 < text.size()) {
+        if (isCp932LeadByte(byte) && i + 1 < text.size()) {
             out += c;
             out += text[++i];
         } else if (c == '\n') {
@@ -114,7 +112,7 @@ private:
             return std::string(kind.label) + ", " + kind.name;
         }
         if (!std::strcmp(name, "childCount")) {
-            const auto children = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) - 40000u);
+            const auto children = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(childCountBias));
             return plural(children > 0 ? children : 0, "child", "children");
         }
         if (!std::strcmp(name, "motionCount") || !std::strcmp(name, "eventCount") ||
