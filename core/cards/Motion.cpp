@@ -84,7 +84,7 @@ void Motion::read(CardReader& in) {
     MotionReader fields(in);
     UnkeptMotionFields unkept;
     visitMotionFields(*this, unkept, fields);
-    fields.checkBounds(FileCorruptException(), [] {});
+    fields.checkBounds([] {});
 }
 
 const char* Motion::attrName(std::int32_t attr) {

@@ -31,14 +31,15 @@ public:
     void boolean(const char* name, bool& value) { value = in.boolean(name); }
     void string(const char* name, std::string& value) { value = in.string(name); }
 
-    // The first field read outside its bounds raises `error` located at it.
-    template <class Error, class Before>
-    void checkBounds(Error error, Before before) const {
+    // The first field read outside its bounds makes the file corrupt, located at the
+    // field; `before` runs first.
+    template <class Before>
+    void checkBounds(Before before) const {
         for (std::size_t i = 0; i < count_; ++i) {
             const Bound& b = bounds_[i];
             if (!b.range.holds(b.value)) {
                 before();
-                in.fail(std::move(error), b.offset, b.name, std::to_string(b.value), b.range.text());
+                in.fail(FileCorruptException(), b.offset, b.name, std::to_string(b.value), b.range.text());
             }
         }
     }

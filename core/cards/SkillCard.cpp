@@ -100,7 +100,7 @@ void SkillCard::read(CardReader& in) {
     CardFieldReader fields(in);
     UnkeptCardFields unkept;
     visitCardFields(*this, unkept, fields);
-    fields.checkBounds(FileCorruptException(), [this] { clear(); });
+    fields.checkBounds([this] { clear(); });
 }
 
 std::int32_t SkillCard::getBonus(int index) const {
