@@ -8,9 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <istream>
 #include <ostream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 

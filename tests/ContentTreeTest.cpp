@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "format/Errors.hpp"
 #include "events/ContentTypes.hpp"

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sstream>
 #include <type_traits>
 
 #include "format/Errors.hpp"
