@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <sstream>  // the JSON entry is written to memory
 #include <stdexcept>
 #include <string>
 
