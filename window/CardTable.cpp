@@ -255,16 +255,21 @@ bool CardTable::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& resu
     case WM_LBUTTONDOWN: {
         const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (!layout_->onSplitter(dialog_, point, dpi_)) return false;
+        RECT list{};
+        GetWindowRect(list_, &list);
+        MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&list), 2);
+        grab_ = point.y - list.bottom;  // the bar keeps its place under the pointer
         dragging_ = true;
         SetCapture(dialog_);
         return true;
     }
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
         if (!dragging_) return false;
-        layout_->setTableHeight(std::max(1, scaled(static_cast<short>(HIWORD(lParam)) - layout_->tableTop(dpi_),
-                                                   96, dpi_)));
+        const int height = static_cast<short>(HIWORD(lParam)) - grab_ - layout_->tableTop(dpi_);
+        layout_->setTableHeight(std::max(1, scaled(height, 96, dpi_)));
         layout_->apply(dialog_, dpi_);
         return true;
+    }
     case WM_LBUTTONUP:
         if (!dragging_) return false;
         ReleaseCapture();

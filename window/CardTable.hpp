@@ -61,6 +61,7 @@ private:
     std::vector<int> applied_;  // the column widths last set, in pixels
     CardRows rows_;
     bool dragging_ = false;
+    int grab_ = 0;  // the pointer's distance below the list while dragging
 };
 
 // The keys of the accelerator table, and Ctrl+F for the card list's
