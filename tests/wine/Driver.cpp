@@ -12,6 +12,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -1365,6 +1366,58 @@ void cardListSortFilterSelect(const Setup& setup) {
     checkSelected(0, "Return");
 }
 
+// The columns and the list's height follow the DPI; a width the user set
+// and the splitter's place come back in the next run.
+void cardListSizesScaleAndStay(const Setup& setup) {
+    const int dpi = setup.dpi != 0 ? static_cast<int>(setup.dpi) : 96;
+    auto width = [](const Program& program, int at) {
+        return static_cast<int>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETCOLUMNWIDTH, at, 0));
+    };
+    auto listHeight = [](const Program& program) {
+        const RECT r = placeOf(program.main(), GetDlgItem(program.main(), kListId));
+        return static_cast<int>(r.bottom - r.top);
+    };
+    int height = 0;
+    {
+        Program program(setup.program);
+        dropTable(program, setup);
+        check(width(program, kPath) == MulDiv(200, dpi, 96), "the path column is " +
+                                                                  std::to_string(width(program, kPath)) + " pixels wide");
+        // The splitter bar dragged 40 pixels down, and a column widened.
+        const RECT list = placeOf(program.main(), GetDlgItem(program.main(), kListId));
+        const LONG x = (list.left + list.right) / 2;
+        const LONG y = list.bottom + 1;
+        height = listHeight(program) + 40;
+        PostMessageW(program.main(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        PostMessageW(program.main(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + 40));
+        PostMessageW(program.main(), WM_LBUTTONUP, 0, MAKELPARAM(x, y + 40));
+        program.drainPosted();
+        check(listHeight(program) == height, "the list is " + std::to_string(listHeight(program)) +
+                                                 " pixels high after the drag, not " + std::to_string(height));
+        sendTimed(GetDlgItem(program.main(), kListId), LVM_SETCOLUMNWIDTH, kName, MulDiv(240, dpi, 96));
+        exitProgram(program);
+    }
+    Program program(setup.program);
+    dropTable(program, setup);
+    check(std::abs(listHeight(program) - height) <= 1 && width(program, kName) == MulDiv(240, dpi, 96),
+          "the next run's list is " + std::to_string(listHeight(program)) + " high, its name column " +
+              std::to_string(width(program, kName)) + " wide");
+    const int newDpi = dpi >= 192 ? dpi / 2 : dpi * 2;
+    const RECT frame = windowRect(program.main());
+    const RECT suggested{frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, newDpi, dpi),
+                        frame.top + MulDiv(frame.bottom - frame.top, newDpi, dpi)};
+    RemoteBuffer rect(program.process(), sizeof suggested);
+    rect.write(0, &suggested, sizeof suggested);
+    sendTimed(program.main(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(newDpi, newDpi),
+              reinterpret_cast<LPARAM>(rect.at(0)));
+    program.settle();
+    check(width(program, kPath) == MulDiv(200, newDpi, 96) && width(program, kName) == MulDiv(240, newDpi, 96),
+          "at " + std::to_string(newDpi) + " DPI the columns are " + std::to_string(width(program, kPath)) + " and " +
+              std::to_string(width(program, kName)) + " pixels wide");
+    check(std::abs(listHeight(program) - MulDiv(height, newDpi, dpi)) <= 2,
+          "at " + std::to_string(newDpi) + " DPI the list is " + std::to_string(listHeight(program)) + " pixels high");
+}
+
 struct Case {
     const char* name;
     void (*run)(const Setup&);
@@ -1400,9 +1453,10 @@ const Case kCases[] = {
     {"table_saved_as_csv_and_html", tableSavedAsCsvAndHtml},
     {"card_list_as_console_summary", cardListAsConsoleSummary},
     {"card_list_sort_filter_select", cardListSortFilterSelect},
+    {"card_list_sizes_scale_and_stay", cardListSizesScaleAndStay},
 };
 
-// Shows card in the program (started as on a first run) and writes the
+// Shows card (or a folder's cards) in the program (started as on a first run) and writes the
 // main window's screen rectangle to rectFile ("x y width height"), then
 // keeps the window up until doneFile exists (or a minute has passed), for
 // a screenshot taken from outside.
@@ -1412,8 +1466,16 @@ int pose(const std::u16string& program, const std::u16string& card, const std::u
         forgetSettings();
         Program shown(program);
         if (width > 0 && height > 0) resize(shown, width, height);
-        processCard(shown, card);
-        shown.waitForResult(expectedCard(card).shown, "the card to show");
+        std::unique_ptr<RemoteBuffer> block;
+        if (isFolder(card)) {
+            // A folder: dropped, so that the card list shows too.
+            block = shown.drop({card});
+            shown.waitForResult(expectedList({card}).shown, "the folder to show");
+            shown.settle();
+        } else {
+            processCard(shown, card);
+            shown.waitForResult(expectedCard(card).shown, "the card to show");
+        }
         RECT r{};
         GetWindowRect(shown.main(), &r);
         std::ofstream(std::filesystem::path(rectFile))
@@ -1433,7 +1495,9 @@ int pose(const std::u16string& program, const std::u16string& card, const std::u
 }
 
 // Times a folder's result: from the folder dropped on the window to the
-// first text in the box and to the whole text with the busy state over, and the longest time the window took to answer
+// card list's rows (and from the end of the thread that read the cards to
+// them), to the first text in the box and to the whole text with the busy
+// state over, and the longest time the window took to answer
 // meanwhile (a probe thread sends it WM_NULL every 50 ms).  The box is
 // looked at only every quarter second: asking an edit control for its
 // length makes it count its text, and asking often slows what is timed.
@@ -1462,6 +1526,29 @@ DWORD WINAPI probeWindow(void* context) {
     return 0;
 }
 
+// The threads of a process, by id.
+std::vector<DWORD> threadsOf(DWORD processId) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == processId) ids.push_back(entry.th32ThreadID);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+ULONGLONG fileTimeMs(const FILETIME& time) {
+    return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000;
+}
+
+ULONGLONG nowMs() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return fileTimeMs(now);
+}
+
 int bench(const std::u16string& program, const std::u16string& folder) {
     try {
         forgetSettings();
@@ -1472,12 +1559,47 @@ int bench(const std::u16string& program, const std::u16string& folder) {
         Program shown(program);
         Probe probe;
         probe.window = shown.main();
+        const DWORD processId = GetProcessId(shown.process());
+        const std::vector<DWORD> before = threadsOf(processId);
         const ULONGLONG start = GetTickCount64();
         probe.start = start;
         // Dropped, as the folder command's browser would give it: the same
         // work, without the browser's own time.
         const auto block = shown.drop({folder});
         HANDLE thread = CreateThread(nullptr, 0, probeWindow, &probe, 0, nullptr);
+        // The threads the drop starts (the one that reads the cards among
+        // them), until the card list has rows; its end is when the last
+        // card was read.
+        std::vector<HANDLE> started;
+        std::vector<DWORD> seen = before;
+        HWND list = GetDlgItem(shown.main(), kListId);
+        ULONGLONG tableAt = 0;
+        while (GetTickCount64() - start < 600000) {
+            for (DWORD id : threadsOf(processId)) {
+                if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+                seen.push_back(id);
+                if (HANDLE opened = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id)) started.push_back(opened);
+            }
+            DWORD_PTR rows = 0;
+            SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 600000, &rows);
+            if (rows > 0 && IsWindowVisible(list)) {
+                tableAt = nowMs();
+                break;
+            }
+            Sleep(5);
+        }
+        const ULONGLONG tableMs = GetTickCount64() - start;
+        // The longest-running thread that ended: the card reader.
+        ULONGLONG readEnd = 0, longest = 0;
+        for (HANDLE opened : started) {
+            FILETIME created{}, ended{}, kernel{}, user{};
+            if (GetThreadTimes(opened, &created, &ended, &kernel, &user) && fileTimeMs(ended) != 0 &&
+                fileTimeMs(ended) >= fileTimeMs(created) && fileTimeMs(ended) - fileTimeMs(created) >= longest) {
+                longest = fileTimeMs(ended) - fileTimeMs(created);
+                readEnd = fileTimeMs(ended);
+            }
+            CloseHandle(opened);
+        }
         // Waits as long as the window takes; a figure, not a check.
         auto ask = [&](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             DWORD_PTR result = 0;
@@ -1501,6 +1623,13 @@ int bench(const std::u16string& program, const std::u16string& folder) {
         probe.done = true;
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
+        if (readEnd != 0 && tableAt >= readEnd) {
+            std::printf("cards_read_ms %llu\ntable_after_last_card_ms %llu\n", tableMs - (tableAt - readEnd),
+                        tableAt - readEnd);
+        } else {
+            std::printf("cards_read_ms unknown (the reading thread was not seen)\n");
+        }
+        std::printf("table_ms %llu\n", tableMs);
         std::printf("cards %zu\ncharacters %zu\nfirst_text_ms %llu\nwhole_text_ms %llu\n"
                     "longest_unanswered_ms %lu\nlongest_unanswered_from_ms %llu\nsame_text %s\n",
                     names.size(), expected.size(), firstMs, fullMs,
