@@ -71,5 +71,5 @@ shoot() {
 shoot ja_JP 96 mornstavew.png
 shoot en_US 96 mornstavew-en.png
 shoot ja_JP 192 mornstavew-200.png 1000 760
-shoot ja_JP 192 mornstavew-list-200.png 1400 1000 'C:\Scenario'
+shoot ja_JP 192 mornstavew-list-200.png 1000 760 'C:\Scenario'
 mst_dpi 96
