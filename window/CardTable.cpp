@@ -73,7 +73,7 @@ void CardTable::show(const Table& table, const std::u16string& published) {
         return;
     }
     rows_ = CardRows(table, published);
-    SetWindowTextW(filter_, L"");  // refreshes through its change notice
+    SetWindowTextW(filter_, L"");  // a new result starts unfiltered
     refresh();
     showSortArrow();
     for (HWND control : {label_, filter_, list_}) ShowWindow(control, SW_SHOWNA);
@@ -187,6 +187,8 @@ LRESULT CardTable::onNotify(const NMHDR& header) {
         }
         return 0;
     }
+    case LVN_ODFINDITEMW:
+        return -1;  // no search by typed letters: letters are for the filter
     case NM_DBLCLK:
         showRow(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem, true);
         return 0;

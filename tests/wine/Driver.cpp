@@ -1342,7 +1342,8 @@ void cardListSortFilterSelect(const Setup& setup) {
     check(listRows(program).size() == 6, "an empty filter does not keep every row");
 
     HWND list = GetDlgItem(program.main(), kListId);
-    program.focus(list);
+    program.pressKeys({}, VK_TAB);
+    check(waitUntil([&] { return focusOf(program) == list; }), "Tab did not go from the filter to the list");
     const Rows rows = listRows(program);
     HWND box = program.resultBox();
     auto checkSelected = [&](std::size_t row, const std::string& how) {
@@ -1411,6 +1412,8 @@ void cardListSizesScaleAndStay(const Setup& setup) {
     sendTimed(program.main(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(newDpi, newDpi),
               reinterpret_cast<LPARAM>(rect.at(0)));
     program.settle();
+    // Room enough that the box's least height does not cut the list short.
+    resize(program, 1000, 740);
     check(width(program, kPath) == MulDiv(200, newDpi, 96) && width(program, kName) == MulDiv(240, newDpi, 96),
           "at " + std::to_string(newDpi) + " DPI the columns are " + std::to_string(width(program, kPath)) + " and " +
               std::to_string(width(program, kName)) + " pixels wide");
