@@ -1365,6 +1365,20 @@ void cardListSortFilterSelect(const Setup& setup) {
     program.pressKeys({}, VK_RETURN);
     check(waitUntil([&] { return focusOf(program) == box; }), "Return did not move the focus to the box");
     checkSelected(0, "Return");
+
+    // A double click on the second row, as the mouse sends it.
+    program.focus(list);
+    RemoteBuffer rect(program.process(), sizeof(RECT));
+    RECT bounds{LVIR_LABEL, 0, 0, 0};
+    rect.write(0, &bounds, sizeof bounds);
+    sendTimed(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(rect.at(0)));
+    rect.read(0, &bounds, sizeof bounds);
+    const LPARAM at = MAKELPARAM(bounds.left + 4, (bounds.top + bounds.bottom) / 2);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    }
+    check(waitUntil([&] { return focusOf(program) == box; }), "a double click did not move the focus to the box");
+    checkSelected(1, "a double click");
 }
 
 // The columns and the list's height follow the DPI; a width the user set
