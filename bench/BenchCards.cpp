@@ -342,6 +342,33 @@ std::vector<std::string> writeCardTree(const std::string& dir, std::uint32_t cou
     return paths;
 }
 
+std::vector<std::string> writeHostileCards(const std::string& dir) {
+    const std::vector<std::string> names = {
+        "<script>window.hostile = 1</script>",
+        "</script><img src=x onerror=\"window.hostile = 2\">",
+        "<svg onload=\"window.hostile = 3\"><title>owned</title></svg>",
+        "=HYPERLINK(\"http://example.invalid\",\"x\")",
+        "\x1b]0;owned\x07\x1b[2J",
+    };
+    std::vector<std::string> paths;
+    const auto write = [&](const std::string& name, const SkillCardRecord& card) {
+        paths.push_back(dir + "/" + name);
+        return writeFile(paths.back(), card.bytes().data);
+    };
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        SkillCardRecord card = corpusRecord(static_cast<std::uint32_t>(i + 1));
+        card.name = names[i];
+        if (!write("skill-hostile" + std::to_string(i) + ".vnt", card)) return {};
+    }
+    SkillCardRecord stated = corpusRecord(7);
+    stated.cardLevel = 2147483647;
+    SkillCardRecord estimated = corpusRecord(8);
+    estimated.motions = {MotionRecord{0, 1, 1, 0, 2147483647}};
+    estimated.motions.resize(64, estimated.motions.front());
+    if (!write("skill-extreme-level.vnt", stated) || !write("skill-extreme-estimate.vnt", estimated)) return {};
+    return paths;
+}
+
 std::string smallCard() {
     Random random(1);
     SkillCardRecord card = cardFields(random, 1);

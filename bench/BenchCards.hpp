@@ -31,6 +31,12 @@ std::vector<std::string> writeCorpus(const std::string& dir, std::uint32_t count
 // (notes.txt, item1.vnt). Returns the paths of the files a walk should find, in no order.
 std::vector<std::string> writeCardTree(const std::string& dir, std::uint32_t count, bool oddities);
 
+// Cards whose names try markup, script, formulas and terminal controls, and two far
+// outside the rest (a stated level of 2^31 - 1, an effect of 2^31 - 1 many times):
+// what the summary page must show as text and plot without losing the others.
+// Returns their paths.
+std::vector<std::string> writeHostileCards(const std::string& dir);
+
 // The name the odd card carries (CP932).
 extern const char* const oddCardName;
 

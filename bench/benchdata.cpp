@@ -3,6 +3,8 @@
 //   mornstave-benchdata tree DIR COUNT [--oddities]
 //                                          writes COUNT cards into a three-level tree
 //                                          under DIR, and the odd files with --oddities
+//   mornstave-benchdata hostile DIR        writes cards with hostile names and extreme
+//                                          levels into DIR
 //   mornstave-benchdata big FILE MEGABYTES writes one card of content records
 //   mornstave-benchdata deepest FILE MEGABYTES  writes one card of the barest records
 //                                          nested as deep as allowed
@@ -41,6 +43,7 @@ namespace {
 int usage() {
     std::cerr << "usage: mornstave-benchdata corpus DIR COUNT\n"
                  "       mornstave-benchdata tree DIR COUNT [--oddities]\n"
+                 "       mornstave-benchdata hostile DIR\n"
                  "       mornstave-benchdata big FILE MEGABYTES\n"
                  "       mornstave-benchdata deepest FILE MEGABYTES\n"
                  "       mornstave-benchdata peak FILE\n"
@@ -133,6 +136,14 @@ int main(int argc, char* argv[]) {
         const auto count = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10));
         if (writeCardTree(argv[2], count, argc == 5).empty() && count > 0) {
             std::cerr << argv[2] << ": cannot write the tree\n";
+            return 1;
+        }
+        return 0;
+    }
+    if (command == "hostile" && argc == 3) {
+        std::filesystem::create_directories(argv[2]);
+        if (writeHostileCards(argv[2]).empty()) {
+            std::cerr << argv[2] << ": cannot write the hostile cards\n";
             return 1;
         }
         return 0;

@@ -7,6 +7,7 @@
 
 #include "ConsoleDriver.hpp"
 #include "format/Version.hpp"
+#include "text/PlainTerminal.hpp"
 
 namespace Vantorn {
 namespace {
@@ -30,13 +31,17 @@ constexpr const char* usage =
     "                     offset, size, field, value and meaning, and where a card is broken\n"
     "  --encoding=ENC     cp932 or utf-8: the encoding of text output and CSV; text is\n"
     "                     UTF-8 under a UTF-8 locale and CP932 otherwise, CSV UTF-8\n"
+    "  --raw-csv          CSV texts exactly as they are; by default a text beginning\n"
+    "                     with = + - @ TAB or CR gets a leading ' so that spreadsheets\n"
+    "                     do not take it for a formula\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "  --                 end of options: every later argument is a card or folder\n"
     "\n"
     "Each unreadable card or folder gives one line 'PATH: MESSAGE' on standard error.\n"
+    "The output file is written whole or not at all, and never over a card read.\n"
     "Exit status: 0 when cards were given, 1 when none or the output cannot be\n"
-    "written, 2 for a bad option.\n";
+    "written, 2 for a bad option or an output file that is one of the cards.\n";
 
 // The options as given, before they become settings.
 struct Choices {
@@ -47,6 +52,7 @@ struct Choices {
     bool summary = false;
     bool recursive = false;
     bool explain = false;
+    bool rawCsv = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> paths;
@@ -89,6 +95,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     app.add_flag("-r,--recursive", choices.recursive);
     app.add_flag("--explain", choices.explain);
     app.add_option("--encoding", choices.encoding)->check(CLI::IsMember({"cp932", "utf-8"}));
+    app.add_flag("--raw-csv", choices.rawCsv);
     app.add_option("cards", choices.paths);
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -117,6 +124,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     const bool utf8 = choices.encoding.empty() ? environment.localeIsUtf8 : choices.encoding == "utf-8";
     settings.encoding = utf8 ? OutputEncoding::utf8 : OutputEncoding::cp932;
     settings.csvEncoding = choices.encoding == "cp932" ? OutputEncoding::cp932 : OutputEncoding::utf8;
+    settings.csvTexts = choices.rawCsv ? CsvTexts::raw : CsvTexts::guarded;
     settings.pathsAreUtf8 = environment.pathsAreUtf8;
     settings.replaceUnmappable = environment.replaceUnmappable;
     settings.summary = choices.summary || settings.format == OutputFormat::csv || settings.format == OutputFormat::html;
@@ -137,11 +145,17 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const ConsoleEnvironment& environment) {
-    const CommandLine line = readCommandLine(args, out, err, environment);
+    // On a terminal, control characters of cards and file names are shown, not obeyed.
+    std::optional<PlainTerminalBuffer> plainOut, plainErr;
+    if (environment.stdoutIsTerminal) plainOut.emplace(*out.rdbuf(), environment.localeIsUtf8);
+    if (environment.stderrIsTerminal) plainErr.emplace(*err.rdbuf(), environment.localeIsUtf8);
+    std::ostream terminalOut(plainOut ? &*plainOut : out.rdbuf());
+    std::ostream terminalErr(plainErr ? &*plainErr : err.rdbuf());
+    const CommandLine line = readCommandLine(args, terminalOut, terminalErr, environment);
     if (line.exitStatus) {
         return *line.exitStatus;
     }
-    return runConsole(line.paths, out, err, line.settings);
+    return runConsole(line.paths, terminalOut, terminalErr, line.settings);
 }
 
 }  // namespace Vantorn

@@ -10,9 +10,11 @@
 #include "BlockText.hpp"
 #include "CardPaths.hpp"
 #include "OrderedWork.hpp"
+#include "OutputGuard.hpp"
 #include "Progress.hpp"
 #include "cards/SkillCard.hpp"
 #include "explain/Listing.hpp"
+#include "files/ReplacingFile.hpp"
 #include "estimate/Estimate.hpp"
 #include "format/CardFile.hpp"
 #include "format/Errors.hpp"
@@ -117,7 +119,7 @@ public:
         } else if (page_) {
             page_->finish(*summary_);
         } else if (summary_ && settings_.format == OutputFormat::csv) {
-            writeSummaryCsv(out_, *summary_, textForm(settings_, settings_.csvEncoding));
+            writeSummaryCsv(out_, *summary_, textForm(settings_, settings_.csvEncoding), settings_.csvTexts);
         } else if (summary_) {
             writeSummaryText(out_, *summary_, textForm(settings_, settings_.encoding));
         }
@@ -323,25 +325,30 @@ int runConsole(const std::vector<std::string>& paths, std::ostream& out, std::os
         err << usageBanner() << std::flush;
         return 1;
     }
-    std::ofstream file;
-    if (!settings.outputPath.empty()) {
-        file.open(nativePath(settings.outputPath, settings.pathsAreUtf8), std::ios::binary);
-        if (!file) {
-            const TextForm form = textForm(settings, settings.encoding);
-            err << form.path(settings.outputPath) << ": " << form.text(OpenFailedException().what()) << '\n'
-                << std::flush;
-            return 1;
-        }
-    }
-    Run run(file.is_open() ? file : out, err, settings);
     CardWalk walk;
     walk.recursive = settings.recursive;
     walk.pathsAreUtf8 = settings.pathsAreUtf8;
+    const TextForm form = textForm(settings, settings.encoding);
+    const auto outputFails = [&](const char* message, int status) {
+        err << form.path(settings.outputPath) << ": " << form.text(message) << '\n' << std::flush;
+        return status;
+    };
+    // The output file is written whole or not at all, and never over a card it reads.
+    std::optional<ReplacingFile> file;
+    if (!settings.outputPath.empty()) {
+        const std::filesystem::path output = nativePath(settings.outputPath, settings.pathsAreUtf8);
+        if (outputIsACard(output, paths, walk)) return outputFails("読み込むカードです。上書きしません", 2);
+        file.emplace(output);
+        if (!file->isOpen()) return outputFails(OpenFailedException().what(), 1);
+        file->removeOnInterrupt();
+    }
+    Run run(file ? file->stream() : out, err, settings);
     walk.card = [&run](const std::string& path) { run.card(path); };
     walk.unreadableFolder = [&run](const std::string& path) { run.unreadableFolder(path); };
     walk.folderListed = [&run] { run.folderListed(); };
     walkCardPaths(paths, walk);
     run.finish();
+    if (file && !file->commit()) return outputFails("書き込みエラー", 1);
     return 0;
 }
 

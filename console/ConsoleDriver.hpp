@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "summary/CsvText.hpp"
 #include "summary/Summary.hpp"
 #include "summary/TextForm.hpp"
 
@@ -22,6 +23,8 @@ struct ConsoleSettings {
     OutputEncoding encoding = OutputEncoding::cp932;
     // CSV is UTF-8 (with a byte-order mark) unless CP932 was asked for by name.
     OutputEncoding csvEncoding = OutputEncoding::utf8;
+    // CSV text cells that look like formulas get an apostrophe, unless raw was asked for.
+    CsvTexts csvTexts = CsvTexts::guarded;
     // The paths are UTF-8 (a UTF-8 locale, or Windows, whose arguments arrive as UTF-16).
     bool pathsAreUtf8 = false;
     // In CP932 output, a path character CP932 lacks becomes '?' (as Windows writes
@@ -32,7 +35,8 @@ struct ConsoleSettings {
     SummaryOrder order = SummaryOrder::difference;
     // Folders given: their subfolders too.
     bool recursive = false;
-    // Where the output goes; empty for the stream given to runConsole.
+    // Where the output goes; empty for the stream given to runConsole. Never one of the
+    // cards read; written to a temporary file that replaces it when complete.
     std::string outputPath;
     // The field-by-field listing of each card instead of its report.
     bool explain = false;

@@ -13,6 +13,7 @@
 
 #include "CommandLine.hpp"
 #include "text/Cp932.hpp"
+#include "text/PlainTerminal.hpp"
 
 namespace {
 
@@ -84,8 +85,12 @@ int wmain(int argc, wchar_t* argv[]) {
     // Each stream that is a console window writes through the console API instead.
     ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), Vantorn::outputBytesEncoding(line.settings));
     ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.encoding);
-    std::ostream windowOut(&outWindow);
-    std::ostream windowErr(&errWindow);
+    // Control characters of cards and file names are shown, not obeyed by the console.
+    const bool outIsUtf8 = Vantorn::outputBytesEncoding(line.settings) == Vantorn::OutputEncoding::utf8;
+    Vantorn::PlainTerminalBuffer plainOut(outWindow, outIsUtf8);
+    Vantorn::PlainTerminalBuffer plainErr(errWindow, line.settings.encoding == Vantorn::OutputEncoding::utf8);
+    std::ostream windowOut(&plainOut);
+    std::ostream windowErr(&plainErr);
     std::ostream& out = isConsoleWindow(GetStdHandle(STD_OUTPUT_HANDLE)) ? windowOut : std::cout;
     std::ostream& err = isConsoleWindow(GetStdHandle(STD_ERROR_HANDLE)) ? windowErr : std::cerr;
     return Vantorn::runConsole(line.paths, out, err, line.settings);

@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as a skill card file, through everything a front
-// end does with one: reading, description and level estimate. Reading errors of the
+// end does with one: reading, description, level estimate and the card's JSON entry,
+// which must parse back (nlohmann-json) as valid UTF-8. Reading errors of the
 // std::runtime_error family are the defined outcome of a bad file; anything else that
 // escapes, and every sanitizer report, crash, leak, timeout or memory blow-up, is a
 // finding, as is a text out of proportion to the file.
@@ -9,10 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <sstream>  // the JSON entry is written to memory
 #include <stdexcept>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "cards/SkillCard.hpp"
+#include "json/CardJson.hpp"
+#include "json/JsonWriter.hpp"
+#include "text/Cp932.hpp"
 #include "estimate/Estimate.hpp"
 #include "explain/Listing.hpp"
 #include "format/CardReader.hpp"
@@ -64,5 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "%zu bytes of text for a file of %zu bytes\n", out.count(), size);
         std::abort();
     }
+    std::ostringstream text;
+    {
+        Vantorn::JsonWriter json(text);
+        Vantorn::writeCardJson(json, "skill.vnt", card);
+    }
+    if (!Vantorn::isUtf8(text.str()) || text.str().size() > 8 * maxTextPerByte * size + fixedText) {
+        std::fprintf(stderr, "JSON entry of %zu bytes, not UTF-8 or too long\n", text.str().size());
+        std::abort();
+    }
+    (void)nlohmann::json::parse(text.str());  // throws, and so aborts, when not JSON
     return 0;
 }

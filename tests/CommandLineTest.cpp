@@ -89,6 +89,7 @@ TEST_F(CommandLineTest, ExitStatusesAreTheOnesTheManualStates) {
         {"-o file cannot be written", {"-o", (folder / "no" / "such" / "x.txt").u8string(), readable}, 1},
         {"An unknown option", {"--bogus", readable}, 2},
         {"a bad value", {"--sort=size", readable}, 2},
+        {"file is one of the cards being read", {"-o", readable, readable}, 2},
     };
     std::set<int> shown;
     for (const auto& c : cases) {

@@ -12,6 +12,7 @@
 
 #include "Compose.hpp"
 #include "OptionsDialog.hpp"
+#include "SavedFile.hpp"
 #include "Shortcut.hpp"
 #include "Resource.h"
 #include "text/Cp932.hpp"
@@ -196,25 +197,18 @@ void saveResult(HWND window) {
     dialog.nMaxFile = kPathBufferSize;
     dialog.lpstrInitialDir =
         session.settings.saveFolder.empty() ? nullptr : wide(session.settings.saveFolder);
-    // No overwrite prompt and no default extension, on purpose.
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    // No default extension, on purpose; an existing file is asked about first.
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameW(&dialog)) {
         return;
     }
     session.settings.saveFolder = folderOf(path, dialog.nFileOffset);
     saveSettings(session.settings);
-    // libstdc++ opens a wide path with _wfopen, so any name can be written.
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    if (!file) {
-        warn(window, utf16(path) + u": 開けません");
-        return;
-    }
     const std::string bytes = savedBytes(session);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.flush();
-    if (!file) {
-        warn(window, utf16(path) + u": 書き込みエラー");
-    }
+    const auto failure = saveWhole(path, [&](std::ostream& file) {
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    });
+    if (failure) warn(window, utf16(path) + *failure);
 }
 
 // The table of the last result as CSV or HTML, as the file type chosen in
@@ -238,20 +232,14 @@ void saveTable(HWND window) {
     }
     session.settings.saveFolder = folderOf(path, dialog.nFileOffset);
     saveSettings(session.settings);
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    if (!file) {
-        warn(window, utf16(path) + u": 開けません");
-        return;
-    }
-    if (dialog.nFilterIndex == 2) {
-        session.table.writeHtml(file);
-    } else {
-        session.table.writeCsv(file);
-    }
-    file.flush();
-    if (!file) {
-        warn(window, utf16(path) + u": 書き込みエラー");
-    }
+    const auto failure = saveWhole(path, [&](std::ostream& file) {
+        if (dialog.nFilterIndex == 2) {
+            session.table.writeHtml(file);
+        } else {
+            session.table.writeCsv(file);
+        }
+    });
+    if (failure) warn(window, utf16(path) + *failure);
 }
 
 void onOptions(HWND window) {

@@ -4,7 +4,9 @@
 #include <array>
 #include <ostream>
 
+#include "summary/CsvText.hpp"
 #include "summary/SummaryWriters.hpp"
+#include "summary/TextFit.hpp"
 
 namespace Vantorn {
 namespace {
@@ -37,6 +39,20 @@ std::string oneLine(std::string text) {
 }
 
 bool isNumeric(std::size_t column) { return column >= 2 && column <= 4; }
+
+// The most display columns a text column of the table takes (0: never cut). Wide
+// enough for the names, targets and effects of ordinary cards; a longer text is cut
+// and ends in "…", so that one card cannot widen every row of the table. Paths are
+// the user's own, bounded by the system, and keep the file's name at their end.
+constexpr std::array<std::size_t, columnCount> widestText = {0, 40, 0, 0, 0, 24, 160};
+constexpr std::size_t pathColumn = 0;
+constexpr std::size_t nameColumn = 1;
+
+// A field as the table shows it: on one line, and within its column's width.
+std::string tableText(std::string text, std::size_t column, TextEncoding encoding) {
+    text = oneLine(std::move(text));
+    return widestText[column] == 0 ? text : fitWidth(text, widestText[column], encoding);
+}
 
 // A count of cards as the table's totals say it: "7枚".
 std::string countText(std::size_t count, const TextForm& form) {
@@ -75,7 +91,7 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     for (std::size_t i = 0; i < columnCount; ++i) header[i] = form.text(headings[i]);
     const auto cellsOf = [&](const SummaryRow& row) {
         Cells cells = fields(row, form);
-        for (std::string& cell : cells) cell = oneLine(std::move(cell));
+        for (std::size_t i = 0; i < columnCount; ++i) cells[i] = tableText(std::move(cells[i]), i, form.encoding);
         return cells;
     };
     // The cells are made twice, once to measure and once to write, rather than held:
@@ -105,7 +121,7 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     if (!summary.failures().empty()) {
         out << '\n' << form.text(failuresLabel) << ":\n";
         for (const SummaryFailure& failure : summary.failures()) {
-            out << "  " << oneLine(form.path(failure.path)) << ": " << form.text(failure.message) << '\n';
+            out << "  " << tableText(form.path(failure.path), pathColumn, form.encoding) << ": " << form.text(failure.message) << '\n';
         }
     }
 
@@ -118,28 +134,33 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
         out << form.text(label) << ":\n";
         for (std::size_t position : positions) {
             const SummaryRow& row = summary.rows()[position];
-            out << "  " << optionalTwo(row.difference()) << "  " << oneLine(form.path(row.path)) << "  "
-                << oneLine(form.text(row.name)) << '\n';
+            out << "  " << optionalTwo(row.difference()) << "  "
+                << tableText(form.path(row.path), pathColumn, form.encoding) << "  "
+                << tableText(form.text(row.name), nameColumn, form.encoding) << '\n';
         }
     };
     listed(aboveLabel, totals.furthestAbove);
     listed(belowLabel, totals.furthestBelow);
 }
 
-void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form) {
+void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form, CsvTexts texts) {
+    const auto text = [texts](std::string cell) { return csvText(std::move(cell), texts); };
     if (form.encoding == TextEncoding::utf8) out << "\xEF\xBB\xBF";
     std::vector<std::string> record;
     for (const char* heading : headings) record.push_back(form.text(heading));
     record.push_back(form.text(errorHeading));
     csvRecord(out, record);
     for (const SummaryRow& row : summary.rows()) {
-        const auto cells = fields(row, form);
+        auto cells = fields(row, form);
+        for (std::size_t i = 0; i < columnCount; ++i) {
+            if (!isNumeric(i)) cells[i] = text(std::move(cells[i]));
+        }
         csvRecord(out, {cells.begin(), cells.end()});
     }
     for (const SummaryFailure& failure : summary.failures()) {
         record.assign(columnCount + 1, "");
-        record.front() = form.path(failure.path);
-        record.back() = form.text(failure.message);
+        record.front() = text(form.path(failure.path));
+        record.back() = text(form.text(failure.message));
         csvRecord(out, record);
     }
     const SummaryTotals& totals = summary.totals();
@@ -150,7 +171,7 @@ void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& 
     const auto listed = [&](const char* label, const std::vector<std::size_t>& positions) {
         for (std::size_t position : positions) {
             const SummaryRow& row = summary.rows()[position];
-            csvRecord(out, {form.text(label), form.path(row.path), form.text(row.name),
+            csvRecord(out, {form.text(label), text(form.path(row.path)), text(form.text(row.name)),
                             optionalTwo(row.difference())});
         }
     };

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "summary/CsvText.hpp"
 #include "summary/Summary.hpp"
 #include "summary/TextForm.hpp"
 
@@ -17,15 +18,18 @@ namespace Vantorn {
 class JsonWriter;
 
 // An aligned table for a terminal, in the form's encoding: wide characters count two
-// columns. Line ends are LF; a line break or TAB inside a field becomes a space.
+// columns. Line ends are LF; a line break or TAB inside a field becomes a space. A
+// text wider than its column's set width is cut and ends in "…".
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form);
 
 // RFC 4180: a header row, CR LF line ends, a field quoted where it holds a comma, a
 // quote or a line break, quotes doubled. UTF-8 starts with a byte-order mark, so that
 // spreadsheet programs take it for UTF-8. Failures follow the cards as rows with their
 // message in the last column; then, after an empty row, the totals. Every row has the
-// header's number of fields.
-void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form);
+// header's number of fields. Text cells are guarded against formulas unless `texts`
+// says raw (see CsvTexts).
+void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form,
+                     CsvTexts texts = CsvTexts::guarded);
 
 // The "summary" object of the JSON document: {"order", "rows", "failures", "totals"}.
 // Paths are written as given (UTF-8), card texts converted from CP932.

@@ -2,6 +2,11 @@
 // driven through the DevTools protocol: it loads with no console error and no fetch,
 // its table holds every card, a click on a column header sorts it, the filter finds a
 // card, and a click on a plot point opens that card's block as the text report writes it.
+// Then a page of the same cards with hostile ones added (names of markup, script and
+// terminal controls; a stated level of 2^31 - 1, an estimate of -2*10^10): no element
+// is made from a card's text, no script of theirs runs, the title stays, the axis
+// labels fit, the far-off cards sit at the edge and the others keep the plot.
+// SUMMARY_SCREENSHOT=FILE saves a picture of that page's plot.
 //
 //   node summary-page.test.mjs MORNSTAVE BENCHDATA
 //
@@ -66,7 +71,8 @@ try {
   const url = pathToFileURL(page).href;
   tab.on("console", (message) => { if (message.type() === "error") problems.push(message.text()); });
   tab.on("pageerror", (error) => problems.push(String(error)));
-  tab.on("request", (request) => { if (request.url() !== url) requests.push(request.url()); });
+  const pages = new Set([url]);
+  tab.on("request", (request) => { if (!pages.has(request.url())) requests.push(request.url()); });
   await tab.goto(url, { waitUntil: "load" });
   await tab.waitForSelector("body[data-ready=true]");
 
@@ -117,6 +123,58 @@ try {
   const block = execFileSync(mornstave, ["--encoding=utf-8", row.path]).toString("utf8");
   check(shown + "\n" === block, `the opened block is not ${row.path}'s report`);
 
+  const ordinary = await tab.evaluate(() => ({
+    title: document.title,
+    tags: [...new Set([...document.querySelectorAll("*")].map((e) => e.tagName))].sort().join(),
+    scripts: document.scripts.length,
+  }));
+
+  // The same cards and the hostile ones.
+  const hostile = path.join(work, "hostile");
+  const hostilePage = path.join(work, "hostile.html");
+  execFileSync(benchdata, ["hostile", hostile]);
+  execFileSync(mornstave, ["--summary", "-r", tree, hostile, "-o", hostilePage], { stdio: ["ignore", "ignore", "ignore"] });
+  const dialogs = [];
+  tab.on("dialog", async (dialog) => { dialogs.push(dialog.message()); await dialog.dismiss(); });
+  pages.add(pathToFileURL(hostilePage).href);
+  await tab.goto(pathToFileURL(hostilePage).href, { waitUntil: "load" });
+  await tab.waitForSelector("body[data-ready=true]");
+  await tab.select("#page-size", "0");
+  const seen = await tab.evaluate(() => {
+    const box = document.getElementById("plot").viewBox.baseVal;
+    const labels = [...document.querySelectorAll("#plot text:not([transform])")].map((t) => t.getBBox());
+    const points = [...document.querySelectorAll("#plot circle.pt")];
+    const inner = points.filter((p) => !p.classList.contains("edge"));
+    const spread = (key) => {
+      const values = inner.map((p) => Number(p.getAttribute(key)));
+      return Math.max(...values) - Math.min(...values);
+    };
+    return {
+      title: document.title,
+      tags: [...new Set([...document.querySelectorAll("*")].map((e) => e.tagName))].sort().join(),
+      scripts: document.scripts.length,
+      ran: window.hostile,
+      names: [...document.querySelectorAll("#cards td.name")].map((c) => c.textContent),
+      labelsFit: labels.every((b) => b.x >= 0 && b.x + b.width <= box.width && b.y >= 0 && b.y + b.height <= box.height),
+      edge: points.length - inner.length,
+      spreadX: spread("cx") / box.width,
+      spreadY: spread("cy") / box.height,
+    };
+  });
+  check(seen.ran === undefined && dialogs.length === 0, `a card's script ran: ${seen.ran} ${dialogs.join()}`);
+  check(seen.title === ordinary.title, `the title became ${JSON.stringify(seen.title)}`);
+  check(seen.tags === ordinary.tags && seen.scripts === ordinary.scripts, `elements made from card texts: ${seen.tags}`);
+  for (const name of ["<script>window.hostile = 1</script>", "</script><img src=x onerror=\"window.hostile = 2\">",
+                      "<svg onload=\"window.hostile = 3\"><title>owned</title></svg>", "\x1b]0;owned\x07\x1b[2J"]) {
+    check(seen.names.includes(name), `the name ${JSON.stringify(name)} is not shown as text`);
+  }
+  check(seen.labelsFit, "an axis label lies outside the plot");
+  check(seen.edge >= 2 && seen.edge <= 20, `${seen.edge} points at the edge, not the few far-off cards`);
+  check(seen.spreadX > 0.3 && seen.spreadY > 0.3, `the other cards crowd into ${seen.spreadX} x ${seen.spreadY} of the plot`);
+  if (process.env.SUMMARY_SCREENSHOT) {
+    await (await tab.$("#plot-section")).screenshot({ path: process.env.SUMMARY_SCREENSHOT });
+  }
+
   check(problems.length === 0, `console errors: ${problems.join(" | ")}`);
   check(requests.length === 0, `the page fetched: ${requests.join(" ")}`);
   await browser.close();
@@ -131,4 +189,4 @@ if (failures.length > 0) {
   console.error("summary-page: FAILED\n  " + failures.join("\n  "));
   process.exit(1);
 }
-console.log(`summary-page: ${cardCount + 2} cards shown, sorted, filtered and opened from the plot; no console error, no fetch`);
+console.log(`summary-page: ${cardCount + 2} cards shown, sorted, filtered and opened from the plot; hostile names shown as text only; no console error, no fetch`);

@@ -248,9 +248,23 @@ HWND waitForSaveDialog(const Program& program) {
         "save-file dialog");
 }
 
+// The question the save dialog asks before replacing an existing file, answered.
+void answerReplacePrompt(const Program& program, HWND saveDialog, WORD answer) {
+    HWND prompt = program.waitForDialog(
+        [&](HWND window) { return ownerOf(window) == saveDialog && GetDlgItem(window, IDYES) != nullptr; },
+        "the question before replacing a file");
+    program.press(prompt, answer);
+    program.waitUntilClosed(prompt, "the question before replacing a file");
+}
+
+bool fileExists(const std::u16string& path) { return GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES; }
+
+// Saves to the path; a file there already is replaced, as the user confirms.
 void save(const Program& program, const std::u16string& path) {
+    const bool replacing = fileExists(path);
     HWND dialog = waitForSaveDialog(program);
     program.chooseFile(dialog, u"report.txt", path);
+    if (replacing) answerReplacePrompt(program, dialog, IDYES);
     program.waitUntilClosed(dialog, "the save-file dialog");
 }
 
@@ -535,7 +549,14 @@ void saveOverExistingFile(const Setup& setup) {
     processCard(program, card);
     const Composed expected = expectedCard(card);
     program.waitForResult(expected.shown, "the card to save");
-    // Closing on OK alone shows that no overwrite question was asked.
+    // Asked first: "No" keeps the file and the dialog open.
+    HWND dialog = waitForSaveDialog(program);
+    program.chooseFile(dialog, u"report.txt", out);
+    answerReplacePrompt(program, dialog, IDNO);
+    check(IsWindow(dialog), "answering No closed the save-file dialog");
+    program.press(dialog, IDCANCEL);
+    program.waitUntilClosed(dialog, "the save-file dialog");
+    check(readFile(out) == std::string(100000, 'x'), "answering No changed the file");
     save(program, out);
     checkFileBecomes(out, expected.bytes, "saving over an existing file");
 }
