@@ -83,7 +83,7 @@ int wmain(int argc, wchar_t* argv[]) {
     }
     // Each stream that is a console window writes through the console API instead.
     ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), Vantorn::outputBytesEncoding(line.settings));
-    ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.encoding);
+    ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.form.encoding);
     std::ostream windowOut(&outWindow);
     std::ostream windowErr(&errWindow);
     std::ostream& out = isConsoleWindow(GetStdHandle(STD_OUTPUT_HANDLE)) ? windowOut : std::cout;

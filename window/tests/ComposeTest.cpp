@@ -283,8 +283,8 @@ TEST(ComposeTableTest, IsTheConsolesSummaryOfTheSamePaths) {
         Vantorn::ConsoleSettings settings;
         settings.format = format;
         settings.summary = true;
-        settings.pathsAreUtf8 = true;
-        settings.replaceUnmappable = true;
+        settings.form.pathsAreUtf8 = true;
+        settings.form.replaceUnmappable = true;
         std::ostringstream out, err;
         Vantorn::runConsole(given, out, err, settings);
         return out.str();

@@ -1,0 +1,115 @@
+// The report blocks and the listing.
+
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "engine/Sinks.hpp"
+#include "engine/StringText.hpp"
+#include "explain/Listing.hpp"
+#include "report/Report.hpp"
+#include "text/Utf8Buffer.hpp"
+
+namespace Vantorn {
+namespace {
+
+// Writes CP932 text through `write` into `block`, as UTF-8 where the form asks for it.
+template <class Write>
+void inEncoding(std::string& block, TextEncoding encoding, Write write) {
+    StringText text(block);
+    if (encoding == TextEncoding::cp932) {
+        std::ostream out(&text);
+        write(out);
+        return;
+    }
+    Utf8FromCp932Buffer utf8(text);
+    std::ostream out(&utf8);
+    write(out);
+    out.flush();
+}
+
+class ReportSink final : public CardSink {
+public:
+    ReportSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
+
+    // The whole block is made before anything reaches the output.
+    void prepare(CardResult& result) const override {
+        if (result.failed()) return;
+        std::string& block = result.text;
+        block = '[' + form_.path(result.path) + "]\n";
+        inEncoding(block, form_.encoding, [&](std::ostream& out) {
+            writeDescription(out, *result.card);
+            writeEstimate(out, result.estimate);
+        });
+        block += '\n';
+        result.card.reset();
+    }
+    void card(const CardResult& result) override { output_.text() << result.text; }
+    void failure(const CardResult& result) override { output_.errorLine(result.path, result.failure->message); }
+
+private:
+    SinkOutput& output_;
+    const TextForm form_;
+};
+
+// A broken card's listing ends with where and why, and its error line goes to standard
+// error as well.
+class ListingSink final : public CardSink {
+public:
+    ListingSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
+
+    bool wantsBytes() const override { return true; }
+
+    void prepare(CardResult& result) const override {
+        if (!result.bytes) return;
+        std::string& block = result.text;
+        block = '[' + form_.path(result.path) + "]\n";
+        inEncoding(block, form_.encoding, [&](std::ostream& out) {
+            std::istringstream in(*result.bytes, std::ios::binary);
+            try {
+                writeListing(out, in);
+            } catch (const std::runtime_error& error) {
+                const ReadLocation* location = locationOf(error);
+                result.failure = CardFailure{error.what(), location ? std::optional(*location) : std::nullopt};
+            }
+        });
+        block += '\n';
+        result.bytes.reset();
+    }
+    void card(const CardResult& result) override {
+        output_.text() << result.text;
+        if (result.failed()) output_.errorLine(result.path, result.failure->message);
+    }
+    void failure(const CardResult& result) override {
+        if (result.text.empty()) {
+            output_.errorLine(result.path, result.failure->message);
+        } else {
+            card(result);
+        }
+    }
+
+private:
+    SinkOutput& output_;
+    const TextForm form_;
+};
+
+}  // namespace
+
+std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form) {
+    return std::make_unique<ReportSink>(output, form);
+}
+
+std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form) {
+    return std::make_unique<ListingSink>(output, form);
+}
+
+std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choice) {
+    if (choice.explain) return makeListingSink(output, choice.form);
+    if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order);
+    if (choice.summary || formatInfo(choice.format).impliesSummary) {
+        return makeSummarySink(output, choice.format, choice.order, choice.form);
+    }
+    return makeReportSink(output, choice.form);
+}
+
+}  // namespace Vantorn
