@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cards/SkillCard.hpp"
+#include "engine/TextPieces.hpp"
 #include "estimate/Estimate.hpp"
 #include "format/Errors.hpp"
 #include "summary/Summary.hpp"
@@ -32,7 +33,7 @@ struct CardResult {
     // The file as read, kept only for the listing, which reads it field by field.
     std::optional<std::string> bytes;
     // What a sink made of the result ahead, off the output's thread (a block, an entry).
-    std::string text;
+    TextPieces text;
 
     bool failed() const { return failure.has_value(); }
 };

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "engine/Sinks.hpp"
-#include "engine/StringText.hpp"
+#include "engine/TextPieces.hpp"
 #include "explain/Listing.hpp"
 #include "report/Report.hpp"
 #include "text/Utf8Buffer.hpp"
@@ -13,19 +13,22 @@
 namespace Vantorn {
 namespace {
 
-// Writes CP932 text through `write` into `block`, as UTF-8 where the form asks for it.
+// A block: its header with the path in the form's encoding, CP932 text written by
+// `write`, as UTF-8 where the form asks for it, and an empty line.
 template <class Write>
-void inEncoding(std::string& block, TextEncoding encoding, Write write) {
-    StringText text(block);
-    if (encoding == TextEncoding::cp932) {
-        std::ostream out(&text);
+void block(TextPieces& text, const TextForm& form, const std::string& path, Write write) {
+    PiecesBuffer pieces(text);
+    std::ostream out(&pieces);
+    out << '[' << form.path(path) << "]\n";
+    if (form.encoding == TextEncoding::cp932) {
         write(out);
-        return;
+    } else {
+        Utf8FromCp932Buffer utf8(pieces);
+        std::ostream converted(&utf8);
+        write(converted);
+        converted.flush();
     }
-    Utf8FromCp932Buffer utf8(text);
-    std::ostream out(&utf8);
-    write(out);
-    out.flush();
+    out << '\n';
 }
 
 class ReportSink final : public CardSink {
@@ -35,16 +38,13 @@ public:
     // The whole block is made before anything reaches the output.
     void prepare(CardResult& result) const override {
         if (result.failed()) return;
-        std::string& block = result.text;
-        block = '[' + form_.path(result.path) + "]\n";
-        inEncoding(block, form_.encoding, [&](std::ostream& out) {
+        block(result.text, form_, result.path, [&](std::ostream& out) {
             writeDescription(out, *result.card);
             writeEstimate(out, result.estimate);
         });
-        block += '\n';
         result.card.reset();
     }
-    void card(const CardResult& result) override { output_.text() << result.text; }
+    void card(const CardResult& result) override { result.text.writeTo(output_.text()); }
     void failure(const CardResult& result) override { output_.errorLine(result.path, result.failure->message); }
 
 private:
@@ -62,9 +62,7 @@ public:
 
     void prepare(CardResult& result) const override {
         if (!result.bytes) return;
-        std::string& block = result.text;
-        block = '[' + form_.path(result.path) + "]\n";
-        inEncoding(block, form_.encoding, [&](std::ostream& out) {
+        block(result.text, form_, result.path, [&](std::ostream& out) {
             std::istringstream in(*result.bytes, std::ios::binary);
             try {
                 writeListing(out, in);
@@ -73,11 +71,10 @@ public:
                 result.failure = CardFailure{error.what(), location ? std::optional(*location) : std::nullopt};
             }
         });
-        block += '\n';
         result.bytes.reset();
     }
     void card(const CardResult& result) override {
-        output_.text() << result.text;
+        result.text.writeTo(output_.text());
         if (result.failed()) output_.errorLine(result.path, result.failure->message);
     }
     void failure(const CardResult& result) override {

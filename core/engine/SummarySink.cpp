@@ -2,9 +2,10 @@
 
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "engine/Sinks.hpp"
-#include "engine/StringText.hpp"
+#include "engine/TextPieces.hpp"
 #include "json/CardDocument.hpp"
 #include "json/CardJson.hpp"
 #include "report/Report.hpp"
@@ -27,9 +28,9 @@ public:
     void begin() override { document_.emplace(output_.text()); }
     // Each entry is written whole off the output's thread; the document takes it as it is.
     void prepare(CardResult& result) const override {
-        StringText text(result.text);
-        std::ostream out(&text);
         {
+            PiecesBuffer pieces(result.text);
+            std::ostream out(&pieces);
             JsonWriter json(out);
             if (result.failed()) {
                 writeCardErrorJson(json, result.path, result.failure->message,
@@ -41,11 +42,11 @@ public:
         result.card.reset();
     }
     void card(const CardResult& result) override {
-        document_->entry(result.text);
+        document_->entry(result.text.joined());
         if (summary_) summary_->add(result.row);
     }
     void failure(const CardResult& result) override {
-        document_->entry(result.text);
+        document_->entry(result.text.joined());
         if (summary_) summary_->add(summaryFailure(result));
         output_.errorLine(result.path, result.failure->message);
     }
@@ -80,20 +81,17 @@ public:
     // The page's block is UTF-8, its path as given.
     void prepare(CardResult& result) const override {
         if (format_ == OutputFormat::html && !result.failed()) {
-            std::string body;
-            {
-                StringText text(body);
-                std::ostream out(&text);
-                writeDescription(out, *result.card);
-                writeEstimate(out, result.estimate);
-            }
-            result.text = '[' + result.path + "]\n";
-            appendCp932AsUtf8(result.text, body);
+            std::ostringstream body;
+            writeDescription(body, *result.card);
+            writeEstimate(body, result.estimate);
+            std::string utf8 = '[' + result.path + "]\n";
+            appendCp932AsUtf8(utf8, body.str());
+            result.text.pieces = {std::move(utf8)};
         }
         result.card.reset();
     }
     void card(const CardResult& result) override {
-        if (page_) page_->block(result.text);
+        if (page_) page_->block(result.text.joined());
         summary_.add(result.row);
     }
     void failure(const CardResult& result) override {
