@@ -157,7 +157,7 @@ void Table::add(Vantorn::CardResult result, const Composed& block) {
     result.card.reset();
     if (!result.failed()) {
         // The page's block: the card's block as shown.
-        result.text.pieces = {Vantorn::utf16ToUtf8(block.shown)};
+        result.text.assign(Vantorn::utf16ToUtf8(block.shown));
     }
     results_.push_back(std::move(result));
 }

@@ -86,7 +86,7 @@ public:
             writeEstimate(body, result.estimate);
             std::string utf8 = '[' + result.path + "]\n";
             appendCp932AsUtf8(utf8, body.str());
-            result.text.pieces = {std::move(utf8)};
+            result.text.assign(utf8);
         }
         result.card.reset();
     }
