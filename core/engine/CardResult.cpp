@@ -1,9 +1,8 @@
 #include "engine/CardResult.hpp"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
+
+#include "format/CardFile.hpp"
 
 namespace Vantorn {
 namespace {
@@ -44,13 +43,12 @@ CardResult analyse(std::size_t entry, std::string path, const std::filesystem::p
     return result;
 }
 
-CardResult analyseBytes(std::size_t entry, std::string path, const std::string& bytes) {
+CardResult analyseBytes(std::size_t entry, std::string path, std::string_view bytes) {
     CardResult result;
     result.entry = entry;
     result.path = std::move(path);
     try {
-        std::istringstream in(bytes, std::ios::binary);
-        complete(result, readSkillCard(in));
+        complete(result, readSkillCard(bytes));
     } catch (const std::runtime_error& error) {
         fail(result, error);
     }
@@ -61,12 +59,11 @@ CardResult readCardBytes(std::size_t entry, std::string path, const std::filesys
     CardResult result;
     result.entry = entry;
     result.path = std::move(path);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        fail(result, OpenFailedException());
-        return result;
+    try {
+        result.bytes = readCardFile(file);
+    } catch (const std::runtime_error& error) {
+        fail(result, error);
     }
-    result.bytes.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return result;
 }
 

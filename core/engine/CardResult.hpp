@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cards/SkillCard.hpp"
 #include "engine/TextPieces.hpp"
@@ -46,7 +47,7 @@ CardResult failedResult(std::size_t entry, std::string path, const std::exceptio
 // The card in the file: read, estimated and summed up, or the failure.
 CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file);
 // The same from a card file's bytes.
-CardResult analyseBytes(std::size_t entry, std::string path, const std::string& bytes);
+CardResult analyseBytes(std::size_t entry, std::string path, std::string_view bytes);
 // The file's bytes alone, for the listing; the failure when it cannot be read.
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file);
 

@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "engine/Sinks.hpp"
 #include "engine/TextPieces.hpp"
@@ -63,9 +62,8 @@ public:
     void prepare(CardResult& result) const override {
         if (!result.bytes) return;
         block(result.text, form_, result.path, [&](std::ostream& out) {
-            std::istringstream in(*result.bytes, std::ios::binary);
             try {
-                writeListing(out, in);
+                writeListing(out, *result.bytes);
             } catch (const std::runtime_error& error) {
                 const ReadLocation* location = locationOf(error);
                 result.failure = CardFailure{error.what(), location ? std::optional(*location) : std::nullopt};
