@@ -155,6 +155,12 @@ void Table::add(Vantorn::CardResult result, const Composed& block) {
         // The page's block: the card's block as shown.
         result.text.assign(Vantorn::utf16ToUtf8(block.shown));
     }
+    if (result.failed()) {
+        summary_.add(Vantorn::SummaryFailure{result.entry, result.path, result.failure->message,
+                                             result.failure->location});
+    } else {
+        summary_.add(result.row);
+    }
     results_.push_back(std::move(result));
 }
 
@@ -189,6 +195,7 @@ Composed composeCard(const std::u16string& path, Table* table) {
 }
 
 void composeEntry(Composed& out, const std::u16string& path, Table* table) {
+    if (table != nullptr) table->startEntry(out.shown.size());
     try {
         out.append(composeCard(path, table));
     } catch (const std::runtime_error& e) {

@@ -66,6 +66,14 @@ public:
     // The result of the next path, and its block as composed (a card's
     // block has no empty line after it).
     void add(Vantorn::CardResult result, const Composed& block);
+    // The next entry's block starts at this offset of the shown text.
+    void startEntry(std::size_t shownOffset) { starts_.push_back(shownOffset); }
+
+    // The rows and failures in entry order, for the window's card list.
+    const Vantorn::Summary& summary() const { return summary_; }
+    // Where each entry's block starts in the shown text (LF line ends);
+    // empty for a card composed alone.
+    const std::vector<std::size_t>& starts() const { return starts_; }
 
     // As `mornstave --summary --format=csv` (UTF-8 with a byte-order mark).
     void writeCsv(std::ostream& out) const;
@@ -76,6 +84,8 @@ private:
     void write(std::ostream& out, Vantorn::OutputFormat format) const;
 
     std::vector<Vantorn::CardResult> results_;
+    Vantorn::Summary summary_;  // the same rows and failures, for the list
+    std::vector<std::size_t> starts_;
 };
 
 // One card, as the byte form's composeCard; throws the core's errors.
