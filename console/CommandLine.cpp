@@ -3,16 +3,20 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
+#include <string_view>
 
 #include "ConsoleDriver.hpp"
+#include "engine/Formats.hpp"
 #include "format/Version.hpp"
 #include "text/PlainTerminal.hpp"
 
 namespace Vantorn {
 namespace {
 
-constexpr const char* usage =
+// The usage text; @EXTENSIONS@ stands for the -o extensions of the formats' table.
+constexpr std::string_view usageText =
     "Usage: mornstave [OPTION]... [--] CARD...\n"
     "Describes each skill card (skill*.vnt) and estimates the level it ought to carry.\n"
     "A folder given as a CARD stands for every skill*.vnt in it, in name order.\n"
@@ -25,6 +29,7 @@ constexpr const char* usage =
     "                     json: one JSON document of every card (UTF-8), with the\n"
     "                     summary under --summary; csv, html: the summary as CSV or as\n"
     "                     a web page; by default taken from the -o file's extension\n"
+    "                     (@EXTENSIONS@)\n"
     "  -o, --output=FILE  write to FILE instead of standard output\n"
     "  -r, --recursive    folders: their subfolders too\n"
     "  --explain          a field-by-field listing of each card instead of its report:\n"
@@ -43,6 +48,22 @@ constexpr const char* usage =
     "Exit status: 0 when cards were given, 1 when none or the output cannot be\n"
     "written, 2 for a bad option or an output file that is one of the cards.\n";
 
+std::string usage() {
+    std::string extensions;
+    for (const FormatInfo& info : outputFormats()) {
+        std::string_view list = info.extensions;
+        while (!list.empty()) {
+            const std::size_t end = std::min(list.find(' '), list.size());
+            extensions += (extensions.empty() ? "." : ", .") + std::string(list.substr(0, end));
+            list.remove_prefix(std::min(end + 1, list.size()));
+        }
+    }
+    std::string text(usageText);
+    constexpr std::string_view mark = "@EXTENSIONS@";
+    text.replace(text.find(mark), mark.size(), extensions);
+    return text;
+}
+
 // The options as given, before they become settings.
 struct Choices {
     std::string format;
@@ -58,26 +79,6 @@ struct Choices {
     std::vector<std::string> paths;
 };
 
-// The format an output file's extension names; text for any other.
-std::string formatOfFile(const std::string& path) {
-    const std::size_t dot = path.find_last_of('.');
-    const std::size_t separator = path.find_last_of("/\\");
-    const bool inName = dot != std::string::npos && (separator == std::string::npos || dot > separator);
-    std::string extension = inName ? path.substr(dot + 1) : "";
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    if (extension == "json" || extension == "csv" || extension == "html") return extension;
-    if (extension == "htm") return "html";
-    return "text";
-}
-
-OutputFormat formatNamed(const std::string& name) {
-    if (name == "json") return OutputFormat::json;
-    if (name == "csv") return OutputFormat::csv;
-    if (name == "html") return OutputFormat::html;
-    return OutputFormat::text;
-}
-
 }  // namespace
 
 CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -90,7 +91,9 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     app.add_flag("--version", choices.version);
     app.add_flag("--summary", choices.summary);
     app.add_option("--sort", choices.sort)->check(CLI::IsMember({"path", "level", "estimate", "difference"}));
-    app.add_option("--format", choices.format)->check(CLI::IsMember({"text", "json", "csv", "html"}));
+    std::vector<std::string> formatNames;
+    for (const FormatInfo& info : outputFormats()) formatNames.emplace_back(info.name);
+    app.add_option("--format", choices.format)->check(CLI::IsMember(formatNames));
     app.add_option("-o,--output", choices.output);
     app.add_flag("-r,--recursive", choices.recursive);
     app.add_flag("--explain", choices.explain);
@@ -102,12 +105,12 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& error) {
-        err << "mornstave: " << error.what() << "\n" << usage << std::flush;
+        err << "mornstave: " << error.what() << "\n" << usage() << std::flush;
         line.exitStatus = 2;
         return line;
     }
     if (choices.help) {
-        out << usage << std::flush;
+        out << usage() << std::flush;
         line.exitStatus = 0;
         return line;
     }
@@ -117,17 +120,17 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
         return line;
     }
     ConsoleSettings& settings = line.settings;
-    const std::string format = !choices.format.empty() ? choices.format
-                               : !choices.output.empty() ? formatOfFile(choices.output)
-                                                         : "text";
-    settings.format = formatNamed(format);
-    const bool utf8 = choices.encoding.empty() ? environment.localeIsUtf8 : choices.encoding == "utf-8";
-    settings.encoding = utf8 ? OutputEncoding::utf8 : OutputEncoding::cp932;
-    settings.csvEncoding = choices.encoding == "cp932" ? OutputEncoding::cp932 : OutputEncoding::utf8;
+    settings.format = !choices.format.empty() ? *formatNamed(choices.format)
+                      : !choices.output.empty() ? formatOfFile(choices.output)
+                                                : OutputFormat::text;
+    if (!choices.encoding.empty()) {
+        settings.askedEncoding = choices.encoding == "utf-8" ? OutputEncoding::utf8 : OutputEncoding::cp932;
+    }
+    settings.form.encoding = formatEncoding(OutputFormat::text, settings.askedEncoding, environment.localeIsUtf8);
+    settings.form.pathsAreUtf8 = environment.pathsAreUtf8;
+    settings.form.replaceUnmappable = environment.replaceUnmappable;
     settings.csvTexts = choices.rawCsv ? CsvTexts::raw : CsvTexts::guarded;
-    settings.pathsAreUtf8 = environment.pathsAreUtf8;
-    settings.replaceUnmappable = environment.replaceUnmappable;
-    settings.summary = choices.summary || settings.format == OutputFormat::csv || settings.format == OutputFormat::html;
+    settings.summary = choices.summary || formatInfo(settings.format).impliesSummary;
     summaryOrderNamed(choices.sort, settings.order);
     settings.recursive = choices.recursive;
     settings.explain = choices.explain;

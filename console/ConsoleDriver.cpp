@@ -1,129 +1,63 @@
 #include "ConsoleDriver.hpp"
 
 #include <algorithm>
-#include <fstream>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
-#include <stdexcept>
+#include <thread>
 
-#include "BlockText.hpp"
 #include "CardPaths.hpp"
 #include "OrderedWork.hpp"
 #include "OutputGuard.hpp"
 #include "Progress.hpp"
-#include "cards/SkillCard.hpp"
-#include "explain/Listing.hpp"
+#include "engine/CardResult.hpp"
+#include "engine/Sinks.hpp"
 #include "files/ReplacingFile.hpp"
-#include "estimate/Estimate.hpp"
-#include "format/CardFile.hpp"
 #include "format/Errors.hpp"
 #include "format/Version.hpp"
-#include "json/CardJson.hpp"
-#include "json/JsonWriter.hpp"
-#include "report/Report.hpp"
-#include "summary/SummaryWriters.hpp"
-#include "text/Cp932.hpp"
-#include "text/Utf8Buffer.hpp"
 
 namespace Vantorn {
 namespace {
 
-TextForm textForm(const ConsoleSettings& settings, OutputEncoding encoding) {
-    return {encoding, settings.pathsAreUtf8, settings.replaceUnmappable};
+// The form of the run's output: the format's own encoding, paths as the settings say.
+OutputChoice outputChoice(const ConsoleSettings& settings) {
+    OutputChoice choice;
+    choice.format = settings.format;
+    choice.summary = settings.summary;
+    choice.explain = settings.explain;
+    choice.order = settings.order;
+    choice.csvTexts = settings.csvTexts;
+    choice.form = settings.form;
+    choice.form.encoding = outputBytesEncoding(settings);
+    return choice;
 }
 
-// One run over every path the arguments stand for. Each card is read, turned into what
-// the format needs (its block, its JSON entry, its summary row) and released before the
-// next: only the summary's rows stay. Report blocks, listings and the plain JSON
-// document are written one card at a time; a summary's rows (and the page's blocks, the
-// document's entries) are made on worker threads, a batch of paths at a time, and taken
-// in the paths' order.
+// One run over every path the arguments stand for: the paths wait in batches; worker
+// threads analyse each card and let the sink prepare its part; the sink takes the
+// results in the paths' order.
 class Run {
 public:
     Run(std::ostream& out, std::ostream& err, const ConsoleSettings& settings)
-        : out_(out),
-          err_(err),
+        : err_(err),
           settings_(settings),
-          errorForm_(textForm(settings, settings.encoding)),
-          progress_(err, settings.showProgress, settings.encoding, errorForm_.text("フォルダ"),
-                    errorForm_.text("カード")),
-          wantRows_(settings.summary || settings.format == OutputFormat::csv ||
-                    settings.format == OutputFormat::html),
-          wantPage_(settings.format == OutputFormat::html),
-          wantJson_(settings.format == OutputFormat::json),
+          progress_(err, settings.showProgress, settings.form.encoding, settings.form.text("フォルダ"),
+                    settings.form.text("カード")),
+          output_(out, [this](const std::string& path, const std::string& message) { errorLine(path, message); }),
+          sink_(makeSink(output_, outputChoice(settings))),
           workers_(std::max(1u, std::min(std::thread::hardware_concurrency(), maxWorkers))) {
-        if (wantRows_) summary_.emplace();
-        if (wantPage_) page_.emplace(out);
-        if (wantJson_) {
-            json_.emplace(out);
-            json_->beginObject();
-            json_->member("version", cardJsonVersion);
-            json_->key("cards");
-            json_->beginArray();
-            json_->breakLines();
-        }
+        sink_->begin();
     }
 
-    void card(const std::string& path) {
-        const std::size_t entry = entries_++;  // the path's place in the JSON document and the page
-        if (settings_.explain) {
-            explain(path);
-            progress_.cardDone();
-            return;
-        }
-        if (wantRows_) {
-            queue({entry, path, false});
-            return;
-        }
-        // One card at a time, straight into the output.
-        try {
-            const SkillCard card = loadSkillCard(nativePath(path, settings_.pathsAreUtf8));
-            if (json_) {
-                writeCardJson(*json_, path, card);
-                json_->flush();
-                out_ << std::flush;
-            } else {
-                writeBlock(path, card);
-            }
-        } catch (const std::runtime_error& error) {
-            failEntry(path, error);
-        }
-        progress_.cardDone();
-    }
-
-    void unreadableFolder(const std::string& path) {
-        const std::size_t entry = entries_++;
-        if (wantRows_ && !settings_.explain) {
-            queue({entry, path, true});
-        } else {
-            failEntry(path, OpenFailedException());
-        }
-    }
-
+    void card(const std::string& path) { queue({entries_++, path, false}); }
+    void unreadableFolder(const std::string& path) { queue({entries_++, path, true}); }
     void folderListed() { progress_.folderListed(); }
 
     void finish() {
         drain();
-        if (summary_) summary_->finish(settings_.order);
         progress_.clear();
-        if (json_) {
-            json_->endArray();
-            if (summary_) {
-                json_->key("summary");
-                writeSummaryJson(*json_, *summary_);
-            }
-            json_->endObject();
-            json_->flush();
-            out_ << '\n';
-        } else if (page_) {
-            page_->finish(*summary_);
-        } else if (summary_ && settings_.format == OutputFormat::csv) {
-            writeSummaryCsv(out_, *summary_, textForm(settings_, settings_.csvEncoding), settings_.csvTexts);
-        } else if (summary_) {
-            writeSummaryText(out_, *summary_, textForm(settings_, settings_.encoding));
-        }
-        out_ << std::flush;
+        sink_->finish();
+        output_.drain();
     }
 
 private:
@@ -136,168 +70,52 @@ private:
         std::string path;
         bool unreadableFolder;
     };
-    // What one path gives the formats.
-    struct Outcome {
-        std::optional<SummaryRow> row;
-        std::string block;  // the page's, UTF-8
-        std::string json;   // the document's entry
-        std::optional<std::string> error;
-    };
-
-    // The whole block of one card is composed before anything reaches the output, so
-    // that a card failing anywhere, in reading, description or estimate, leaves no
-    // partial block behind and is reported like any unreadable file.
-    void writeBlock(const std::string& path, const SkillCard& card) {
-        BlockText text;
-        std::ostream block(&text);
-        if (settings_.encoding == OutputEncoding::cp932) {
-            writeCardBlock(block, errorForm_.path(path), card);
-        } else {
-            block << '[' << path << "]\n" << std::flush;
-            Utf8FromCp932Buffer utf8(text);
-            std::ostream body(&utf8);
-            writeDescription(body, card);
-            writeEstimate(body, estimateLevel(card));
-            body << std::flush;
-        }
-        block << '\n';
-        text.writeTo(out_);
-        out_ << std::flush;
-    }
-
-    // The listing of one card under its header, composed whole; a broken card's listing
-    // ends with where and why, and its error line goes to standard error as well.
-    void explain(const std::string& path) {
-        std::string bytes;
-        try {
-            bytes = readCardFile(nativePath(path, settings_.pathsAreUtf8));
-        } catch (const std::runtime_error& failure) {
-            fail(path, failure.what());
-            return;
-        }
-        BlockText text;
-        std::ostream block(&text);
-        block << '[' << errorForm_.path(path) << "]\n" << std::flush;
-        std::optional<std::string> error;
-        {
-            std::optional<Utf8FromCp932Buffer> utf8;
-            if (settings_.encoding == OutputEncoding::utf8) utf8.emplace(text);
-            std::ostream listing(utf8 ? static_cast<std::streambuf*>(&*utf8) : &text);
-            try {
-                writeListing(listing, bytes);
-            } catch (const std::runtime_error& failure) {
-                error = failure.what();
-            }
-            listing << std::flush;
-        }
-        block << '\n';
-        text.writeTo(out_);
-        out_ << std::flush;
-        if (error) err_ << errorForm_.path(path) << ": " << errorForm_.text(*error) << '\n' << std::flush;
-    }
 
     void queue(Item item) {
         pending_.push_back(std::move(item));
         if (pending_.size() == batchSize) drain();
     }
 
-    // Each result waits for its turn; a few per worker bound what is held at once. Rows
-    // are small, so workers take many paths at a time; blocks and JSON entries can be
-    // as large as a card's report, so there workers take one path at a time.
+    // Each result waits for its turn; a few per worker bound what is held at once.
+    // Small results let workers take many paths at a time.
     void drain() {
-        const std::size_t group = wantPage_ || wantJson_ ? 1 : 32;
-        inOrder<Outcome>(
+        const std::size_t group = sink_->smallResults() ? 32 : 1;
+        inOrder<CardResult>(
             pending_.size(), workers_, 2 * std::size_t{workers_}, group,
-            [this](std::size_t i) { return outcome(pending_[i]); },
-            [this](std::size_t i, Outcome&& result) { commit(pending_[i], std::move(result)); });
+            [this](std::size_t i) { return result(pending_[i]); },
+            [this](std::size_t i, CardResult&& result) { take(pending_[i], result); });
         pending_.clear();
     }
 
-    // Everything of one path that the formats need, made on a worker thread: nothing
-    // here touches the output. The card is whole in memory once read, so a failure
-    // leaves neither an entry nor a row.
-    Outcome outcome(const Item& item) const {
-        Outcome result;
-        try {
-            if (item.unreadableFolder) throw OpenFailedException();
-            const SkillCard card = loadSkillCard(nativePath(item.path, settings_.pathsAreUtf8));
-            if (wantJson_) {
-                std::ostringstream text;
-                JsonWriter json(text);
-                writeCardJson(json, item.path, card);
-                json.flush();
-                result.json = text.str();
-            }
-            if (wantRows_) {
-                const LevelEstimate estimate = estimateLevel(card);
-                result.row = summaryRow(item.entry, item.path, card, estimate);
-                if (wantPage_) {
-                    std::ostringstream body;
-                    writeDescription(body, card);
-                    writeEstimate(body, estimate);
-                    result.block = "[" + item.path + "]\n";  // UTF-8 takes paths as given
-                    appendCp932AsUtf8(result.block, body.str());
-                }
-            }
-        } catch (const std::runtime_error& error) {
-            result = Outcome{};
-            result.error = error.what();
-            if (wantJson_) {
-                std::ostringstream text;
-                JsonWriter json(text);
-                writeCardErrorJson(json, item.path, error);
-                json.flush();
-                result.json = text.str();
-            }
-        }
+    // Made on a worker thread: nothing here touches the output.
+    CardResult result(const Item& item) const {
+        const auto file = [&] { return nativePath(item.path, settings_.form.pathsAreUtf8); };
+        CardResult result = item.unreadableFolder ? failedResult(item.entry, item.path, OpenFailedException())
+                            : sink_->wantsBytes() ? readCardBytes(item.entry, item.path, file())
+                                                  : analyse(item.entry, item.path, file());
+        sink_->prepare(result);
         return result;
     }
 
-    void commit(const Item& item, Outcome&& result) {
-        if (json_) {
-            json_->raw(result.json);
-            json_->flush();
-            out_ << std::flush;
-        }
-        if (result.error) {
-            if (page_) page_->noBlock();
-            if (summary_) summary_->add(SummaryFailure{item.entry, item.path, *result.error});
-            fail(item.path, *result.error);
+    void take(const Item& item, const CardResult& result) {
+        if (result.failed()) {
+            sink_->failure(result);
         } else {
-            if (page_) page_->block(result.block);
-            if (summary_) summary_->add(std::move(*result.row));
+            sink_->card(result);
         }
         if (!item.unreadableFolder) progress_.cardDone();
     }
 
-    // The entry of a path that could not be read, where the document has one, and its
-    // error line.
-    void failEntry(const std::string& path, const std::exception& error) {
-        if (json_) {
-            writeCardErrorJson(*json_, path, error);
-            json_->flush();
-        }
-        fail(path, error.what());
-    }
-
-    // The error line of a path that could not be read.
-    void fail(const std::string& path, const std::string& message) {
+    void errorLine(const std::string& path, const std::string& message) {
         progress_.clear();
-        out_ << std::flush;
-        err_ << errorForm_.path(path) << ": " << errorForm_.text(message) << '\n' << std::flush;
+        err_ << settings_.form.path(path) << ": " << settings_.form.text(message) << '\n' << std::flush;
     }
 
-    std::ostream& out_;
     std::ostream& err_;
     const ConsoleSettings& settings_;
-    TextForm errorForm_;  // standard error's, and the blocks'
     Progress progress_;
-    std::optional<JsonWriter> json_;
-    std::optional<Summary> summary_;
-    std::optional<SummaryPage> page_;
-    const bool wantRows_;
-    const bool wantPage_;
-    const bool wantJson_;
+    SinkOutput output_;
+    const std::unique_ptr<CardSink> sink_;
     const unsigned workers_;
     std::vector<Item> pending_;
     std::size_t entries_ = 0;
@@ -306,13 +124,10 @@ private:
 }  // namespace
 
 OutputEncoding outputBytesEncoding(const ConsoleSettings& settings) {
-    switch (settings.format) {
-    case OutputFormat::json:
-    case OutputFormat::html: return OutputEncoding::utf8;
-    case OutputFormat::csv: return settings.csvEncoding;
-    case OutputFormat::text: break;
+    if (settings.explain || formatInfo(settings.format).encoding == FormatEncoding::locale) {
+        return settings.form.encoding;
     }
-    return settings.encoding;
+    return formatEncoding(settings.format, settings.askedEncoding, false);
 }
 
 std::string usageBanner() {
@@ -327,16 +142,15 @@ int runConsole(const std::vector<std::string>& paths, std::ostream& out, std::os
     }
     CardWalk walk;
     walk.recursive = settings.recursive;
-    walk.pathsAreUtf8 = settings.pathsAreUtf8;
-    const TextForm form = textForm(settings, settings.encoding);
+    walk.pathsAreUtf8 = settings.form.pathsAreUtf8;
     const auto outputFails = [&](const char* message, int status) {
-        err << form.path(settings.outputPath) << ": " << form.text(message) << '\n' << std::flush;
+        err << settings.form.path(settings.outputPath) << ": " << settings.form.text(message) << '\n' << std::flush;
         return status;
     };
     // The output file is written whole or not at all, and never over a card it reads.
     std::optional<ReplacingFile> file;
     if (!settings.outputPath.empty()) {
-        const std::filesystem::path output = nativePath(settings.outputPath, settings.pathsAreUtf8);
+        const std::filesystem::path output = nativePath(settings.outputPath, settings.form.pathsAreUtf8);
         if (outputIsACard(output, paths, walk)) return outputFails("読み込むカードです。上書きしません", 2);
         file.emplace(output);
         if (!file->isOpen()) return outputFails(OpenFailedException().what(), 1);

@@ -1,36 +1,30 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/Formats.hpp"
 #include "summary/CsvText.hpp"
 #include "summary/Summary.hpp"
 #include "summary/TextForm.hpp"
 
 namespace Vantorn {
 
-// text: report blocks, or the summary's table. json: the document of every card (and
-// the summary's object). csv and html: the summary only.
-enum class OutputFormat { text, json, csv, html };
 using OutputEncoding = TextEncoding;
 
 // How the console writes what it reads. The defaults are the plain behaviour: CP932
 // text, paths echoed byte for byte, file arguments only, standard output.
 struct ConsoleSettings {
     OutputFormat format = OutputFormat::text;
-    // The encoding of text output and of standard error.
-    OutputEncoding encoding = OutputEncoding::cp932;
-    // CSV is UTF-8 (with a byte-order mark) unless CP932 was asked for by name.
-    OutputEncoding csvEncoding = OutputEncoding::utf8;
+    // How text output and standard error write paths and the core's texts.
+    TextForm form;
+    // The encoding asked for by name (--encoding), which a format may follow.
+    std::optional<OutputEncoding> askedEncoding;
     // CSV text cells that look like formulas get an apostrophe, unless raw was asked for.
     CsvTexts csvTexts = CsvTexts::guarded;
-    // The paths are UTF-8 (a UTF-8 locale, or Windows, whose arguments arrive as UTF-16).
-    bool pathsAreUtf8 = false;
-    // In CP932 output, a path character CP932 lacks becomes '?' (as Windows writes
-    // such names); otherwise a path that cannot be converted whole is written as given.
-    bool replaceUnmappable = false;
-    // One row per card instead of the blocks (always so for csv and html).
+    // One row per card instead of the blocks (always so for the formats that imply it).
     bool summary = false;
     SummaryOrder order = SummaryOrder::difference;
     // Folders given: their subfolders too.

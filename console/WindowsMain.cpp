@@ -84,11 +84,11 @@ int wmain(int argc, wchar_t* argv[]) {
     }
     // Each stream that is a console window writes through the console API instead.
     ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), Vantorn::outputBytesEncoding(line.settings));
-    ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.encoding);
+    ConsoleWindowBuffer errWindow(GetStdHandle(STD_ERROR_HANDLE), line.settings.form.encoding);
     // Control characters of cards and file names are shown, not obeyed by the console.
     const bool outIsUtf8 = Vantorn::outputBytesEncoding(line.settings) == Vantorn::OutputEncoding::utf8;
     Vantorn::PlainTerminalBuffer plainOut(outWindow, outIsUtf8);
-    Vantorn::PlainTerminalBuffer plainErr(errWindow, line.settings.encoding == Vantorn::OutputEncoding::utf8);
+    Vantorn::PlainTerminalBuffer plainErr(errWindow, line.settings.form.encoding == Vantorn::OutputEncoding::utf8);
     std::ostream windowOut(&plainOut);
     std::ostream windowErr(&plainErr);
     std::ostream& out = isConsoleWindow(GetStdHandle(STD_OUTPUT_HANDLE)) ? windowOut : std::cout;

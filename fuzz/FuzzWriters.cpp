@@ -125,7 +125,7 @@ void checkCsv(const Summary& summary, const TextForm& form, CsvTexts texts, std:
     const std::size_t expected = 1 + summary.rows().size() + summary.failures().size() + 4 +
                                  totals.furthestAbove.size() + totals.furthestBelow.size();
     check(records.size() == expected, "CSV: number of records");
-    for (const auto& record : records) check(record.size() == 8, "CSV: fields per record");
+    for (const auto& record : records) check(record.size() == 9, "CSV: fields per record");
     for (std::size_t i = 0; i < summary.rows().size(); ++i) {
         const SummaryRow& row = summary.rows()[i];
         const auto& record = records[1 + i];

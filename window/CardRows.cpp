@@ -56,6 +56,8 @@ std::vector<std::u16string> CardRows::headings() {
         headings.push_back(header.substr(at, comma - at));
         at = comma + 1;
     }
+    // The list has the CSV's columns up to the error; a failure's place is in its block.
+    headings.resize(std::min<std::size_t>(headings.size(), kCardColumns));
     return headings;
 }
 

@@ -4,11 +4,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "cards/SkillCard.hpp"
-#include "estimate/Estimate.hpp"
+#include "engine/Sinks.hpp"
 #include "format/Errors.hpp"
 #include "report/Report.hpp"
-#include "summary/SummaryWriters.hpp"
 #include "text/Cp932.hpp"
 
 namespace Mornstave {
@@ -32,22 +30,58 @@ std::basic_string<Char> publishText(std::basic_string_view<Char> text) {
     return result;
 }
 
-std::string headerBytes(const std::string& cp932Path) {
-    std::ostringstream out;
-    Vantorn::writeHeader(out, cp932Path);
-    return out.str();
-}
+// How a wide path, kept as UTF-8 in a result, is written in the bytes: a
+// character CP932 lacks becomes '?', as Windows writes such names.
+const Vantorn::TextForm wideBytes{Vantorn::TextEncoding::cp932, true, true};
 
-// The core's header line for the lossy CP932 path, shown with the real
-// name: only the characters CP932 lacks differ between the two.
-std::u16string shownHeader(const std::u16string& path, const std::string& cp932Path) {
-    std::u16string header = Vantorn::cp932ToUtf16(headerBytes(cp932Path));
-    const std::u16string lossy = Vantorn::cp932ToUtf16(cp932Path);
-    const auto at = header.find(lossy);
-    if (at != std::u16string::npos) {
-        header.replace(at, lossy.size(), path);
+// The window's report: each path's block, in the bytes and, for wide
+// paths, as shown.  A card's block is its header, description and
+// estimate; a failure's, its header and the message.  Each form writes
+// its own header, so the shown one holds the path as it is.
+class ComposedReport final : public Vantorn::CardSink {
+public:
+    ComposedReport(Composed& out, bool wide) : out_(out), wide_(wide) {}
+
+    void card(const Vantorn::CardResult& result) override {
+        header(result);
+        std::ostringstream body;
+        Vantorn::writeDescription(body, *result.card);
+        Vantorn::writeEstimate(body, result.estimate);
+        text(body.str());
     }
-    return header;
+    void failure(const Vantorn::CardResult& result) override {
+        header(result);
+        text(result.failure->message + '\n');
+    }
+
+private:
+    void header(const Vantorn::CardResult& result) {
+        if (!wide_) {
+            Vantorn::writeHeader(bytes_, result.path);
+            out_.bytes += bytes_.str();
+            bytes_.str({});
+            return;
+        }
+        Vantorn::writeHeader(bytes_, wideBytes.path(result.path));
+        out_.bytes += bytes_.str();
+        bytes_.str({});
+        out_.shown += u"[" + Vantorn::utf8ToUtf16(result.path) + u"]\n";
+    }
+    void text(const std::string& cp932) {
+        out_.bytes += cp932;
+        if (wide_) out_.shown += Vantorn::cp932ToUtf16(cp932);
+    }
+
+    Composed& out_;
+    const bool wide_;
+    std::ostringstream bytes_;
+};
+
+// The card of a byte path, which the platform opens as it is.
+Vantorn::CardResult byteCard(const std::string& path) {
+    Vantorn::SkillCard card;
+    card.load(path);
+    return Vantorn::cardResult(0, path, std::move(card));
 }
 
 // The file at a UTF-16 path: Windows opens it by its wide name, other
@@ -66,11 +100,9 @@ Vantorn::SkillCard loadCard(const std::u16string& path) {
 }  // namespace
 
 std::string composeCard(const std::string& path) {
-    Vantorn::SkillCard card;
-    card.load(path);
-    std::ostringstream out;
-    Vantorn::writeCardBlock(out, path, card);
-    return out.str();
+    Composed out;
+    ComposedReport(out, false).card(byteCard(path));
+    return out.bytes;
 }
 
 std::string folderPrefix(const std::string& folder) {
@@ -88,16 +120,15 @@ std::string folderPrefix(const std::string& folder) {
 
 void composeFolderEntry(std::ostream& out, const std::string& dir, const std::string& name) {
     const std::string path = dir + name;
+    Composed block;
+    ComposedReport report(block, false);
     try {
         // A fresh card per file, so that nothing of an earlier file remains.
-        Vantorn::SkillCard card;
-        card.load(path);
-        Vantorn::writeCardBlock(out, path, card);
+        report.card(byteCard(path));
     } catch (const std::runtime_error& e) {
-        Vantorn::writeHeader(out, path);
-        out << e.what() << '\n';
+        report.failure(Vantorn::failedResult(0, path, e));
     }
-    out << '\n';
+    out << block.bytes << '\n';
 }
 
 std::string composeFolder(const std::string& dir, const std::vector<std::string>& names) {
@@ -117,57 +148,50 @@ void Composed::append(const Composed& more) {
     shown += more.shown;
 }
 
-void Table::addCard(const std::u16string& path, const Vantorn::SkillCard& card,
-                    const Vantorn::LevelEstimate& estimate, const Composed& block) {
-    summary_.add(Vantorn::summaryRow(blocks_.size(), Vantorn::utf16ToUtf8(path), card, estimate));
-    blocks_.push_back(Vantorn::utf16ToUtf8(block.shown));
+void Table::add(Vantorn::CardResult result, const Composed& block) {
+    result.entry = result.row.entry = results_.size();
+    result.card.reset();
+    if (!result.failed()) {
+        // The page's block: the card's block as shown.
+        result.text.assign(Vantorn::utf16ToUtf8(block.shown));
+    }
+    if (result.failed()) {
+        summary_.add(Vantorn::SummaryFailure{result.entry, result.path, result.failure->message,
+                                             result.failure->location});
+    } else {
+        summary_.add(result.row);
+    }
+    results_.push_back(std::move(result));
 }
 
-void Table::addFailure(const std::u16string& path, const std::string& message) {
-    summary_.add(Vantorn::SummaryFailure{blocks_.size(), Vantorn::utf16ToUtf8(path), message});
-    blocks_.push_back(std::nullopt);
-}
-
-Vantorn::Summary Table::finished() const {
-    Vantorn::Summary summary = summary_;
-    summary.finish(Vantorn::SummaryOrder::difference);
-    return summary;
-}
-
-void Table::writeCsv(std::ostream& out) const {
-    Vantorn::TextForm form;
-    form.encoding = Vantorn::TextEncoding::utf8;
-    form.pathsAreUtf8 = true;
-    form.replaceUnmappable = true;
-    Vantorn::writeSummaryCsv(out, finished(), form);
-}
-
-void Table::writeHtml(std::ostream& out) const {
-    Vantorn::SummaryPage page(out);
-    for (const auto& block : blocks_) {
-        if (block) {
-            page.block(*block);
+// The table goes through the console's summary sink of the format.
+void Table::write(std::ostream& out, Vantorn::OutputFormat format) const {
+    Vantorn::SinkOutput output(out, [](const std::string&, const std::string&) {});
+    Vantorn::TextForm form = wideBytes;
+    form.encoding = Vantorn::formatEncoding(format, std::nullopt, false);
+    const auto sink = Vantorn::makeSummarySink(output, format, Vantorn::SummaryOrder::difference, form);
+    sink->begin();
+    for (const Vantorn::CardResult& result : results_) {
+        if (result.failed()) {
+            sink->failure(result);
         } else {
-            page.noBlock();
+            sink->card(result);
         }
     }
-    page.finish(finished());
+    sink->finish();
+    output.drain();
 }
 
+void Table::writeCsv(std::ostream& out) const { write(out, Vantorn::OutputFormat::csv); }
+
+void Table::writeHtml(std::ostream& out) const { write(out, Vantorn::OutputFormat::html); }
+
 Composed composeCard(const std::u16string& path, Table* table) {
-    const Vantorn::SkillCard card = loadCard(path);
-    const std::string cp932Path = Vantorn::utf16ToCp932(path);
-    std::ostringstream block;
-    Vantorn::writeCardBlock(block, cp932Path, card);
-    Composed result{block.str(), shownHeader(path, cp932Path)};
-    // The block begins with the header line; the rest is the core's text.
-    const auto body = std::string_view(result.bytes).substr(headerBytes(cp932Path).size());
-    result.shown += Vantorn::cp932ToUtf16(body);
-    if (table != nullptr) {
-        const Vantorn::LevelEstimate estimate = Vantorn::estimateLevel(card);
-        table->addCard(path, card, estimate, result);
-    }
-    return result;
+    Vantorn::CardResult result = Vantorn::cardResult(0, Vantorn::utf16ToUtf8(path), loadCard(path));
+    Composed block;
+    ComposedReport(block, true).card(result);
+    if (table != nullptr) table->add(std::move(result), block);
+    return block;
 }
 
 void composeEntry(Composed& out, const std::u16string& path, Table* table) {
@@ -175,10 +199,11 @@ void composeEntry(Composed& out, const std::u16string& path, Table* table) {
     try {
         out.append(composeCard(path, table));
     } catch (const std::runtime_error& e) {
-        const std::string cp932Path = Vantorn::utf16ToCp932(path);
-        out.bytes += headerBytes(cp932Path) + e.what() + '\n';
-        out.shown += shownHeader(path, cp932Path) + Vantorn::cp932ToUtf16(e.what()) + u'\n';
-        if (table != nullptr) table->addFailure(path, e.what());
+        Vantorn::CardResult result = Vantorn::failedResult(0, Vantorn::utf16ToUtf8(path), e);
+        Composed block;
+        ComposedReport(block, true).failure(result);
+        out.append(block);
+        if (table != nullptr) table->add(std::move(result), block);
     }
     out.bytes += '\n';
     out.shown += u'\n';

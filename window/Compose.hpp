@@ -15,12 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "summary/Summary.hpp"
-
-namespace Vantorn {
-class SkillCard;
-struct LevelEstimate;
-}  // namespace Vantorn
+#include "engine/CardResult.hpp"
+#include "engine/Formats.hpp"
 
 namespace Mornstave {
 
@@ -60,17 +56,16 @@ struct Composed {
     void append(const Composed& more);
 };
 
-// The table of the cards composed: a row per card read, a failure per
-// path that could not be read, and each card's block for the HTML page.
-// Paths are kept as UTF-8, as the console program takes them on Windows,
-// so that the table equals its --summary output for the same paths.
+// The table of the cards composed: each path's result, kept without its
+// card, and each card's block for the HTML page.  Paths are kept as UTF-8,
+// as the console program takes them on Windows, so that the table equals
+// its --summary output for the same paths.
 class Table {
 public:
-    bool empty() const { return blocks_.empty(); }
-    // A card read from path, and its block (no empty line after it).
-    void addCard(const std::u16string& path, const Vantorn::SkillCard& card,
-                 const Vantorn::LevelEstimate& estimate, const Composed& block);
-    void addFailure(const std::u16string& path, const std::string& message);
+    bool empty() const { return results_.empty(); }
+    // The result of the next path, and its block as composed (a card's
+    // block has no empty line after it).
+    void add(Vantorn::CardResult result, const Composed& block);
     // The next entry's block starts at this offset of the shown text.
     void startEntry(std::size_t shownOffset) { starts_.push_back(shownOffset); }
 
@@ -86,10 +81,10 @@ public:
     void writeHtml(std::ostream& out) const;
 
 private:
-    Vantorn::Summary finished() const;
+    void write(std::ostream& out, Vantorn::OutputFormat format) const;
 
-    Vantorn::Summary summary_;
-    std::vector<std::optional<std::string>> blocks_;  // UTF-8; none for a failure
+    std::vector<Vantorn::CardResult> results_;
+    Vantorn::Summary summary_;  // the same rows and failures, for the list
     std::vector<std::size_t> starts_;
 };
 

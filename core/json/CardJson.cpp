@@ -11,6 +11,7 @@
 #include "events/Fields.hpp"
 #include "format/Errors.hpp"
 #include "json/JsonWriter.hpp"
+#include "report/ContentLines.hpp"
 #include "report/Report.hpp"
 
 namespace Vantorn {
@@ -50,12 +51,12 @@ private:
     JsonWriter& json_;
 };
 
-// Writes a card whose description lines are at hand: a content's report line is its
-// description line without the indentation, and contents come in the same order.
+// Writes a card and its estimate. Each motion's and content's text comes from the
+// report's own writer of that line.
 class CardJsonWriter {
 public:
-    CardJsonWriter(JsonWriter& json, const SkillCard& card)
-        : json_(json), card_(card), lines_(descriptionLines(card)) {}
+    CardJsonWriter(JsonWriter& json, const SkillCard& card, const LevelEstimate& estimate)
+        : json_(json), card_(card), estimate_(estimate) {}
 
     void write(std::string_view path) {
         JsonWriter& json = json_;
@@ -88,16 +89,22 @@ public:
         text(json, "text3", card_.text3);
         text(json, "text4", card_.text4);
         textArray(json, "extraTexts", card_.extraTexts);
-        nextLine_ = parameterLines;
         motions();
         events();
-        textArray(json, "description", lines_);
+        textArray(json, "description", descriptionLines(card_));
         estimate();
         json.endObject();
     }
 
 private:
-    static constexpr std::size_t parameterLines = 11;
+    // The text a report writer writes for the object, in a buffer used over again.
+    template <class Object, class Write>
+    std::string_view line(const Object& object, Write write) {
+        line_.str({});
+        write(line_, object);
+        text_ = line_.str();
+        return text_;
+    }
 
     void motions() {
         json_.key("motions");
@@ -110,7 +117,7 @@ private:
             json_.member("valueType", motion.valueType);
             json_.member("value", motion.value);
             json_.member("rounds", motion.rounds);
-            text(json_, "text", lines_[nextLine_++]);
+            text(json_, "text", line(motion, writeMotion));
             json_.endObject();
         }
         json_.endArray();
@@ -131,14 +138,14 @@ private:
     }
 
     // Opens a content's node up to its children's array; the caller closes it.
-    void openNode(const Content& content, std::size_t depth) {
+    void openNode(const Content& content) {
         const ContentKindInfo& kind = contentKindInfo(content.type);
         json_.beginObject();
         json_.member("kind", content.type);
         json_.member("type", kind.name);
         json_.member("family", familyName(kind.family));
         text(json_, "name", content.name);
-        text(json_, "text", std::string_view(lines_[nextLine_++]).substr(depth));
+        text(json_, "text", line(content, writeContentLine));
         json_.key("fields");
         json_.beginObject();
         FieldJson fields(json_);
@@ -151,7 +158,7 @@ private:
     // Trees as deep as the reader allows are written without recursion.
     void contentTree(const Content& root) {
         std::vector<std::pair<const Content*, std::size_t>> path;  // node, next child
-        openNode(root, 0);
+        openNode(root);
         path.emplace_back(&root, 0);
         while (!path.empty()) {
             auto& [node, next] = path.back();
@@ -162,13 +169,13 @@ private:
                 continue;
             }
             const Content& child = *node->children[next++];
-            openNode(child, path.size());
+            openNode(child);
             path.emplace_back(&child, 0);
         }
     }
 
     void estimate() {
-        const LevelEstimate value = estimateLevel(card_);
+        const LevelEstimate& value = estimate_;
         json_.key("estimate");
         json_.beginObject();
         json_.member("kind", estimateKindName(value.kind));
@@ -208,14 +215,15 @@ private:
 
     JsonWriter& json_;
     const SkillCard& card_;
-    const std::vector<std::string> lines_;
-    std::size_t nextLine_ = 0;
+    const LevelEstimate& estimate_;
+    std::ostringstream line_;
+    std::string text_;
 };
 
 }  // namespace
 
-void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card) {
-    CardJsonWriter(json, card).write(path);
+void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card, const LevelEstimate& estimate) {
+    CardJsonWriter(json, card, estimate).write(path);
 }
 
 void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exception& error) {
@@ -227,15 +235,17 @@ void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_vie
     json.beginObject();
     json.member("path", path);
     text(json, "error", message);
-    if (location) {
-        json.key("location");
-        json.beginObject();
-        json.member("offset", static_cast<std::int64_t>(location->offset));
-        text(json, "path", location->path);
-        text(json, "found", location->found);
-        text(json, "allowed", location->allowed);
-        json.endObject();
-    }
+    if (location) writeLocationJson(json, *location);
+    json.endObject();
+}
+
+void writeLocationJson(JsonWriter& json, const ReadLocation& location) {
+    json.key("location");
+    json.beginObject();
+    json.member("offset", static_cast<std::int64_t>(location.offset));
+    text(json, "path", location.path);
+    text(json, "found", location.found);
+    text(json, "allowed", location.allowed);
     json.endObject();
 }
 

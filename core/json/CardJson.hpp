@@ -8,11 +8,12 @@ namespace Vantorn {
 class JsonWriter;
 struct ReadLocation;
 class SkillCard;
+struct LevelEstimate;
 
-// The JSON object of a decoded card: every parameter, the motions, the event trees,
-// the description's lines and the estimate. `path` is UTF-8 (it is written as given
+// The JSON object of a decoded card and its estimate: every parameter, the motions,
+// the event trees, the description's lines and the estimate. `path` is UTF-8 (it is written as given
 // where it is; other bytes become U+FFFD). Card texts are converted from CP932.
-void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card);
+void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card, const LevelEstimate& estimate);
 
 // The entry of a card that could not be read: its path, the error's message and,
 // for a reading error, its "location": "offset", the record "path", "found" and
@@ -21,6 +22,9 @@ void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exce
 // The same from a message (CP932) and the location, if any, kept from the error.
 void writeCardErrorJson(JsonWriter& json, std::string_view path, std::string_view message,
                         const ReadLocation* location = nullptr);
+
+// The member "location" of an error: "offset", the record "path", "found", "allowed".
+void writeLocationJson(JsonWriter& json, const ReadLocation& location);
 
 // The schema's version, written into every document as "version".
 constexpr int cardJsonVersion = 1;

@@ -6,10 +6,11 @@
 
 namespace Vantorn {
 
-void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card) {
+void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card,
+                    const LevelEstimate& estimate) {
     writeHeader(out, path);
     writeDescription(out, card);
-    writeEstimate(out, estimateLevel(card));
+    writeEstimate(out, estimate);
 }
 
 }  // namespace Vantorn

@@ -48,6 +48,7 @@ void writeWorking(std::ostream& out, const LevelWorking& working);
 void writeEstimate(std::ostream& out, const LevelEstimate& estimate);
 
 // The block of one card as both programs show it: header, description, estimate.
-void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card);
+void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card,
+                    const LevelEstimate& estimate);
 
 }  // namespace Vantorn

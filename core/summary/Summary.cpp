@@ -8,6 +8,7 @@
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "format/Hex.hpp"
 #include "report/Report.hpp"
 
 namespace Vantorn {
@@ -118,6 +119,12 @@ void Summary::finish(SummaryOrder order) {
     if (count > 0) totals_.meanAbsoluteDifference = sum / static_cast<double>(count);
     totals_.furthestAbove = furthest(rows_, -1);
     totals_.furthestBelow = furthest(rows_, +1);
+}
+
+std::string locationText(const SummaryFailure& failure) {
+    if (!failure.location) return {};
+    const ReadLocation& at = *failure.location;
+    return "0x" + hex(at.offset, 8) + ", " + at.path + " (found " + at.found + ", allowed " + at.allowed + ")";
 }
 
 std::string twoDecimals(double value) {

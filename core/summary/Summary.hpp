@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "format/Errors.hpp"
+
 namespace Vantorn {
 
 class SkillCard;
@@ -37,7 +39,12 @@ struct SummaryFailure {
     std::size_t entry = 0;
     std::string path;     // as given
     std::string message;  // CP932, as the error line says it
+    std::optional<ReadLocation> location;  // where a reading error was found
 };
+
+// Where a failure was found, as the summary's text and CSV say it: "offset 1234,
+// event 1 > content 2 > name"; empty where it is not known.
+std::string locationText(const SummaryFailure& failure);
 
 // How the rows are sorted. path ascending; the others largest first (difference by its
 // absolute value), rows without an estimate last; ties by path.

@@ -1,3 +1,4 @@
+#include "json/CardJson.hpp"
 #include "json/JsonWriter.hpp"
 #include "summary/SummaryWriters.hpp"
 
@@ -55,6 +56,7 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
         json.member("entry", static_cast<std::int64_t>(failure.entry));
         json.member("path", std::string_view(failure.path));
         text(json, "error", failure.message);
+        if (failure.location) writeLocationJson(json, *failure.location);
         json.endObject();
     }
     json.endArray();

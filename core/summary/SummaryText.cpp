@@ -15,6 +15,7 @@ namespace {
 constexpr std::size_t columnCount = 7;
 constexpr std::array<const char*, columnCount> headings = {"パス", "名称", "技能Lv", "推定Lv", "差", "目標", "効果"};
 constexpr const char* errorHeading = "エラー";
+constexpr const char* locationHeading = "場所";
 constexpr const char* readLabel = "読み込み";
 constexpr const char* failedLabel = "失敗";
 constexpr const char* meanLabel = "差の絶対値の平均";
@@ -74,9 +75,9 @@ void csvField(std::ostream& out, const std::string& field) {
     out << '"';
 }
 
-// One CSV record padded to the header's width.
+// One CSV record padded to the header's width: the columns, the error and its place.
 void csvRecord(std::ostream& out, const std::vector<std::string>& record) {
-    for (std::size_t i = 0; i <= columnCount; ++i) {
+    for (std::size_t i = 0; i < columnCount + 2; ++i) {
         if (i > 0) out << ',';
         if (i < record.size()) csvField(out, record[i]);
     }
@@ -121,7 +122,10 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     if (!summary.failures().empty()) {
         out << '\n' << form.text(failuresLabel) << ":\n";
         for (const SummaryFailure& failure : summary.failures()) {
-            out << "  " << tableText(form.path(failure.path), pathColumn, form.encoding) << ": " << form.text(failure.message) << '\n';
+            out << "  " << tableText(form.path(failure.path), pathColumn, form.encoding) << ": "
+                << form.text(failure.message);
+            if (failure.location) out << " (" << oneLine(form.text(locationText(failure))) << ')';
+            out << '\n';
         }
     }
 
@@ -149,6 +153,7 @@ void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& 
     std::vector<std::string> record;
     for (const char* heading : headings) record.push_back(form.text(heading));
     record.push_back(form.text(errorHeading));
+    record.push_back(form.text(locationHeading));
     csvRecord(out, record);
     for (const SummaryRow& row : summary.rows()) {
         auto cells = fields(row, form);
@@ -158,9 +163,10 @@ void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& 
         csvRecord(out, {cells.begin(), cells.end()});
     }
     for (const SummaryFailure& failure : summary.failures()) {
-        record.assign(columnCount + 1, "");
+        record.assign(columnCount + 2, "");
         record.front() = text(form.path(failure.path));
-        record.back() = text(form.text(failure.message));
+        record[columnCount] = text(form.text(failure.message));
+        record.back() = text(form.text(locationText(failure)));
         csvRecord(out, record);
     }
     const SummaryTotals& totals = summary.totals();

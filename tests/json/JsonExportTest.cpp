@@ -24,7 +24,7 @@ nlohmann::json exported(const std::string& path, const SkillCardRecord& record) 
     const SkillCard card = readSkillCard(record.bytes().data);
     std::ostringstream out;
     JsonWriter json(out);
-    writeCardJson(json, path, card);
+    writeCardJson(json, path, card, estimateLevel(card));
     json.flush();
     return nlohmann::json::parse(out.str());
 }
@@ -67,7 +67,7 @@ TEST(JsonExport, TreesAtTheDepthBoundExportWithoutRecursion) {
     const SkillCard card = readSkillCard(bytes);
     std::ostringstream out;
     JsonWriter json(out);
-    writeCardJson(json, "deep.vnt", card);
+    writeCardJson(json, "deep.vnt", card, estimateLevel(card));
     json.flush();
     const nlohmann::json document = nlohmann::json::parse(out.str());
     const nlohmann::json* node = &document["events"][0]["contents"][0];

@@ -41,16 +41,27 @@ assert list(csv.reader(io.StringIO(cp932.decode("cp932"), newline=""))) == recor
 assert utf8.endswith(b"\r\n") and utf8.count(b"\r\n") == len(records), (utf8.count(b"\r\n"), len(records))
 
 header, body = records[0], records[1:]
-assert header == ["パス", "名称", "技能Lv", "推定Lv", "差", "目標", "効果", "エラー"], header
+assert header == ["パス", "名称", "技能Lv", "推定Lv", "差", "目標", "効果", "エラー", "場所"], header
 assert all(len(record) == len(header) for record in records), "every record as wide as the header"
 blank = body.index([""] * len(header))
-cards = [record for record in body[:blank] if not record[-1]]
-failures = [record for record in body[:blank] if record[-1]]
+cards = [record for record in body[:blank] if not record[-2]]
+failures = [record for record in body[:blank] if record[-2]]
 
 expected = [[row["path"], row["name"], str(row["level"]), two(row["estimate"]), two(row["difference"]),
-             row["target"], row["effects"], ""] for row in summary["rows"]]
+             row["target"], row["effects"], "", ""] for row in summary["rows"]]
 assert cards == expected, "the rows differ"
-assert [[f[0], f[-1]] for f in failures] == [[f["path"], f["error"]] for f in summary["failures"]]
+
+
+def place(failure):
+    at = failure.get("location")
+    if at is None:
+        return ""
+    return "0x%08X, %s (found %s, allowed %s)" % (at["offset"], at["path"], at["found"], at["allowed"])
+
+
+assert [[f[0], f[-2], f[-1]] for f in failures] == [[f["path"], f["error"], place(f)]
+                                                    for f in summary["failures"]]
+assert any(f[-1] for f in failures), "a broken card's place is shown"
 assert sum(record[1] == ODD_NAME for record in cards) == 1, "the odd name did not survive"
 totals = dict((record[0], record[1]) for record in body[blank + 1:blank + 4])
 assert totals == {"読み込み": str(summary["totals"]["read"]), "失敗": str(summary["totals"]["failed"]),

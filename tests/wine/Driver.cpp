@@ -50,6 +50,8 @@ const std::u16string kStartText = u"ここに結果が表示されます";
 // A name outside CP932 (Korean) and one inside it (Greek).
 const std::u16string kKorean = u"한국어";
 const std::u16string kGreek = u"Ελληνικά";
+// A name outside the BMP: two UTF-16 units for one character.
+const std::u16string kEmoji = u"\U0001F525";
 constexpr int kLargeFolderCards = 400;
 
 struct Setup {
@@ -113,7 +115,7 @@ std::optional<std::string> readFile(const std::u16string& path) {
 void makeCards(const Setup& setup) {
     makeFolder(setup.work);
     const std::u16string folders[] = {u"single", u"folder", u"nocards", u"withfolder",
-                                      u"表",     u"out",    kKorean,     kGreek, u"large", u"table"};
+                                      u"表",     u"out",    kKorean,     kGreek, u"large", u"table", kEmoji};
     for (const std::u16string& folder : folders) {
         makeFolder(setup.path(folder));
     }
@@ -132,6 +134,7 @@ void makeCards(const Setup& setup) {
         writeFile(setup.path(folder + u"\\skill2.vnt"), cardWithoutEvent());
         writeFile(setup.path(folder + u"\\skill_" + kKorean + u".vnt"), cardWithoutEvent());
     }
+    writeFile(setup.path(kEmoji + u"\\skill1.vnt"), cardWithEvent());
     // Stated and estimated levels far apart and close, one card without an
     // estimate, a name with a line break, and a failure.
     auto aimed = [](const char* name, std::int32_t level, std::int32_t power, std::uint8_t target) {
@@ -487,6 +490,18 @@ void foldersNamedOutsideCp932(const Setup& setup) {
         save(program, out);
         checkFileBecomes(out, expected.bytes, "saving the folder " + narrow(name));
     }
+}
+
+// A folder named with an emoji: its header shows the whole character, the
+// saved one a single '?'.
+void folderNamedOutsideTheBmp(const Setup& setup) {
+    const std::u16string folder = setup.path(kEmoji);
+    const Composed expected = expectedFolder(folder);
+    check(count(expected.shown, u"[" + folder + u"\\skill1.vnt]\r\n") == 1, "the shown header");
+    check(count(expected.bytes, narrow(setup.path(u"")) + "?\\skill1.vnt]") == 1, "the saved header");
+    Program program(setup.program);
+    processFolder(program, folder);
+    program.waitForResult(expected.shown, "folder named with an emoji");
 }
 
 // Runs the console program with its output in a file; returns what it wrote.
@@ -1474,6 +1489,7 @@ const Case kCases[] = {
     {"folder_entry_that_is_a_folder", folderEntryThatIsAFolder},
     {"folder_name_ending_in_byte_5c", folderNameEndingInByte5C},
     {"folders_named_outside_cp932", foldersNamedOutsideCp932},
+    {"folder_named_outside_the_bmp", folderNamedOutsideTheBmp},
     {"console_on_folder_outside_cp932", consoleOnFolderOutsideCp932},
     {"save_over_existing_file", saveOverExistingFile},
     {"save_to_locked_file", saveToLockedFile},

@@ -241,6 +241,25 @@ TEST(ComposeWideTest, ANameOutsideCp932IsOpenedAndShownWhole) {
     EXPECT_THROW(composeCard(dir + u"skill2.vnt"), std::runtime_error);
 }
 
+// A name outside the BMP, two UTF-16 units: whole on screen and in the
+// table, one '?' in the bytes.
+TEST(ComposeWideTest, AnEmojiInTheNameIsShownWhole) {
+    CardFolder folder;
+    const std::u16string path = wideFolder(folder, u"\U0001F525") + u"skill1.vnt";
+    writeWide(path, cardWithEvent());
+    Table table;
+    Composed list;
+    composeEntry(list, path, &table);
+    const std::string lossy = Vantorn::utf16ToCp932(path);
+    EXPECT_NE(lossy.find("/?/skill1.vnt"), std::string::npos);
+    EXPECT_EQ(list.bytes.substr(0, list.bytes.find('\n')), "[" + lossy + "]");
+    EXPECT_EQ(list.shown.substr(0, list.shown.find(u'\n')), u"[" + path + u"]");
+    EXPECT_EQ(list.shown.substr(list.shown.find(u'\n')), cp932ToUtf16(list.bytes.substr(list.bytes.find('\n'))));
+    std::ostringstream csv;
+    table.writeCsv(csv);
+    EXPECT_NE(csv.str().find("\r\n" + Vantorn::utf16ToUtf8(path) + ","), std::string::npos);
+}
+
 TEST(ComposeWideTest, PrefixAndPublishWorkOnCharactersOfBothForms) {
     EXPECT_EQ(folderPrefix(u"C:\\"), u"C:\\");
     EXPECT_EQ(folderPrefix(u"C:\\表"), u"C:\\表\\");
@@ -283,8 +302,8 @@ TEST(ComposeTableTest, IsTheConsolesSummaryOfTheSamePaths) {
         Vantorn::ConsoleSettings settings;
         settings.format = format;
         settings.summary = true;
-        settings.pathsAreUtf8 = true;
-        settings.replaceUnmappable = true;
+        settings.form.pathsAreUtf8 = true;
+        settings.form.replaceUnmappable = true;
         std::ostringstream out, err;
         Vantorn::runConsole(given, out, err, settings);
         return out.str();

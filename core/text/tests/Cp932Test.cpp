@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <sstream>
+
+#include "text/Utf8Buffer.hpp"
+
 using namespace Vantorn;
 
 // Where Shift_JIS and CP932 part ways, plus the user-defined area and an IBM
@@ -72,4 +77,26 @@ TEST(Cp932, Utf8AndUtf16) {
     EXPECT_TRUE(isUtf8(u8"\u3042\U0010FFFF"));
     for (const char* bad : {"\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
         EXPECT_FALSE(isUtf8(bad)) << bad;
+}
+
+// Text longer than the converter's 16 KiB buffer, with a character whose lead byte is
+// the buffer's last: it arrives whole and once, written at once or byte by byte; a
+// lead byte left at the very end becomes one U+FFFD.
+TEST(Cp932, Utf8BufferJoinsACharacterSplitAtItsBoundary) {
+    for (const std::size_t before : {std::size_t{16383}, std::size_t{32767}}) {
+        const std::string cp932 = std::string(before, 'a') + "炎bbb\x88";
+        const std::string expected = std::string(before, 'a') + u8"炎bbb\uFFFD";
+        std::stringbuf whole, bytes;
+        {
+            Utf8FromCp932Buffer utf8(whole);
+            std::ostream(&utf8) << cp932;
+        }
+        {
+            Utf8FromCp932Buffer utf8(bytes);
+            std::ostream out(&utf8);
+            for (char c : cp932) out.put(c);
+        }
+        EXPECT_EQ(whole.str(), expected) << before;
+        EXPECT_EQ(bytes.str(), expected) << before;
+    }
 }

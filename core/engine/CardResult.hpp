@@ -1,0 +1,54 @@
+#pragma once
+
+// One card's result, computed once: the card, its estimate and its summary row, or the
+// failure with its message and where the file went wrong. Every writer takes this
+// value; none reads the file or computes the estimate again.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cards/SkillCard.hpp"
+#include "engine/TextPieces.hpp"
+#include "estimate/Estimate.hpp"
+#include "format/Errors.hpp"
+#include "summary/Summary.hpp"
+
+namespace Vantorn {
+
+struct CardFailure {
+    std::string message;                   // CP932, as the error line says it
+    std::optional<ReadLocation> location;  // where a reading error was found
+};
+
+struct CardResult {
+    std::size_t entry = 0;  // the path's place among every path read, failures included
+    std::string path;       // as given
+    std::shared_ptr<const SkillCard> card;  // none for a failure, and none once a sink let it go
+    LevelEstimate estimate;
+    SummaryRow row;
+    std::optional<CardFailure> failure;
+    // The file as read, kept only for the listing, which reads it field by field.
+    std::optional<std::string> bytes;
+    // What a sink made of the result ahead, off the output's thread (a block, an entry).
+    TextPieces text;
+
+    bool failed() const { return failure.has_value(); }
+};
+
+// The result of a card read whole: its estimate and row, computed here once.
+CardResult cardResult(std::size_t entry, std::string path, SkillCard card);
+// The result of a path whose card could not be read.
+CardResult failedResult(std::size_t entry, std::string path, const std::exception& error);
+
+// The card in the file: read, estimated and summed up, or the failure.
+CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file);
+// The same from a card file's bytes.
+CardResult analyseBytes(std::size_t entry, std::string path, std::string_view bytes);
+// The file's bytes alone, for the listing; the failure when it cannot be read.
+CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file);
+
+}  // namespace Vantorn

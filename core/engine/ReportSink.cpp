@@ -1,0 +1,110 @@
+// The report blocks and the listing.
+
+#include <optional>
+#include <ostream>
+
+#include "engine/Sinks.hpp"
+#include "engine/TextPieces.hpp"
+#include "explain/Listing.hpp"
+#include "report/Report.hpp"
+#include "text/Utf8Buffer.hpp"
+
+namespace Vantorn {
+namespace {
+
+// A block: its header with the path in the form's encoding, CP932 text written by
+// `write`, as UTF-8 where the form asks for it, and an empty line.
+template <class Write>
+void block(TextPieces& text, const TextForm& form, const std::string& path, Write write) {
+    PiecesBuffer pieces(text);
+    std::ostream out(&pieces);
+    out << '[' << form.path(path) << "]\n";
+    if (form.encoding == TextEncoding::cp932) {
+        write(out);
+    } else {
+        Utf8FromCp932Buffer utf8(pieces);
+        std::ostream converted(&utf8);
+        write(converted);
+        converted.flush();
+    }
+    out << '\n';
+}
+
+class ReportSink final : public CardSink {
+public:
+    ReportSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
+
+    // The whole block is made before anything reaches the output.
+    void prepare(CardResult& result) const override {
+        if (result.failed()) return;
+        block(result.text, form_, result.path, [&](std::ostream& out) {
+            writeDescription(out, *result.card);
+            writeEstimate(out, result.estimate);
+        });
+        result.card.reset();
+    }
+    void card(const CardResult& result) override { result.text.writeTo(output_.text()); }
+    void failure(const CardResult& result) override { output_.errorLine(result.path, result.failure->message); }
+
+private:
+    SinkOutput& output_;
+    const TextForm form_;
+};
+
+// A broken card's listing ends with where and why, and its error line goes to standard
+// error as well.
+class ListingSink final : public CardSink {
+public:
+    ListingSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
+
+    bool wantsBytes() const override { return true; }
+
+    void prepare(CardResult& result) const override {
+        if (!result.bytes) return;
+        block(result.text, form_, result.path, [&](std::ostream& out) {
+            try {
+                writeListing(out, *result.bytes);
+            } catch (const std::runtime_error& error) {
+                const ReadLocation* location = locationOf(error);
+                result.failure = CardFailure{error.what(), location ? std::optional(*location) : std::nullopt};
+            }
+        });
+        result.bytes.reset();
+    }
+    void card(const CardResult& result) override {
+        result.text.writeTo(output_.text());
+        if (result.failed()) output_.errorLine(result.path, result.failure->message);
+    }
+    void failure(const CardResult& result) override {
+        if (result.text.empty()) {
+            output_.errorLine(result.path, result.failure->message);
+        } else {
+            card(result);
+        }
+    }
+
+private:
+    SinkOutput& output_;
+    const TextForm form_;
+};
+
+}  // namespace
+
+std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form) {
+    return std::make_unique<ReportSink>(output, form);
+}
+
+std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form) {
+    return std::make_unique<ListingSink>(output, form);
+}
+
+std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choice) {
+    if (choice.explain) return makeListingSink(output, choice.form);
+    if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order);
+    if (choice.summary || formatInfo(choice.format).impliesSummary) {
+        return makeSummarySink(output, choice.format, choice.order, choice.form, choice.csvTexts);
+    }
+    return makeReportSink(output, choice.form);
+}
+
+}  // namespace Vantorn

@@ -1,0 +1,135 @@
+// The JSON document and the summary's sinks.
+
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "engine/Sinks.hpp"
+#include "engine/TextPieces.hpp"
+#include "json/CardDocument.hpp"
+#include "json/CardJson.hpp"
+#include "report/Report.hpp"
+#include "summary/SummaryWriters.hpp"
+#include "text/Cp932.hpp"
+
+namespace Vantorn {
+namespace {
+
+SummaryFailure summaryFailure(const CardResult& result) {
+    return {result.entry, result.path, result.failure->message, result.failure->location};
+}
+
+class JsonSink final : public CardSink {
+public:
+    JsonSink(SinkOutput& output, bool summary, SummaryOrder order) : output_(output), order_(order) {
+        if (summary) summary_.emplace();
+    }
+
+    void begin() override { document_.emplace(output_.text()); }
+    // Each entry is written whole off the output's thread; the document takes it as it is.
+    void prepare(CardResult& result) const override {
+        {
+            PiecesBuffer pieces(result.text);
+            std::ostream out(&pieces);
+            JsonWriter json(out);
+            if (result.failed()) {
+                writeCardErrorJson(json, result.path, result.failure->message,
+                                   result.failure->location ? &*result.failure->location : nullptr);
+            } else {
+                writeCardJson(json, result.path, *result.card, result.estimate);
+            }
+        }
+        result.card.reset();
+    }
+    void card(const CardResult& result) override {
+        document_->entry(result.text.joined());
+        if (summary_) summary_->add(result.row);
+    }
+    void failure(const CardResult& result) override {
+        document_->entry(result.text.joined());
+        if (summary_) summary_->add(summaryFailure(result));
+        output_.errorLine(result.path, result.failure->message);
+    }
+    void finish() override {
+        if (!summary_) {
+            document_->finish();
+            return;
+        }
+        summary_->finish(order_);
+        document_->finish("summary", [this](JsonWriter& json) { writeSummaryJson(json, *summary_); });
+    }
+
+private:
+    SinkOutput& output_;
+    const SummaryOrder order_;
+    std::optional<CardDocument> document_;
+    std::optional<Summary> summary_;
+};
+
+// Rows are kept until the end, when they are sorted and written; the page writes each
+// card's block as it comes.
+class SummarySink final : public CardSink {
+public:
+    SummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order, const TextForm& form,
+                CsvTexts csvTexts)
+        : output_(output), format_(format), order_(order), form_(form), csvTexts_(csvTexts) {}
+
+    bool smallResults() const override { return format_ != OutputFormat::html; }
+
+    void begin() override {
+        if (format_ == OutputFormat::html) page_.emplace(output_.text());
+    }
+    // The page's block is UTF-8, its path as given.
+    void prepare(CardResult& result) const override {
+        if (format_ == OutputFormat::html && !result.failed()) {
+            std::ostringstream body;
+            writeDescription(body, *result.card);
+            writeEstimate(body, result.estimate);
+            std::string utf8 = '[' + result.path + "]\n";
+            appendCp932AsUtf8(utf8, body.str());
+            result.text.assign(utf8);
+        }
+        result.card.reset();
+    }
+    void card(const CardResult& result) override {
+        if (page_) page_->block(result.text.joined());
+        summary_.add(result.row);
+    }
+    void failure(const CardResult& result) override {
+        if (page_) page_->noBlock();
+        summary_.add(summaryFailure(result));
+        output_.errorLine(result.path, result.failure->message);
+    }
+    void finish() override {
+        summary_.finish(order_);
+        std::ostream& out = output_.text();
+        switch (format_) {
+        case OutputFormat::html: page_->finish(summary_); break;
+        case OutputFormat::csv: writeSummaryCsv(out, summary_, form_, csvTexts_); break;
+        case OutputFormat::text:
+        case OutputFormat::json: writeSummaryText(out, summary_, form_); break;
+        }
+    }
+
+private:
+    SinkOutput& output_;
+    const OutputFormat format_;
+    const SummaryOrder order_;
+    const TextForm form_;
+    const CsvTexts csvTexts_;
+    Summary summary_;
+    std::optional<SummaryPage> page_;
+};
+
+}  // namespace
+
+std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order) {
+    return std::make_unique<JsonSink>(output, summary, order);
+}
+
+std::unique_ptr<CardSink> makeSummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order,
+                                          const TextForm& form, CsvTexts csvTexts) {
+    return std::make_unique<SummarySink>(output, format, order, form, csvTexts);
+}
+
+}  // namespace Vantorn

@@ -1,0 +1,33 @@
+#include "json/CardDocument.hpp"
+
+#include <ostream>
+
+#include "json/CardJson.hpp"
+
+namespace Vantorn {
+
+CardDocument::CardDocument(std::ostream& out) : out_(out), json_(out) {
+    json_.beginObject();
+    json_.member("version", cardJsonVersion);
+    json_.key("cards");
+    json_.beginArray();
+    json_.breakLines();
+}
+
+void CardDocument::entry(std::string_view json) {
+    json_.raw(json);
+    json_.flush();
+}
+
+void CardDocument::finish(std::string_view key, const std::function<void(JsonWriter&)>& member) {
+    json_.endArray();
+    if (member) {
+        json_.key(key);
+        member(json_);
+    }
+    json_.endObject();
+    json_.flush();
+    out_ << '\n';
+}
+
+}  // namespace Vantorn
