@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "support/CardTesting.hpp"
@@ -47,6 +50,56 @@ protected:
     std::ostringstream out;
     std::ostringstream err;
 };
+
+// The manual's EXIT STATUS section, status by status, as plain text.
+std::map<int, std::string> manPageExitStatuses() {
+    std::ifstream in(MORNSTAVE_MAN_PAGE);
+    std::map<int, std::string> statuses;
+    bool inSection = false;
+    int status = -1;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(".SH", 0) == 0) inSection = line == ".SH EXIT STATUS";
+        if (!inSection || line == ".TP") continue;
+        if (line.rfind(".B ", 0) == 0) {
+            status = std::stoi(line.substr(3));
+            continue;
+        }
+        if (status < 0) continue;
+        line = std::regex_replace(line, std::regex(R"(\\f[BRI])"), "");
+        line = std::regex_replace(line, std::regex(R"(\\-)"), "-");
+        statuses[status] += line + " ";
+    }
+    return statuses;
+}
+
+TEST_F(CommandLineTest, ExitStatusesAreTheOnesTheManualStates) {
+    const std::map<int, std::string> manual = manPageExitStatuses();
+    const std::string readable = card("skill1.vnt");
+    const std::string missing = (folder / "skill2.vnt").u8string();
+    // Each case: what the manual says of it, and a command line that is such a case.
+    const struct {
+        const char* said;
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {"whether or not every card could be read", {readable, missing}, 0},
+        {"--help", {"--help"}, 0},
+        {"--version", {"--version"}, 0},
+        {"No card was given", {}, 1},
+        {"-o file cannot be written", {"-o", (folder / "no" / "such" / "x.txt").u8string(), readable}, 1},
+        {"An unknown option", {"--bogus", readable}, 2},
+        {"a bad value", {"--sort=size", readable}, 2},
+    };
+    std::set<int> shown;
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.args), c.status) << c.said;
+        ASSERT_TRUE(manual.count(c.status)) << "the manual has no status " << c.status;
+        EXPECT_NE(manual.at(c.status).find(c.said), std::string::npos)
+            << "status " << c.status << " does not say: " << c.said;
+        shown.insert(c.status);
+    }
+    for (const auto& [status, text] : manual) EXPECT_TRUE(shown.count(status)) << status << ": " << text;
+}
 
 TEST_F(CommandLineTest, OptionsBehaveLikeAUnixTool) {
     EXPECT_EQ(run({"--help"}), 0);

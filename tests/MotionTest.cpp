@@ -76,6 +76,20 @@ TEST(MotionRecordTest, BadValuesAreCorrupt) {
     }
 }
 
+// Summoning and the categories past it are refused against one range: the readable one.
+TEST(MotionRecordTest, RefusedCategoriesNameTheReadableRange) {
+    for (std::uint8_t category : {8, 9}) {
+        try {
+            readMotion(MotionRecord{category}.bytes().data);
+            ADD_FAILURE() << "category " << int{category} << " was read";
+        } catch (const std::runtime_error& error) {
+            const ReadLocation* location = locationOf(error);
+            ASSERT_NE(location, nullptr);
+            EXPECT_EQ(location->allowed, "0..7") << "category " << int{category};
+        }
+    }
+}
+
 TEST(MotionRecordTest, SummoningIsAPlainRuntimeError) {
     try {
         readMotion(MotionRecord{8}.bytes().data);

@@ -40,6 +40,10 @@ constexpr std::array<EffectRow, effectCategoryCount> effectTypeTable = {{
 
 constexpr EffectType undefinedEffect{nullptr, none};
 
+// The categories a card can be read with: summoning (8) is known but not supported, so
+// it and anything past it are refused against the same range.
+constexpr const char* readableCategories = "0..7";
+
 }  // namespace
 
 const EffectType& effectType(std::int32_t category, std::int32_t subType) {
@@ -101,9 +105,9 @@ void Motion::read(CardReader& in) {
     case 7:
         break;
     case 8:
-        in.fail(SummoningNotSupportedException(), categoryAt, "category", "8 (summoning)", "0..7");
+        in.fail(SummoningNotSupportedException(), categoryAt, "category", "8 (summoning)", readableCategories);
     default:
-        outside(categoryAt, "category", category, "0..8");
+        outside(categoryAt, "category", category, readableCategories);
     }
 }
 

@@ -16,8 +16,9 @@ constexpr int contentKindCount = 0
     ;
 constexpr int maxContentType = contentKindCount - 1;
 
-// Contents that carry on to their children, that branch, and that end the chain.
-enum class ContentFamily : std::uint8_t { plain, branch, terminal };
+// Contents that carry on to their children, that branch, that end the chain, and the
+// start of an event script, which has a class of its own.
+enum class ContentFamily : std::uint8_t { plain, branch, terminal, start };
 
 struct ContentKindInfo {
     ContentKind kind;

@@ -9,11 +9,17 @@
 namespace Vantorn {
 namespace {
 
+// A kind's family is the base its class derives from; the start derives from Content
+// itself. Each class has exactly one of these bases.
 template <class Kind>
 constexpr ContentFamily familyOf() {
+    constexpr int bases = std::is_base_of_v<Content_Normal, Kind> + std::is_base_of_v<Content_Branch, Kind> +
+                          std::is_base_of_v<Content_Terminal, Kind>;
+    static_assert(bases <= 1, "a content class derives from one family's base at most");
+    if (std::is_base_of_v<Content_Normal, Kind>) return ContentFamily::plain;
     if (std::is_base_of_v<Content_Branch, Kind>) return ContentFamily::branch;
     if (std::is_base_of_v<Content_Terminal, Kind>) return ContentFamily::terminal;
-    return ContentFamily::plain;
+    return ContentFamily::start;
 }
 
 constexpr std::array<ContentKindInfo, contentKindCount> kindTable = {{
@@ -54,6 +60,7 @@ const char* familyName(ContentFamily family) {
     switch (family) {
     case ContentFamily::branch: return "branch";
     case ContentFamily::terminal: return "terminal";
+    case ContentFamily::start: return "start";
     case ContentFamily::plain: break;
     }
     return "plain";
