@@ -23,7 +23,10 @@ writeFileSync(join(outDir, "mornstave.mjs"), library);
 // Inside a script element "<" may only appear escaped, so no "</script>" ends it early.
 const scriptString = (text) => JSON.stringify(text).replace(/</g, "\\u003c");
 const hash = (script) => `'sha256-${createHash("sha256").update(script, "utf8").digest("base64")}'`;
-const appScript = `\n"use strict";\nconst workerSource = ${scriptString(library + "\n" + read("worker.js"))};\n${read("app.js")}`;
+// The worker is a classic one (a module worker cannot start from a file:// page), so
+// the library's export becomes a plain declaration there.
+const workerSource = fill(library, "export default async function", "async function") + "\n" + read("worker.js");
+const appScript = `\n"use strict";\nconst workerSource = ${scriptString(workerSource)};\n${read("app.js")}`;
 // The summary page runs in a frame of this page and so under its policy: its script's
 // hash is admitted too.
 const summaryScripts = [...readFileSync(summaryPageFile, "utf8").matchAll(/<script>([\s\S]*?)<\/script>/g)].map((m) => m[1]);

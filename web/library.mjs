@@ -64,7 +64,7 @@ export default async function createMornstave() {
             folders.add(folder);
           }
         }
-        FS.writeFile(`${root}/${path}`, bytes);
+        FS.writeFile(`${root}/${path}`, bytes, { canOwn: true });  // read only: no copy needed
       }
       FS.chdir(root);
       return module.runCommandLine(args);

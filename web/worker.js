@@ -1,6 +1,6 @@
 // The page's worker: holds the chosen files and runs the library over them, so that
 // the page stays responsive however many cards there are. Appended to the library's
-// source in one module worker.
+// source in one classic worker.
 const ready = createMornstave();
 let files = new Map();
 
@@ -9,7 +9,12 @@ self.onmessage = async (event) => {
   try {
     const mornstave = await ready;
     if (kind === "files") {
-      files = new Map(event.data.files);
+      const reader = new FileReaderSync();
+      files = new Map();
+      for (const [path, file] of event.data.files) {
+        files.set(path, new Uint8Array(reader.readAsArrayBuffer(file)));
+        if (files.size % 500 === 0) self.postMessage({ id, progress: files.size });
+      }
       self.postMessage({ id });
       return;
     }
