@@ -31,16 +31,36 @@ function partsOf(path) {
 export default async function createMornstave() {
   const module = await createMornstaveModule({ wasmBinary: decodeBase64(wasmBase64), print() {}, printErr() {} });
   const FS = module.FS;
+  const MEMFS = FS.filesystems.MEMFS;
   const root = "/run";
+  const fileMode = 0o100444;
+  const folderMode = 0o40555;
 
-  function removeTree(path) {
-    for (const name of FS.readdir(path)) {
-      if (name === "." || name === "..") continue;
-      const child = `${path}/${name}`;
-      if (FS.isDir(FS.lstat(child).mode)) removeTree(child);
-      else FS.unlink(child);
+  // The files go in as nodes of an in-memory file system mounted for the call: no path
+  // is resolved for them, and the contents are the caller's arrays, not copies (the
+  // program only reads them). Unmounting drops the whole tree at once.
+  function plant(top, entries) {
+    const folders = new Map([["", top]]);
+    for (const [path, bytes] of entries) {
+      const parts = partsOf(path);
+      if (!(bytes instanceof Uint8Array)) throw new TypeError(`mornstave.run: ${path} is not a Uint8Array`);
+      let folder = top;
+      for (let i = 0; i < parts.length - 1; ++i) {
+        const key = parts.slice(0, i + 1).join("/");
+        let next = folders.get(key);
+        if (!next) {
+          if (parts[i] in folder.contents) throw new TypeError(`mornstave.run: ${key} is both a file and a folder`);
+          next = MEMFS.createNode(folder, parts[i], folderMode, 0);
+          folders.set(key, next);
+        }
+        folder = next;
+      }
+      const name = parts[parts.length - 1];
+      if (name in folder.contents) throw new TypeError(`mornstave.run: ${path} is given twice or is also a folder`);
+      const node = MEMFS.createNode(folder, name, fileMode, 0);
+      node.contents = bytes;
+      node.usedBytes = bytes.length;
     }
-    FS.rmdir(path);
   }
 
   // Every call starts from an empty folder holding only the given files, which is
@@ -51,29 +71,15 @@ export default async function createMornstave() {
     }
     const entries = files instanceof Map ? [...files] : Object.entries(files);
     FS.mkdir(root);
+    FS.mount(MEMFS, {}, root);
     try {
-      const folders = new Set([root]);
-      for (const [path, bytes] of entries) {
-        const parts = partsOf(path);
-        if (!(bytes instanceof Uint8Array)) throw new TypeError(`mornstave.run: ${path} is not a Uint8Array`);
-        let folder = root;
-        for (const part of parts.slice(0, -1)) {
-          folder += `/${part}`;
-          if (!folders.has(folder)) {
-            FS.mkdir(folder);
-            folders.add(folder);
-          }
-        }
-        FS.writeFile(`${root}/${path}`, bytes, { canOwn: true });  // read only: no copy needed
-      }
+      plant(FS.lookupPath(root).node, entries);
       FS.chdir(root);
       return module.runCommandLine(args);
-    } catch (error) {
-      if (error instanceof FS.ErrnoError) throw new TypeError(`mornstave.run: the files do not form a tree (${error.code})`);
-      throw error;
     } finally {
       FS.chdir("/");
-      removeTree(root);
+      FS.unmount(root);
+      FS.rmdir(root);
     }
   }
 
