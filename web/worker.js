@@ -9,11 +9,14 @@ self.onmessage = async (event) => {
   try {
     const mornstave = await ready;
     if (kind === "files") {
-      const reader = new FileReaderSync();
+      // Many reads at once: one after another, each would wait on the browser.
+      const chosen = event.data.files;
       files = new Map();
-      for (const [path, file] of event.data.files) {
-        files.set(path, new Uint8Array(reader.readAsArrayBuffer(file)));
-        if (files.size % 500 === 0) self.postMessage({ id, progress: files.size });
+      for (let first = 0; first < chosen.length; first += 1000) {
+        const some = chosen.slice(first, first + 1000);
+        const contents = await Promise.all(some.map(([, file]) => file.arrayBuffer()));
+        some.forEach(([path], i) => files.set(path, new Uint8Array(contents[i])));
+        self.postMessage({ id, progress: files.size });
       }
       self.postMessage({ id });
       return;
