@@ -33,8 +33,10 @@ export default async function createMornstave() {
   const FS = module.FS;
   const MEMFS = FS.filesystems.MEMFS;
   const root = "/run";
+  // The given files are read-only (their contents are the caller's arrays); folders
+  // take new files, so that -o FILE works, though the file is gone after the call.
   const fileMode = 0o100444;
-  const folderMode = 0o40555;
+  const folderMode = 0o40755;
 
   // The files go in as nodes of an in-memory file system mounted for the call: no path
   // is resolved for them, and the contents are the caller's arrays, not copies (the

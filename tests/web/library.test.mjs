@@ -45,6 +45,7 @@ try {
     ["--explain", "-r", "cards"],
     [],
     ["--format=yaml", "examples"],
+    ["--summary", "-o", "cards/summary.csv", "-r", "cards"],  // last: the native one leaves the file
   ];
   for (const args of cases) {
     // The native program under a UTF-8 locale, in the folder the files are relative to.
