@@ -19,6 +19,7 @@ namespace Vantorn::bench {
 namespace {
 
 using testing::Bytes;
+using testing::contentHeader;
 using testing::ContentRecord;
 using testing::EventRecord;
 using testing::MotionRecord;
@@ -243,21 +244,16 @@ SkillCardRecord corpusRecord(std::uint32_t index) {
     return card;
 }
 
-// Appends one content record's header: type code, name and child count plus 40000.
-void header(Bytes& out, ContentKind kind, std::string_view name, std::size_t children) {
-    out.byte(static_cast<std::uint8_t>(kind)).string(name).int32(static_cast<std::int32_t>(40000 + children));
-}
-
 // A chain as deep as given, written front to back without building it in memory:
 // every header on the way down, then the own fields on the way back up.
 void chain(Bytes& out, Random& random, std::size_t depth) {
     std::vector<Bytes> fields;
     fields.reserve(depth);
-    header(out, ContentKind::Start, "連鎖", depth > 1 ? 1 : 0);
+    contentHeader(out, ContentKind::Start, "連鎖", depth > 1 ? 1 : 0);
     fields.emplace_back();
     for (std::size_t level = 1; level < depth; ++level) {
         const ContentKind kind = random.pick(stepKinds);
-        header(out, kind, "", level + 1 < depth ? 1 : 0);
+        contentHeader(out, kind, "", level + 1 < depth ? 1 : 0);
         fields.push_back(ownFields(kind, random));
     }
     for (auto it = fields.rbegin(); it != fields.rend(); ++it) out.append(*it);
@@ -270,13 +266,13 @@ Bytes bigEvent(Random& random) {
     constexpr std::size_t wideBranches = 600;
     constexpr std::size_t mediumChains = 6;
     out.int32(static_cast<std::int32_t>(2 + mediumChains));
-    header(out, ContentKind::Start, "使用時", wideBranches);
+    contentHeader(out, ContentKind::Start, "使用時", wideBranches);
     for (std::size_t i = 0; i < wideBranches; ++i) {
         const ContentKind branch = random.pick(branchKinds);
-        header(out, branch, "", 2);
+        contentHeader(out, branch, "", 2);
         for (int child = 0; child < 2; ++child) {
             const ContentKind kind = child == 0 ? ContentKind::Message : random.pick(stepKinds);
-            header(out, kind, "", 0);
+            contentHeader(out, kind, "", 0);
             out.append(ownFields(kind, random));
         }
         out.append(ownFields(branch, random));
@@ -284,22 +280,6 @@ Bytes bigEvent(Random& random) {
     for (std::size_t i = 0; i < mediumChains; ++i) chain(out, random, 40);
     chain(out, random, maxContentDepth);
     return out;
-}
-
-// The card's bytes with the given events, each written with its own root count.
-std::string withEvents(const SkillCardRecord& card, const std::vector<Bytes>& events) {
-    // The record's bytes end with the empty event list (4 bytes), the byte before the
-    // level and the level (5 bytes); the events go in their place.
-    const std::string fields = card.bytes().data;
-    std::size_t total = fields.size();
-    for (const Bytes& e : events) total += e.data.size();
-    Bytes out;
-    out.data.reserve(total);
-    out.raw(std::string_view(fields).substr(0, fields.size() - 9));
-    out.int32(static_cast<std::int32_t>(events.size()));
-    for (const Bytes& e : events) out.append(e);
-    out.byte(card.byteBeforeLevel).int32(card.cardLevel);
-    return std::move(out.data);
 }
 
 }  // namespace
@@ -391,7 +371,8 @@ std::string bigCard(std::size_t targetBytes) {
     card.targetType = 4;
     card.motions.clear();
     for (std::size_t i = 0; i < events.size() * 64; ++i) card.motions.push_back(motion(random));
-    return withEvents(card, events);
+    card.writtenEvents = std::move(events);
+    return card.bytes().data;
 }
 
 std::string deepestCard(std::size_t targetBytes) {
@@ -403,10 +384,12 @@ std::string deepestCard(std::size_t targetBytes) {
     event.int32(static_cast<std::int32_t>(chains));
     for (std::size_t i = 0; i < chains; ++i) {
         for (std::size_t level = 0; level < maxContentDepth; ++level) {
-            header(event, ContentKind::Start, "", level + 1 < maxContentDepth ? 1 : 0);
+            contentHeader(event, ContentKind::Start, "", level + 1 < maxContentDepth ? 1 : 0);
         }
     }
-    return withEvents(SkillCardRecord{}, {event});
+    SkillCardRecord card;
+    card.writtenEvents.push_back(std::move(event));
+    return card.bytes().data;
 }
 
 std::string readFile(const std::string& path) {

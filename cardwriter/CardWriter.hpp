@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "cards/Layouts.hpp"
+#include "events/ContentHeader.hpp"
 #include "events/ContentKind.hpp"
 
 namespace Vantorn {
@@ -53,7 +55,48 @@ public:
     std::string data;
 };
 
-struct MotionRecord {
+// Writes each field a record layout lists (cards/Layouts.hpp, events/ContentHeader.hpp)
+// as the reader reads it back: a byte as its low 8 bits, a bool as 0 or 1.
+class LayoutWriter {
+public:
+    explicit LayoutWriter(Bytes& out) : out_(out) {}
+    template <class T>
+    void int32(const char*, const T& value, Range = unbounded) { out_.int32(static_cast<std::int32_t>(value)); }
+    template <class T>
+    void byte(const char*, const T& value, Range = unbounded) { out_.byte(static_cast<std::uint8_t>(value)); }
+    void boolean(const char*, bool value) { out_.boolean(value); }
+    void string(const char*, std::string_view value) { out_.string(value); }
+    void childCount(const char*, std::size_t children) {
+        out_.int32(childCountBias + static_cast<std::int32_t>(children));
+    }
+    void tag(const char* name, std::int32_t value) { byte(name, value); }
+    void picture(const char*, const char*, const char*, const std::string& picture) {
+        out_.int32(static_cast<std::int32_t>(picture.size())).raw(picture);
+    }
+    template <class Motion>
+    void motions(const char*, const char*, const std::vector<Motion>& motions) {
+        out_.int32(static_cast<std::int32_t>(motions.size()));
+        for (const Motion& motion : motions) out_.append(motion.bytes());
+    }
+    void unreadableCategory(const char*, std::int32_t) {}  // no tail
+    template <class Card>
+    void events(const char*, const char*, const Card& card) { card.writeEvents(out_); }
+
+private:
+    Bytes& out_;
+};
+
+// A content record's header: type code, name and child count.
+inline Bytes& contentHeader(Bytes& out, std::uint8_t type, std::string_view name, std::size_t children) {
+    LayoutWriter writer(out);
+    visitContentHeader(type, name, children, writer);
+    return out;
+}
+inline Bytes& contentHeader(Bytes& out, ContentKind kind, std::string_view name, std::size_t children) {
+    return contentHeader(out, static_cast<std::uint8_t>(kind), name, children);
+}
+
+struct MotionRecord : UnkeptMotionFields {
     MotionRecord(std::uint8_t category = 0, std::uint8_t subType = 0, std::uint8_t attr = 0,
                  std::uint8_t valueType = 0, std::int32_t value = 0, std::int32_t rounds = 0)
         : category(category), subType(subType), attr(attr), valueType(valueType), value(value),
@@ -69,15 +112,8 @@ struct MotionRecord {
     // The tail by category, as the reader expects it; categories 8 and above get none.
     Bytes bytes() const {
         Bytes out;
-        out.byte(category).byte(0).int32(0).byte(attr).byte(subType);
-        switch (category) {
-        case 0:
-        case 1: out.byte(valueType).int32(value); break;
-        case 3:
-        case 4: out.int32(rounds); break;
-        case 5: out.int32(value).int32(rounds); break;
-        default: break;
-        }
+        LayoutWriter writer(out);
+        visitMotionFields(*this, static_cast<const UnkeptMotionFields&>(*this), writer);
         return out;
     }
 };
@@ -108,10 +144,10 @@ struct ContentRecord {
     std::vector<ContentRecord> children;
     std::string name;
 
-    // Type code, name, child count plus 40000, the children, then the own fields.
+    // The header, the children, then the own fields.
     Bytes bytes() const {
         Bytes out;
-        out.byte(type).string(name).int32(40000 + static_cast<std::int32_t>(children.size()));
+        contentHeader(out, type, name, children.size());
         for (const ContentRecord& child : children) out.append(child.bytes());
         return out.append(ownFields);
     }
@@ -119,11 +155,10 @@ struct ContentRecord {
 
 using EventRecord = std::vector<ContentRecord>;
 
-struct SkillCardRecord {
-    std::uint8_t tag = 5;
-    std::string picture;  // a whole bitmap file, "BM" first; empty for none
+// A card's fields; the tag, picture, number and byteBeforeLevel come with
+// UnkeptCardFields.
+struct SkillCardRecord : UnkeptCardFields {
     std::string name;
-    std::int32_t number = 0;
     std::string text2;
     std::int32_t physicalElement = 0;
     std::int32_t mentalElement = 0;
@@ -142,29 +177,23 @@ struct SkillCardRecord {
     std::string text3;
     std::string text4;
     std::vector<EventRecord> events;
-    std::uint8_t byteBeforeLevel = 0;
+    // Events already written, each its root count and its roots: they follow `events`.
+    std::vector<Bytes> writtenEvents;
     std::int32_t cardLevel = 0;
 
     Bytes bytes() const {
         Bytes out;
-        out.byte(tag).int32(static_cast<std::int32_t>(picture.size())).raw(picture);
-        out.string(name).int32(number).string(text2);
-        out.int32(physicalElement).int32(mentalElement);
-        out.boolean(unusableWhenSilenced).boolean(targetsAll);
-        out.byte(targetType).byte(effectAttribute).boolean(usesResist);
-        out.int32(successModifier).byte(extraByte);
-        out.int32(static_cast<std::int32_t>(motions.size()));
-        for (const MotionRecord& motion : motions) out.append(motion.bytes());
-        for (std::int32_t bonus : bonuses) out.int32(bonus);
-        for (const std::string& text : extraTexts) out.string(text);
-        for (const std::string& code : keyCodes) out.string(code);
-        out.byte(codeAfterKeys).string(text3).string(text4);
-        out.int32(static_cast<std::int32_t>(events.size()));
+        LayoutWriter writer(out);
+        visitCardFields(*this, static_cast<const UnkeptCardFields&>(*this), writer);
+        return out;
+    }
+    void writeEvents(Bytes& out) const {
+        out.int32(static_cast<std::int32_t>(events.size() + writtenEvents.size()));
         for (const EventRecord& event : events) {
             out.int32(static_cast<std::int32_t>(event.size()));
             for (const ContentRecord& root : event) out.append(root.bytes());
         }
-        return out.byte(byteBeforeLevel).int32(cardLevel);
+        for (const Bytes& event : writtenEvents) out.append(event);
     }
 };
 

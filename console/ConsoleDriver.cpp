@@ -14,6 +14,7 @@
 #include "cards/SkillCard.hpp"
 #include "explain/Listing.hpp"
 #include "estimate/Estimate.hpp"
+#include "format/CardFile.hpp"
 #include "format/Errors.hpp"
 #include "format/Version.hpp"
 #include "json/CardJson.hpp"
@@ -165,9 +166,11 @@ private:
     // The listing of one card under its header, composed whole; a broken card's listing
     // ends with where and why, and its error line goes to standard error as well.
     void explain(const std::string& path) {
-        std::ifstream in(nativePath(path, settings_.pathsAreUtf8), std::ios::binary);
-        if (!in) {
-            fail(path, OpenFailedException().what());
+        std::string bytes;
+        try {
+            bytes = readCardFile(nativePath(path, settings_.pathsAreUtf8));
+        } catch (const std::runtime_error& failure) {
+            fail(path, failure.what());
             return;
         }
         BlockText text;
@@ -179,7 +182,7 @@ private:
             if (settings_.encoding == OutputEncoding::utf8) utf8.emplace(text);
             std::ostream listing(utf8 ? static_cast<std::streambuf*>(&*utf8) : &text);
             try {
-                writeListing(listing, in);
+                writeListing(listing, bytes);
             } catch (const std::runtime_error& failure) {
                 error = failure.what();
             }

@@ -66,7 +66,7 @@ Bytes eventsOf(const Bytes& root, std::size_t size) {
 Bytes leaf() { return ContentRecord{ContentKind::IncRound}.bytes(); }
 
 Bytes fanOf(std::size_t children) {
-    return headerOf(ContentKind::Start, 40000 + static_cast<std::int32_t>(children)).append(repeated(leaf(), children));
+    return headerOf(ContentKind::Start, Vantorn::childCountBias + static_cast<std::int32_t>(children)).append(repeated(leaf(), children));
 }
 
 std::vector<Shape> shapes() {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "format/Errors.hpp"
 #include "events/ContentTypes.hpp"
@@ -20,9 +19,9 @@ using testing::messageOf;
 const std::string corrupt = "ファイルが壊れています";
 
 ContentPtr read(const std::string& bytes, std::size_t* consumed = nullptr) {
-    std::istringstream in(bytes, std::ios::binary);
+    CardReader in(bytes);
     ContentPtr content = readContent(in);
-    if (consumed) *consumed = static_cast<std::size_t>(in.tellg());
+    if (consumed) *consumed = static_cast<std::size_t>(in.offset());
     return content;
 }
 
@@ -185,7 +184,7 @@ TEST(ContentTreeTextTest, TerminalKindsStillHaveTheirChildrenPrinted) {
 }
 
 std::size_t eventCount(const std::string& bytes) {
-    std::istringstream in(bytes, std::ios::binary);
+    CardReader in(bytes);
     EventPart part;
     part.read(in);
     return part.events.size();
@@ -195,12 +194,15 @@ TEST(EventPartTest, CountsAreBoundedAndNegativeMeansEmpty) {
     EXPECT_EQ(eventCount(Bytes().int32(0).data), 0u);
     EXPECT_EQ(eventCount(Bytes().int32(-1).data.append("next")), 0u);
     EventPart part;
-    std::istringstream tooMany(Bytes().int32(65537).data, std::ios::binary);
+    const std::string tooManyBytes = Bytes().int32(65537).data;
+    CardReader tooMany(tooManyBytes);
     EXPECT_EQ(messageOf<FileCorruptException>([&] { part.read(tooMany); }), corrupt);
-    std::istringstream tooManyContents(Bytes().int32(1).int32(65537).data, std::ios::binary);
+    const std::string tooManyContentsBytes = Bytes().int32(1).int32(65537).data;
+    CardReader tooManyContents(tooManyContentsBytes);
     EXPECT_EQ(messageOf<FileCorruptException>([&] { part.read(tooManyContents); }), corrupt);
     // 65536 passes the count check; the file then simply ends.
-    std::istringstream atBound(Bytes().int32(65536).data, std::ios::binary);
+    const std::string atBoundBytes = Bytes().int32(65536).data;
+    CardReader atBound(atBoundBytes);
     EXPECT_EQ(messageOf<IOException>([&] { part.read(atBound); }), "I/O例外");
 }
 
@@ -210,7 +212,7 @@ TEST(EventPartTest, EventsDescribeAsTheirTreesInFileOrder) {
                             .int32(1).append(ContentRecord{ContentKind::IncRound}.bytes())
                             .int32(0)
                             .int32(1).append(ContentRecord{ContentKind::BreakEffect}.bytes());
-    std::istringstream in(bytes.data, std::ios::binary);
+    CardReader in(bytes.data);
     EventPart part;
     part.read(in);
     ASSERT_EQ(part.events.size(), 3u);

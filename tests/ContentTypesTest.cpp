@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sstream>
 #include <type_traits>
 
 #include "format/Errors.hpp"
@@ -106,13 +105,14 @@ TEST(ContentTypesTest, EachKindReadsExactlyItsOwnFieldsAndWritesItsLine) {
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(static_cast<int>(kind.kind));
         const std::string bytes = ContentRecord{kind.kind, kind.ownFields}.bytes().data;
-        std::istringstream in(bytes + "after", std::ios::binary);
+        const std::string followed = bytes + "after";
+        CardReader in(followed);
         const ContentPtr content = readContent(in);
         EXPECT_EQ(content->type, static_cast<std::int32_t>(kind.kind));
-        EXPECT_EQ(static_cast<std::size_t>(in.tellg()), bytes.size()) << "consumed a wrong length";
+        EXPECT_EQ(static_cast<std::size_t>(in.offset()), bytes.size()) << "consumed a wrong length";
         EXPECT_EQ(describe(*content), std::string(kind.line) + "\n");
         // One byte fewer must run out of data inside the own fields.
-        std::istringstream cut(bytes.substr(0, bytes.size() - 1), std::ios::binary);
+        CardReader cut(std::string_view(bytes).substr(0, bytes.size() - 1));
         EXPECT_THROW(readContent(cut), IOException);
     }
 }
@@ -128,15 +128,16 @@ TEST(ContentTypesTest, EveryReadableCodeIsCovered) {
 
 TEST(ContentTypesTest, WaitIsThirteenBytes) {
     const std::string bytes("\x0A\x00\x00\x00\x00\x40\x9C\x00\x00\x05\x00\x00\x00", 13);
-    std::istringstream in(bytes, std::ios::binary);
+    CardReader in(bytes);
     const ContentPtr wait = readContent(in);
     EXPECT_EQ(dynamic_cast<const Content_Wait&>(*wait).duration, 5);
-    EXPECT_EQ(in.peek(), std::char_traits<char>::eof());
+    EXPECT_EQ(in.peek(), -1);
 }
 
 TEST(ContentTypesTest, KindsKeepTheirGameNamesAndFamilies) {
     const ContentPtr removed = [] {
-        std::istringstream in(ContentRecord{ContentKind::RemoveClearedScenaio, Bytes().string("x")}.bytes().data, std::ios::binary);
+        const std::string bytes = ContentRecord{ContentKind::RemoveClearedScenaio, Bytes().string("x")}.bytes().data;
+        CardReader in(bytes);
         return readContent(in);
     }();
     EXPECT_NE(dynamic_cast<Content_RemoveClearedScenaio*>(removed.get()), nullptr);
@@ -153,7 +154,8 @@ TEST(ContentTypesTest, MessageTextKeepsItsLineBreaks) {
     message.name = "N";
     ContentRecord root{ContentKind::Start};
     root.children = {message};
-    std::istringstream in(root.bytes().data, std::ios::binary);
+    const std::string bytes = root.bytes().data;
+    CardReader in(bytes);
     EXPECT_EQ(describe(*readContent(in)),
               "スタートコンテント\n\tN: メッセージ[一行目\n二行目] (画像: なし)\n");
 }

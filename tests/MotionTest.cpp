@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <stdexcept>
 
 #include "format/Errors.hpp"
@@ -18,10 +17,10 @@ using testing::MotionRecord;
 
 // Reads one motion from bytes and tells how many bytes it consumed.
 Motion readMotion(const std::string& bytes, std::size_t* consumed = nullptr) {
-    std::istringstream in(bytes, std::ios::binary);
+    CardReader in(bytes);
     Motion motion;
     motion.read(in);
-    if (consumed) *consumed = static_cast<std::size_t>(in.tellg());
+    if (consumed) *consumed = static_cast<std::size_t>(in.offset());
     return motion;
 }
 

@@ -2,10 +2,49 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <new>
 #include <stdexcept>
+#include <vector>
+
+#include <unistd.h>
 
 #include "format/Errors.hpp"
 #include "support/CardTesting.hpp"
+
+// The largest block asked of the allocator since a test reset it: a file too large to
+// read must be refused before anything of its size is allocated. Every unaligned form
+// is replaced, so that each block is freed the way it was allocated.
+static std::atomic<std::size_t> largestAllocation{0};
+
+// The compiler, seeing operator new's block reach free() once inlined, takes the pair
+// for a mismatch; here it is the allocator itself.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+static void* allocate(std::size_t size) noexcept {
+    for (std::size_t largest = largestAllocation; size > largest && !largestAllocation.compare_exchange_weak(largest, size);) {
+    }
+    return std::malloc(size ? size : 1);
+}
+void* operator new(std::size_t size) {
+    if (void* block = allocate(size)) return block;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 namespace Vantorn {
 namespace {
@@ -256,6 +295,40 @@ TEST(SkillCardTest, AccessorsCheckTheirIndex) {
 TEST(SkillCardTest, LoadReportsFilesThatCannotBeOpened) {
     SkillCard card;
     EXPECT_EQ(messageOf<OpenFailedException>([&] { card.load("no/such/skill1.vnt"); }), "開けません");
+}
+
+// Where a file too large to read is refused, and what it held.
+ReadLocation tooLarge(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const FileCorruptException& error) {
+        EXPECT_EQ(error.what(), corrupt);
+        if (const ReadLocation* location = locationOf(error)) return *location;
+    }
+    ADD_FAILURE() << "not refused as too large";
+    return {};
+}
+
+TEST(SkillCardTest, AFileTooLargeToHoldIsCorruptAndNothingOfItsSizeIsAllocated) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("mornstave-large-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path path = folder / "skill1.vnt";
+    std::ofstream(path, std::ios::binary).put('\x05');
+    fs::resize_file(path, std::uint64_t{4} << 30);  // sparse: no room taken on the disk
+    for (const auto& read : std::vector<std::function<void()>>{[&] { loadSkillCard(path); },
+                                                               [&] { SkillCard().load(path.string()); }}) {
+        largestAllocation = 0;
+        const ReadLocation location = tooLarge(read);
+        EXPECT_EQ(location.offset, 0u);
+        EXPECT_EQ(location.path, "fileSize");
+        EXPECT_EQ(location.found, "4294967296 bytes");
+        EXPECT_EQ(location.allowed, "at most 67108864 bytes");
+        EXPECT_LT(largestAllocation, std::size_t{1} << 20);
+    }
+    fs::remove_all(folder);
+    // A file of no known size is read up to the bound.
+    EXPECT_EQ(tooLarge([] { SkillCard().load("/dev/zero"); }).found, "more than 67108864 bytes");
 }
 
 }  // namespace

@@ -15,10 +15,6 @@ namespace Mornstave {
 
 namespace {
 
-bool isCp932LeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 template <class Char>
 std::basic_string<Char> publishText(std::basic_string_view<Char> text) {
     std::size_t lineFeeds = 0;
@@ -83,7 +79,7 @@ std::string folderPrefix(const std::string& folder) {
     for (std::string::size_type i = 0; i < folder.size(); ++i) {
         const auto c = static_cast<unsigned char>(folder[i]);
         endsWithSeparator = c == '\\';
-        if (isCp932LeadByte(c) && i + 1 < folder.size()) {
+        if (Vantorn::isCp932LeadByte(c) && i + 1 < folder.size()) {
             ++i;
         }
     }

@@ -1,10 +1,11 @@
 #include "cards/Motion.hpp"
 
 #include <array>
-#include <istream>
 #include <stdexcept>
 
 #include "format/Errors.hpp"
+#include "cards/Layouts.hpp"
+#include "cards/RecordReader.hpp"
 #include "format/CardReader.hpp"
 
 namespace Vantorn {
@@ -62,53 +63,28 @@ void Motion::clear() {
     category = subType = attr = valueType = value = rounds = 0;
 }
 
-void Motion::read(std::istream& in) {
-    CardReader reader(in);
-    read(reader);
-}
+namespace {
+
+// The motion's fields, read; a category without a known tail ends the card.
+class MotionReader final : public RecordReader {
+public:
+    using RecordReader::RecordReader;
+    void unreadableCategory(const char* name, std::int32_t category) {
+        if (category == 8) {
+            in.fail(SummoningNotSupportedException(), recordAt, name, "8 (summoning)", readableCategories);
+        }
+        in.fail(FileCorruptException(), recordAt, name, std::to_string(category), readableCategories);
+    }
+    std::uint64_t recordAt = in.offset();
+};
+
+}  // namespace
 
 void Motion::read(CardReader& in) {
-    const std::uint64_t categoryAt = in.offset();
-    category = in.byte("category");
-    in.byte("reserved1");
-    in.int32("reserved2");
-    attr = in.byte("element");
-    subType = in.byte("subType");
-    const auto outside = [&](std::uint64_t at, const char* field, std::int32_t value, const char* allowed) {
-        in.fail(FileCorruptException(), at, field, std::to_string(value), allowed);
-    };
-    switch (category) {
-    case 0:
-    case 1: {
-        const std::uint64_t valueTypeAt = in.offset();
-        valueType = in.byte("valueType");
-        value = in.int32("value");
-        if (valueType > 2) outside(valueTypeAt, "valueType", valueType, "0..2");
-        break;
-    }
-    case 3:
-    case 4: {
-        const std::uint64_t roundsAt = in.offset();
-        rounds = in.int32("rounds");
-        if (rounds < 0) outside(roundsAt, "rounds", rounds, "0 and more");
-        break;
-    }
-    case 5: {
-        value = in.int32("value");
-        const std::uint64_t roundsAt = in.offset();
-        rounds = in.int32("rounds");
-        if (rounds < 0) outside(roundsAt, "rounds", rounds, "0 and more");
-        break;
-    }
-    case 2:
-    case 6:
-    case 7:
-        break;
-    case 8:
-        in.fail(SummoningNotSupportedException(), categoryAt, "category", "8 (summoning)", readableCategories);
-    default:
-        outside(categoryAt, "category", category, readableCategories);
-    }
+    MotionReader fields(in);
+    UnkeptMotionFields unkept;
+    visitMotionFields(*this, unkept, fields);
+    fields.checkBounds([] {});
 }
 
 const char* Motion::attrName(std::int32_t attr) {

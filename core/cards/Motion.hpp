@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 
 #include "format/VTObject.hpp"
@@ -16,7 +15,6 @@ public:
     Motion();
 
     // Reads one motion record; the fields its category does not carry stay 0.
-    void read(std::istream& in);
     void read(CardReader& in);
 
     virtual void clear();

@@ -3,10 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cards/Layouts.hpp"
 #include "cards/Motion.hpp"
 #include "format/VTObject.hpp"
 #include "events/Event.hpp"
@@ -14,8 +15,6 @@
 namespace Vantorn {
 
 class CardReader;
-
-constexpr std::uint8_t skillCardTag = 5;
 
 class VTCard : public VTObject {
 public:
@@ -32,12 +31,11 @@ public:
     SkillCard(SkillCard&&) = default;
     SkillCard& operator=(SkillCard&&) = default;
 
-    // Opens the file at path (bytes passed to the platform unchanged) and reads it.
+    // Reads the file at path (bytes passed to the platform unchanged).
     void load(const std::string& path);
-    // Reads a whole card file from an open binary stream, then range-checks it. The
-    // events are appended to those already held: to read another card, use a fresh
-    // object (readSkillCard, loadSkillCard).
-    void read(std::istream& in);
+    // Reads a whole card, then range-checks it. The events are appended to those
+    // already held: to read another card, use a fresh object (readSkillCard,
+    // loadSkillCard).
     void read(CardReader& in);
 
     // Empties every field except the event part.
@@ -69,9 +67,9 @@ public:
 
 };
 
-// A fresh card read from the stream or the file at path: nothing of another card can
-// be mixed into it.
-SkillCard readSkillCard(std::istream& in);
+// A fresh card read from the bytes of a card file, or from the file at path (read
+// whole first, see readCardFile): nothing of another card can be mixed into it.
+SkillCard readSkillCard(std::string_view bytes);
 SkillCard loadSkillCard(const std::filesystem::path& path);
 
 }  // namespace Vantorn

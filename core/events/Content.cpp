@@ -1,6 +1,5 @@
 #include "events/Content.hpp"
 
-#include <istream>
 #include <string>
 #include <utility>
 
@@ -43,6 +42,23 @@ private:
     CardReader& in_;
 };
 
+// Reads a content record's header: the child count without its bias.
+struct HeaderReader {
+    CardReader& in;
+    void byte(const char* name, std::int32_t& value) { value = in.byte(name); }
+    void string(const char* name, std::string& value) { value = in.string(name); }
+    void childCount(const char* name, std::int32_t& count) {
+        const std::uint64_t at = in.offset();
+        const auto stored = in.int32(name);
+        count = static_cast<std::int32_t>(static_cast<std::uint32_t>(stored) - static_cast<std::uint32_t>(childCountBias));
+        if (count > maxChildCount) {
+            in.fail(FileCorruptException(), at, name, std::to_string(stored),
+                    "at most " + std::to_string(childCountBias + maxChildCount) + " (" + std::to_string(childCountBias) +
+                        " + children)");
+        }
+    }
+};
+
 // Looks at the type code without consuming it, starts the content it names and reads
 // the common part of its record: type code, name and child count. A kind whose layout
 // is unknown fails before anything of it is read.
@@ -61,24 +77,12 @@ ContentPtr readContentHeader(CardReader& in, std::int32_t& childCount) {
                 "a kind of known layout");
     }
     ContentPtr content = makeContent(code);
-    content->type = in.byte("type");
-    content->name = in.string("name");
-    const std::uint64_t countAt = in.offset();
-    const auto stored = in.int32("childCount");
-    childCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(stored) - static_cast<std::uint32_t>(childCountBias));
-    if (childCount > maxChildCount) {
-        in.fail(FileCorruptException(), countAt, "childCount", std::to_string(stored),
-                "at most " + std::to_string(childCountBias + maxChildCount) + " (40000 + children)");
-    }
+    HeaderReader header{in};
+    visitContentHeader(content->type, content->name, childCount, header);
     return content;
 }
 
 }  // namespace
-
-ContentPtr readContent(std::istream& in) {
-    CardReader reader(in);
-    return readContent(reader);
-}
 
 ContentPtr readContent(CardReader& in) {
     // Records nest children before their parent's own fields; a path of open records

@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "events/ContentHeader.hpp"
 #include "format/VTObject.hpp"
 
 namespace Vantorn {
 
 class FieldVisitor;
 
-constexpr std::int32_t childCountBias = 40000;
-constexpr std::int32_t maxChildCount = 65536;
 // Contents nested deeper than this make a card corrupt. An event script is a chain of
 // children, so long scripts nest deep; reading, describing and destroying trees never
 // recurse, so the bound guards the report's size, not the stack: every level indents
@@ -48,7 +47,6 @@ class Content_Terminal : public Content {};
 class CardReader;
 
 // Reads the next content record with its whole subtree.
-ContentPtr readContent(std::istream& in);
 ContentPtr readContent(CardReader& in);
 
 }  // namespace Vantorn

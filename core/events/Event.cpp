@@ -1,7 +1,5 @@
 #include "events/Event.hpp"
 
-#include <istream>
-
 #include "format/CardReader.hpp"
 
 namespace Vantorn {
@@ -20,22 +18,12 @@ std::int32_t readListCount(CardReader& in, const char* name) {
 
 }  // namespace
 
-void Event::read(std::istream& in) {
-    CardReader reader(in);
-    read(reader);
-}
-
 void Event::read(CardReader& in) {
     const std::int32_t count = readListCount(in, "contentCount");
     for (std::int32_t i = 0; i < count; ++i) {
         RecordScope record(in, "content", i + 1);
         contents.push_back(readContent(in));
     }
-}
-
-void EventPart::read(std::istream& in) {
-    CardReader reader(in);
-    read(reader);
 }
 
 void EventPart::read(CardReader& in) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <iosfwd>
 #include <memory>
 #include <vector>
 
@@ -14,7 +13,6 @@ class CardReader;
 // One event of a card: the roots of its content trees, in file order.
 class Event : public VTObject {
 public:
-    void read(std::istream& in);
     void read(CardReader& in);
 
     std::vector<ContentPtr> contents;
@@ -30,7 +28,6 @@ public:
     EventPart& operator=(EventPart&&) = default;
 
     // Appends the events it reads; it does not empty the list first.
-    void read(std::istream& in);
     void read(CardReader& in);
 
     std::vector<std::shared_ptr<Event>> events;

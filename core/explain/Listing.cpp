@@ -1,26 +1,23 @@
 #include "explain/Listing.hpp"
 
 #include <cstring>
-#include <istream>
 #include <ostream>
 #include <string>
 
 #include "cards/CardNames.hpp"
 #include "cards/Motion.hpp"
 #include "cards/SkillCard.hpp"
+#include "events/ContentHeader.hpp"
 #include "events/ContentKind.hpp"
 #include "format/CardReader.hpp"
 #include "format/Hex.hpp"
+#include "text/Cp932.hpp"
 
 namespace Vantorn {
 namespace {
 
 std::string offsetText(std::uint64_t offset) {
     return "0x" + hex(offset, 8);
-}
-
-bool isLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 // A string's text with the bytes a listing line cannot hold escaped. A two-byte
@@ -30,7 +27,7 @@ std::string quoted(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
-        if (isLeadByte(byte) && i + 1 < text.size()) {
+        if (isCp932LeadByte(byte) && i + 1 < text.size()) {
             out += c;
             out += text[++i];
         } else if (c == '\n') {
@@ -115,7 +112,7 @@ private:
             return std::string(kind.label) + ", " + kind.name;
         }
         if (!std::strcmp(name, "childCount")) {
-            const auto children = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) - 40000u);
+            const auto children = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(childCountBias));
             return plural(children > 0 ? children : 0, "child", "children");
         }
         if (!std::strcmp(name, "motionCount") || !std::strcmp(name, "eventCount") ||
@@ -131,9 +128,9 @@ private:
 
 }  // namespace
 
-void writeListing(std::ostream& out, std::istream& in) {
+void writeListing(std::ostream& out, std::string_view bytes) {
     Listing listing(out);
-    CardReader reader(in, &listing);
+    CardReader reader(bytes, &listing);
     try {
         SkillCard card;
         card.read(reader);
@@ -149,10 +146,7 @@ void writeListing(std::ostream& out, std::istream& in) {
         throw;
     }
     // Bytes after the card are not part of it; say so rather than hide them.
-    std::uint64_t rest = 0;
-    for (char buffer[4096]; in.read(buffer, sizeof buffer) || in.gcount() > 0;) {
-        rest += static_cast<std::uint64_t>(in.gcount());
-    }
+    const std::uint64_t rest = reader.remaining();
     out << offsetText(reader.offset()) << "  end of the card";
     if (rest != 0) out << ", then " << plural(static_cast<std::int64_t>(rest), "byte", "bytes") << " not read";
     out << '\n';

@@ -1,9 +1,6 @@
 #include "format/CardReader.hpp"
 
-#include <algorithm>
-#include <istream>
-
-#include "format/Stream.hpp"
+#include <string>
 
 namespace Vantorn {
 namespace {
@@ -12,43 +9,40 @@ namespace {
 constexpr std::size_t firstSegments = 2;
 constexpr std::size_t lastSegments = 3;
 
-std::string bytesLeft(std::streamsize count) {
+std::string bytesLeft(std::uint64_t count) {
     return std::to_string(count) + (count == 1 ? " byte left" : " bytes left");
 }
 
 }  // namespace
 
 void CardReader::failShortRead(std::size_t size, std::uint64_t start, const char* name) const {
-    fail(IOException(), start, name, bytesLeft(in_.gcount()), std::to_string(size) + (size == 1 ? " byte" : " bytes"));
+    fail(IOException(), start, name, bytesLeft(remaining()), std::to_string(size) + (size == 1 ? " byte" : " bytes"));
 }
 
 std::string CardReader::string(const char* name) {
     const std::uint64_t start = offset_;
     unsigned char b[4];
-    readBytes(reinterpret_cast<char*>(b), 4, start, name);
+    readBytes(b, 4, start, name);
     const std::uint32_t length = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
                                  std::uint32_t{b[3]} << 24;
     if (length > maxStringLength) {
         fail(FileCorruptException(), start, name, "length " + std::to_string(length),
              "length 0.." + std::to_string(maxStringLength));
     }
-    std::string body(length, '\0');
-    readBytes(body.data(), length, start, name);
-    body.erase(std::find(body.begin(), body.end(), '\0'), body.end());
-    heard(start, name, FieldType::string, length, body);
-    return body;
+    if (remaining() < length) {
+        failShortRead(length, start, name);
+    }
+    const std::string_view body = bytes_.substr(offset_, length);
+    offset_ += length;
+    const std::string_view text = body.substr(0, body.find('\0'));
+    heard(start, name, FieldType::string, length, text);
+    return std::string(text);
 }
 
 void CardReader::skip(std::int64_t count, const char* name) {
     const std::uint64_t start = offset_;
-    in_.seekg(count, std::ios::cur);
     offset_ += static_cast<std::uint64_t>(count);
     heard(start, name, FieldType::skip, count);
-}
-
-int CardReader::peek() {
-    const auto next = in_.peek();
-    return next == std::istream::traits_type::eof() ? -1 : static_cast<unsigned char>(next);
 }
 
 std::string CardReader::path(std::string_view field) const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <istream>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +9,9 @@
 #include "format/Errors.hpp"
 
 namespace Vantorn {
+
+// The largest string body a card may hold, in bytes.
+constexpr std::uint32_t maxStringLength = 65536;
 
 class CardReader;
 
@@ -33,13 +36,15 @@ protected:
     ~ReadListener() = default;
 };
 
-// The reading context of a card file: the primitive reads of the format, the offset
-// they have reached and the record path down to the field being read. Errors it
-// raises, and errors raised with fail(), carry that offset and path. A listener, when
-// given, hears of every field; without one, reading costs no more than the bytes.
+// The reading context of a card file held whole in memory: the primitive reads of the
+// format, the offset they have reached and the record path down to the field being
+// read. Errors it raises, and errors raised with fail(), carry that offset and path. A
+// listener, when given, hears of every field; without one, reading costs no more than
+// the bytes. The bytes must outlive the reader.
 class CardReader {
 public:
-    explicit CardReader(std::istream& in, ReadListener* listener = nullptr) : in_(in), listener_(listener) {
+    explicit CardReader(std::string_view bytes, ReadListener* listener = nullptr)
+        : bytes_(bytes), listener_(listener) {
         path_.reserve(16);
     }
 
@@ -48,7 +53,7 @@ public:
     std::int32_t int32(const char* name) {
         const std::uint64_t start = offset_;
         unsigned char b[4];
-        readBytes(reinterpret_cast<char*>(b), 4, start, name);
+        readBytes(b, 4, start, name);
         const auto value = static_cast<std::int32_t>(std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
                                                      std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24);
         heard(start, name, FieldType::int32, value);
@@ -57,7 +62,7 @@ public:
     std::uint16_t int16(const char* name) {
         const std::uint64_t start = offset_;
         unsigned char b[2];
-        readBytes(reinterpret_cast<char*>(b), 2, start, name);
+        readBytes(b, 2, start, name);
         const auto value = static_cast<std::uint16_t>(b[0] | b[1] << 8);
         heard(start, name, FieldType::int16, value);
         return value;
@@ -65,26 +70,29 @@ public:
     std::uint8_t byte(const char* name) {
         const std::uint64_t start = offset_;
         unsigned char b;
-        readBytes(reinterpret_cast<char*>(&b), 1, start, name);
+        readBytes(&b, 1, start, name);
         heard(start, name, FieldType::byte, b);
         return b;
     }
     bool boolean(const char* name) {
         const std::uint64_t start = offset_;
         unsigned char b;
-        readBytes(reinterpret_cast<char*>(&b), 1, start, name);
+        readBytes(&b, 1, start, name);
         heard(start, name, FieldType::boolean, b);
         return b != 0;
     }
     // A 32-bit length (at most maxStringLength), then that many CP932 bytes; the text
     // ends at the first zero byte.
     std::string string(const char* name);
-    // Moves the read position forward by `count` bytes.
+    // Moves the read position forward by `count` bytes, past the end if need be: the
+    // next read then finds nothing left.
     void skip(std::int64_t count, const char* name);
     // The next byte without consuming it, or -1 at the end of the file.
-    int peek();
+    int peek() const { return remaining() > 0 ? static_cast<unsigned char>(bytes_[offset_]) : -1; }
 
     std::uint64_t offset() const { return offset_; }
+    // The bytes after the read position.
+    std::uint64_t remaining() const { return offset_ < bytes_.size() ? bytes_.size() - offset_ : 0; }
 
     // The record path: enter("event", 2) ... leave().
     void enter(const char* record, std::int64_t number) { path_.push_back({record, number}); }
@@ -110,10 +118,11 @@ private:
     };
 
     // Reads `size` bytes or raises IOException located at `start`.
-    void readBytes(char* into, std::size_t size, std::uint64_t start, const char* name) {
-        if (!in_.read(into, static_cast<std::streamsize>(size))) {
+    void readBytes(void* into, std::size_t size, std::uint64_t start, const char* name) {
+        if (remaining() < size) {
             failShortRead(size, start, name);
         }
+        std::memcpy(into, bytes_.data() + offset_, size);
         offset_ += size;
     }
     [[noreturn]] void failShortRead(std::size_t size, std::uint64_t start, const char* name) const;
@@ -122,7 +131,7 @@ private:
         if (listener_) listener_->field(*this, {start, offset_ - start, name, type, number, text});
     }
 
-    std::istream& in_;
+    std::string_view bytes_;
     ReadListener* listener_;
     std::uint64_t offset_ = 0;
     std::vector<Segment> path_;

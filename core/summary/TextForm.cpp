@@ -26,8 +26,6 @@ bool isWide(char32_t c) {
                        [c](const auto& range) { return c >= range.first && c <= range.second; });
 }
 
-bool isCp932Lead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 }  // namespace
 
 std::string TextForm::text(std::string_view cp932) const {
@@ -45,7 +43,7 @@ std::size_t displayWidth(std::string_view text, TextEncoding encoding) {
     std::size_t columns = 0;
     if (encoding == TextEncoding::cp932) {
         for (std::size_t i = 0; i < text.size(); ++i, ++columns) {
-            if (isCp932Lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            if (isCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
                 ++i;
                 ++columns;
             }

@@ -2,6 +2,11 @@
 #include <string>
 #include <string_view>
 namespace Vantorn {
+// True for a byte that starts a two-byte CP932 character: its next byte is the trail
+// byte (which may be 0x5C or any other ASCII value) and belongs to it.
+constexpr bool isCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 // CP932 bytes -> UTF-8 / UTF-16. Every byte that starts no valid character becomes U+FFFD
 // and decoding goes on with the NEXT byte (so a lead byte followed by a bad trail byte yields
 // U+FFFD and the trail byte is then decoded on its own). Nothing after a bad byte is lost.

@@ -63,10 +63,7 @@ inline SkillCardRecord cardWith(std::uint8_t targetType, std::vector<MotionRecor
 
 // The card that the reader makes of the record's bytes.
 inline std::unique_ptr<SkillCard> loadCard(const SkillCardRecord& record) {
-    std::istringstream in(record.bytes().data, std::ios::binary);
-    auto card = std::make_unique<SkillCard>();
-    card->read(in);
-    return card;
+    return std::make_unique<SkillCard>(readSkillCard(record.bytes().data));
 }
 
 // What one estimator wrote, and the level it returned.

@@ -1,5 +1,6 @@
-// docs/format.md against the code: its field names are the ones the listing prints
-// for the example cards, and its table of content kinds is the kinds' own.
+// docs/format.md against the code: its record tables are the record layouts the reader
+// and the card writer follow, its field names are the ones the listing prints for the
+// example cards, and its table of content kinds is the kinds' own.
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,14 @@
 #include <set>
 #include <sstream>
 
+#include "cardwriter/CardWriter.hpp"
+#include "cards/Layouts.hpp"
 #include "events/ContentFactory.hpp"
+#include "events/ContentHeader.hpp"
 #include "events/ContentKind.hpp"
 #include "events/Fields.hpp"
 #include "explain/Listing.hpp"
+#include "format/CardFile.hpp"
 #include "text/Cp932.hpp"
 
 namespace Vantorn {
@@ -29,8 +34,15 @@ std::vector<std::string> cells(const std::string& row) {
     return out;
 }
 
+// A row of a record table, or a field of a layout: offset (where fixed), type, field
+// name and its bounds.
+struct FieldRow {
+    std::string offset, type, field, bounds;
+};
+
 struct FormatDoc {
     std::set<std::string> fields;                 // of the record tables
+    std::map<std::string, std::vector<FieldRow>> records;  // by section title: its named fields
     std::map<int, std::vector<std::string>> kinds;  // code -> kind, label, family, own fields
 };
 
@@ -38,15 +50,20 @@ FormatDoc readFormatDoc() {
     std::ifstream in(MORNSTAVE_FORMAT_DOC);
     FormatDoc doc;
     enum { none, records, kinds } table = none;
+    std::string section;
     for (std::string line; std::getline(in, line);) {
+        if (line.rfind("## ", 0) == 0) section = line.substr(3);
         if (line.rfind("| offset | type | field |", 0) == 0) table = records;
         else if (line.rfind("| code | kind |", 0) == 0) table = kinds;
         else if (line.empty() || line[0] != '|') table = none;
         else if (line.rfind("|---", 0) == 0) continue;
         else if (table == records) {
-            const std::string field = cells(line).at(2);
-            if (field.size() > 2 && field.front() == '`' && field.find(" N`") == std::string::npos) {
-                doc.fields.insert(field.substr(1, field.size() - 2));
+            const std::vector<std::string> row = cells(line);
+            const std::string& field = row.at(2);
+            if (field.size() > 2 && field.front() == '`') {
+                const std::string name = field.substr(1, field.size() - 2);
+                doc.records[section].push_back({row.at(0), row.at(1), name, row.at(4)});
+                if (name.find(" N") == std::string::npos) doc.fields.insert(name);
             }
         } else if (table == kinds) {
             std::vector<std::string> row = cells(line);
@@ -66,6 +83,92 @@ std::set<std::string> listedFields(const std::string& listing) {
         if (std::regex_search(text, match, line)) names.insert(match[1]);
     }
     return names;
+}
+
+// The fields a record layout lists, as rows: the offset while the fields before are
+// of fixed width, the type and name, and the bounds.
+class LayoutList {
+public:
+    explicit LayoutList(std::string offsetPrefix = "+") : prefix_(std::move(offsetPrefix)) {}
+    template <class T>
+    void int32(const char* name, T&, Range range = unbounded) { add("int32", name, 4, range); }
+    template <class T>
+    void byte(const char* name, T&, Range range = unbounded) { add("byte", name, 1, range); }
+    void boolean(const char* name, bool&) { add("bool", name, 1); }
+    template <class T>
+    void string(const char* name, T&) { add("string", name, -1); }
+    template <class T>
+    void childCount(const char* name, T&) { add("int32", name, 4); }
+    void tag(const char* name, std::int32_t&) { add("byte", name, 1); }
+    void picture(const char* size, const char* signature, const char* picture, std::string&) {
+        add("int32", size, 4);
+        add("int16", signature, 2);
+        add("bytes", picture, -1);
+    }
+    template <class List>
+    void motions(const char* count, const char* record, List&) { list(count, "motion", record); }
+    template <class Card>
+    void events(const char* count, const char* record, Card&) { list(count, "event", record); }
+    void unreadableCategory(const char*, std::int32_t) {}
+
+    std::vector<FieldRow> rows;
+
+private:
+    void add(const char* type, const char* name, int width, Range range = unbounded) {
+        rows.push_back({offset_ < 0 ? "" : prefix_ + std::to_string(offset_), type, name,
+                        range.checked() ? range.text() : ""});
+        offset_ = offset_ < 0 || width < 0 ? -1 : offset_ + width;
+    }
+    void list(const char* count, const char* type, const char* record) {
+        add("int32", count, 4);
+        add(type, (std::string(record) + " N").c_str(), -1);
+    }
+
+    std::string prefix_;
+    long offset_ = 0;
+};
+
+// The doc's rows against a layout's, in order: type and name, the offset where the doc
+// gives one, and the bounds' start (the doc goes on to say what the values mean).
+void expectRows(const std::vector<FieldRow>& documented, const std::vector<FieldRow>& listed, const char* record) {
+    EXPECT_EQ(documented.size(), listed.size()) << record;
+    for (std::size_t i = 0; i < std::min(documented.size(), listed.size()); ++i) {
+        const FieldRow& doc = documented[i];
+        const FieldRow& layout = listed[i];
+        EXPECT_EQ(doc.type + " " + doc.field, layout.type + " " + layout.field) << record << " row " << i + 1;
+        if (!doc.offset.empty()) {
+            EXPECT_EQ(doc.offset, layout.offset) << record << " " << layout.field;
+        }
+        const std::string bounds = std::regex_replace(doc.bounds, std::regex("\xE2\x88\x92"), "-");  // the page's minus sign
+        EXPECT_EQ(bounds.substr(0, layout.bounds.size()), layout.bounds) << record << " " << layout.field;
+    }
+}
+
+TEST(FormatDoc, RecordTablesAreTheRecordLayouts) {
+    const FormatDoc doc = readFormatDoc();
+
+    testing::SkillCardRecord card;
+    card.picture = "BM";
+    LayoutList cardFields("");
+    visitCardFields(card, static_cast<UnkeptCardFields&>(card), cardFields);
+    expectRows(doc.records.at("The card"), cardFields.rows, "card");
+
+    // The fixed part, then each category's tail from the same offset on.
+    std::vector<FieldRow> motionRows;
+    for (std::uint8_t category : {2, 0, 3, 5}) {
+        testing::MotionRecord motion(category);
+        LayoutList fields;
+        visitMotionFields(motion, static_cast<UnkeptMotionFields&>(motion), fields);
+        motionRows.insert(motionRows.end(), fields.rows.begin() + (motionRows.empty() ? 0 : 5), fields.rows.end());
+    }
+    expectRows(doc.records.at("A motion"), motionRows, "motion");
+
+    std::int32_t type = 0, childCount = 0;
+    std::string name;
+    LayoutList header;
+    visitContentHeader(type, name, childCount, header);
+    header.rows.push_back({"", "content", "child N", ""});
+    expectRows(doc.records.at("A content"), header.rows, "content");
 }
 
 // A kind's own fields as the table writes them: `name` type, ...
@@ -107,9 +210,8 @@ TEST(FormatDoc, TablesMatchTheListingAndTheContentKinds) {
 
     std::set<std::string> listed;
     for (const auto& entry : std::filesystem::directory_iterator(MORNSTAVE_EXAMPLES_DIR)) {
-        std::ifstream card(entry.path(), std::ios::binary);
         std::ostringstream listing;
-        writeListing(listing, card);
+        writeListing(listing, readCardFile(entry.path()));
         const std::set<std::string> names = listedFields(listing.str());
         listed.insert(names.begin(), names.end());
     }

@@ -28,9 +28,8 @@ struct Failure {
 
 // What reading the bytes raises, with its location.
 Failure failureOf(const std::string& bytes) {
-    std::istringstream in(bytes, std::ios::binary);
     try {
-        readSkillCard(in);
+        readSkillCard(bytes);
     } catch (const std::runtime_error& error) {
         const ReadLocation* location = locationOf(error);
         EXPECT_NE(location, nullptr) << error.what();
@@ -120,14 +119,28 @@ TEST(ReadingErrors, RangeChecksAtTheEndPointAtTheFieldAndMotionsAtTheirRecord) {
 }
 
 std::string listingOf(const std::string& bytes) {
-    std::istringstream in(bytes, std::ios::binary);
     std::ostringstream out;
     try {
-        writeListing(out, in);
+        writeListing(out, bytes);
     } catch (const std::runtime_error&) {
         // the listing's last line tells
     }
     return out.str();
+}
+
+// A card whose first tree holds a chain of `levels` contents below its root, the
+// last one of a type code that does not exist.
+std::string brokenBelow(int levels) {
+    ContentRecord node(std::uint8_t{88});
+    for (int level = 0; level < levels; ++level) node = ContentRecord(ContentKind::Start, {}, {node});
+    SkillCardRecord record;
+    record.events = {{node}};
+    return record.bytes().data;
+}
+
+TEST(ReadingErrors, PathsOfSixRecordsAreShownWholeAndLongerOnesLeaveOutTheMiddle) {
+    EXPECT_EQ(failureOf(brokenBelow(4)).location.path, "event 1 > content 1 > child 1 > child 1 > child 1 > child 1 > type");
+    EXPECT_EQ(failureOf(brokenBelow(5)).location.path, "event 1 > content 1 > ... 2 more > child 1 > child 1 > child 1 > type");
 }
 
 TEST(Listing, OfAnExampleCardIsKeptWhole) {
@@ -150,6 +163,16 @@ TEST(Listing, OfABrokenCardEndsWithWhereAndWhy) {
     expected.fill('0');
     expected << kind.nameAt - 1 << ", event 1 > content 1 > child 1 > type: ファイルが壊れています (found 88, allowed 0..65)\n";
     EXPECT_EQ(last, expected.str());
+}
+
+TEST(Listing, EndsWithTheBytesAfterTheCard) {
+    const std::string card = SkillCardRecord{}.bytes().data;
+    const auto lastLine = [](const std::string& listing) {
+        return listing.substr(listing.rfind('\n', listing.size() - 2) + 1);
+    };
+    EXPECT_EQ(lastLine(listingOf(card)), "0x00000061  end of the card\n");
+    EXPECT_EQ(lastLine(listingOf(card + "x")), "0x00000061  end of the card, then 1 byte not read\n");
+    EXPECT_EQ(lastLine(listingOf(card + "xyz")), "0x00000061  end of the card, then 3 bytes not read\n");
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ using testing::ContentRecord;
 using testing::SkillCardRecord;
 
 nlohmann::json exported(const std::string& path, const SkillCardRecord& record) {
-    std::istringstream in(record.bytes().data, std::ios::binary);
-    const SkillCard card = readSkillCard(in);
+    const SkillCard card = readSkillCard(record.bytes().data);
     std::ostringstream out;
     JsonWriter json(out);
     writeCardJson(json, path, card);
@@ -50,8 +49,7 @@ TEST(JsonExport, TextsAreUtf8AndHostilePathsAndControlCharactersAreEscaped) {
 
 TEST(JsonExport, EstimateNumbersReadBackExactlyAndAMissingLevelIsNull) {
     SkillCardRecord record = testing::richCard();  // both sides, not as a whole: two workings
-    std::istringstream in(record.bytes().data, std::ios::binary);
-    const LevelEstimate estimate = estimateLevel(readSkillCard(in));
+    const LevelEstimate estimate = estimateLevel(readSkillCard(record.bytes().data));
     const nlohmann::json card = exported("rich.vnt", record);
     const nlohmann::json& json = card["estimate"];
     EXPECT_EQ(json["kind"], "both");
@@ -66,8 +64,7 @@ TEST(JsonExport, EstimateNumbersReadBackExactlyAndAMissingLevelIsNull) {
 
 TEST(JsonExport, TreesAtTheDepthBoundExportWithoutRecursion) {
     const std::string bytes = testing::cardAround(Bytes().int32(0), testing::oneTree(testing::chainOf(maxContentDepth)));
-    std::istringstream in(bytes, std::ios::binary);
-    const SkillCard card = readSkillCard(in);
+    const SkillCard card = readSkillCard(bytes);
     std::ostringstream out;
     JsonWriter json(out);
     writeCardJson(json, "deep.vnt", card);

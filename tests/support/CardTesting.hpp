@@ -8,13 +8,14 @@
 #include <string>
 
 #include "cards/SkillCard.hpp"
+#include "format/CardReader.hpp"
 #include "report/Report.hpp"
 #include "cardwriter/CardWriter.hpp"
 
 namespace Vantorn::testing {
 
 inline void readCard(SkillCard& card, const std::string& bytes) {
-    std::istringstream in(bytes, std::ios::binary);
+    CardReader in(bytes);
     card.read(in);
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Vantorn {
+
+// A content record's stored child count is the number of children plus this.
+constexpr std::int32_t childCountBias = 40000;
+constexpr std::int32_t maxChildCount = 65536;
+
+// The common part of every content record, listed once in file order: the type code,
+// the name and the child count (stored plus childCountBias). The children follow, then
+// the kind's own fields (visitFields). The reader and the card writer both follow it.
+template <class Type, class Name, class Count, class Visitor>
+void visitContentHeader(Type& type, Name& name, Count& childCount, Visitor& v) {
+    v.byte("type", type);
+    v.string("name", name);
+    v.childCount("childCount", childCount);
+}
+
+}  // namespace Vantorn
