@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times mornstavew.exe's result for a folder of generated cards, dropped on its
-# window, under Wine inside Xvfb: the time to the first text in the result box,
+# window, under Wine inside Xvfb: the time to the card list (also counted from
+# the moment the last card was read), the time to the first text in the result box,
 # the time to the whole text with the busy state over, and the longest time the
 # window took to answer a message meanwhile.  Prints figures; asserts nothing.
 #

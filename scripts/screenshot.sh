@@ -29,21 +29,24 @@ mst_prefix
 # A short path reads better in the header line than the build folder.
 scenario=$WINEPREFIX/drive_c/Scenario
 mkdir -p "$scenario"
-cp "$root/examples/skill1.vnt" "$scenario/skill1.vnt"
+cp "$root"/examples/skill*.vnt "$scenario/"
 shot=$MST_BUILD_WIN/screenshot
 winpath() { printf 'Z:%s' "$(echo "$1" | tr '/' '\\')"; }
 mkdir -p "$root/docs"
 
-# shoot LOCALE DPI PICTURE [WIDTH HEIGHT]: one picture in a Wine session
-# of its own, the frame resized when a size is given.
+# shoot LOCALE DPI PICTURE [WIDTH HEIGHT [SHOWN]]: one picture in a Wine
+# session of its own, the frame resized when a size is given, showing the
+# first example card or SHOWN (a folder shows its card list).
 shoot() {
-  local locale=$1 dpi=$2 picture=$3
+  local locale=$1 dpi=$2 picture=$3 shown='C:\Scenario\skill1.vnt'
+  [ $# -ge 6 ] && shown=$6
   shift 3
+  [ $# -ge 3 ] && set -- "$1" "$2"
   mst_locale "$locale" 2>/dev/null
   mst_dpi "$dpi"
   rm -rf "$shot" && mkdir -p "$shot"
   mst_wine 180 "$bin/mornstavew_e2e.exe" pose "$(winpath "$bin/mornstavew.exe")" \
-    'C:\Scenario\skill1.vnt' "$(winpath "$shot/rect")" "$(winpath "$shot/done")" "$@" &
+    "$shown" "$(winpath "$shot/rect")" "$(winpath "$shot/done")" "$@" &
   local driver=$!
   for _ in $(seq 1 1200); do
     [ -s "$shot/rect" ] && break
@@ -68,4 +71,5 @@ shoot() {
 shoot ja_JP 96 mornstavew.png
 shoot en_US 96 mornstavew-en.png
 shoot ja_JP 192 mornstavew-200.png 1000 760
+shoot ja_JP 192 mornstavew-list-200.png 1000 760 'C:\Scenario'
 mst_dpi 96

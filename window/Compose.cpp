@@ -171,6 +171,7 @@ Composed composeCard(const std::u16string& path, Table* table) {
 }
 
 void composeEntry(Composed& out, const std::u16string& path, Table* table) {
+    if (table != nullptr) table->startEntry(out.shown.size());
     try {
         out.append(composeCard(path, table));
     } catch (const std::runtime_error& e) {

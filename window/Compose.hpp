@@ -71,6 +71,14 @@ public:
     void addCard(const std::u16string& path, const Vantorn::SkillCard& card,
                  const Vantorn::LevelEstimate& estimate, const Composed& block);
     void addFailure(const std::u16string& path, const std::string& message);
+    // The next entry's block starts at this offset of the shown text.
+    void startEntry(std::size_t shownOffset) { starts_.push_back(shownOffset); }
+
+    // The rows and failures in entry order, for the window's card list.
+    const Vantorn::Summary& summary() const { return summary_; }
+    // Where each entry's block starts in the shown text (LF line ends);
+    // empty for a card composed alone.
+    const std::vector<std::size_t>& starts() const { return starts_; }
 
     // As `mornstave --summary --format=csv` (UTF-8 with a byte-order mark).
     void writeCsv(std::ostream& out) const;
@@ -82,6 +90,7 @@ private:
 
     Vantorn::Summary summary_;
     std::vector<std::optional<std::string>> blocks_;  // UTF-8; none for a failure
+    std::vector<std::size_t> starts_;
 };
 
 // One card, as the byte form's composeCard; throws the core's errors.

@@ -1,5 +1,7 @@
 #include "Layout.hpp"
 
+#include <algorithm>
+
 namespace Mornstave {
 
 namespace {
@@ -9,6 +11,19 @@ RECT clientRectOf(HWND window, HWND control) {
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+// The width of a static control's text in its font.
+LONG textWidth(HWND control) {
+    wchar_t text[64] = L"";
+    const int length = GetWindowTextW(control, text, 64);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
 }
 
 }  // namespace
@@ -42,21 +57,70 @@ void Layout::measure(HWND window, int boxId, int buttonId, UINT dpi) {
     button_ = clientRectOf(window, GetDlgItem(window, buttonId));
 }
 
-void Layout::apply(HWND window, UINT dpi) const {
+Layout::Panes Layout::panes(HWND window, UINT dpi) const {
     auto scale = [&](LONG value) { return MulDiv(value, static_cast<int>(dpi), static_cast<int>(dpi_)); };
     RECT client{};
     GetClientRect(window, &client);
     // The box: its own left and top, the designed right and bottom margins.
-    const LONG boxRight = client.right - scale(client_.cx - box_.right);
-    const LONG boxBottom = client.bottom - scale(client_.cy - box_.bottom);
+    RECT box{scale(box_.left), scale(box_.top), client.right - scale(client_.cx - box_.right),
+             client.bottom - scale(client_.cy - box_.bottom)};
+    if (!tableShown()) return {{}, box};
+    // The list takes the box's place and the box goes below the bar, each
+    // keeping some room whatever the height asked.
+    const LONG bar = scale(box_.left);
+    const LONG room = box.bottom - box.top - bar;
+    const LONG least = std::min<LONG>(MulDiv(48, static_cast<int>(dpi), 96), room / 2);
+    LONG height = tableHeight_ > 0 ? MulDiv(tableHeight_, static_cast<int>(dpi), 96) : room / 2;
+    height = std::max(least, std::min(height, room - least));
+    const RECT list{box.left, box.top, box.right, box.top + height};
+    box.top = list.bottom + bar;
+    return {list, box};
+}
+
+LONG Layout::tableTop(UINT dpi) const {
+    return MulDiv(box_.top, static_cast<int>(dpi), static_cast<int>(dpi_));
+}
+
+bool Layout::onSplitter(HWND window, POINT point, UINT dpi) const {
+    if (!tableShown()) return false;
+    const Panes p = panes(window, dpi);
+    return point.x >= p.list.left && point.x < p.list.right && point.y >= p.list.bottom &&
+           point.y < p.box.top;
+}
+
+void Layout::showTable(HWND label, HWND filter, HWND list) {
+    label_ = label;
+    filter_ = filter;
+    list_ = list;
+}
+
+void Layout::hideTable() {
+    label_ = filter_ = list_ = nullptr;
+}
+
+void Layout::apply(HWND window, UINT dpi) const {
+    auto scale = [&](LONG value) { return MulDiv(value, static_cast<int>(dpi), static_cast<int>(dpi_)); };
+    RECT client{};
+    GetClientRect(window, &client);
+    const Panes p = panes(window, dpi);
     // The button: its designed distance to the lower right corner.
     const LONG buttonLeft = client.right - scale(client_.cx - button_.left);
     const LONG buttonTop = client.bottom - scale(client_.cy - button_.top);
 
-    HDWP positions = BeginDeferWindowPos(2);
-    positions = DeferWindowPos(positions, GetDlgItem(window, boxId_), nullptr, scale(box_.left),
-                               scale(box_.top), boxRight - scale(box_.left),
-                               boxBottom - scale(box_.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    HDWP positions = BeginDeferWindowPos(5);
+    auto place = [&](HWND control, const RECT& r) {
+        positions = DeferWindowPos(positions, control, nullptr, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(GetDlgItem(window, boxId_), p.box);
+    if (tableShown()) {
+        place(list_, p.list);
+        // The filter in the band above the list, after its label.
+        const LONG band = p.list.top;
+        const RECT label{p.list.left, band / 6, p.list.left + textWidth(label_), band * 5 / 6};
+        place(label_, label);
+        place(filter_, {label.right + scale(box_.left) / 2, label.top, p.list.right, label.bottom});
+    }
     positions = DeferWindowPos(positions, GetDlgItem(window, buttonId_), nullptr, buttonLeft,
                                buttonTop, scale(button_.right - button_.left),
                                scale(button_.bottom - button_.top), SWP_NOZORDER | SWP_NOACTIVATE);

@@ -24,7 +24,30 @@ public:
     // The smallest frame at dpi.
     SIZE minimumFrame(UINT dpi) const;
 
+    // The card list, shown above the box: the filter's label and field in
+    // the band over the box's designed top, the list from that top down,
+    // a splitter bar, then the box.  Hidden, the window is as designed.
+    void showTable(HWND label, HWND filter, HWND list);
+    void hideTable();
+    bool tableShown() const { return list_ != nullptr; }
+    // The list's height, in pixels at 96 DPI; 0 for half the room.
+    int tableHeight() const { return tableHeight_; }
+    void setTableHeight(int height96) { tableHeight_ = height96; }
+    // Whether a point of the client area lies on the splitter bar.
+    bool onSplitter(HWND window, POINT point, UINT dpi) const;
+    // Where the list begins, in client coordinates at dpi.
+    LONG tableTop(UINT dpi) const;
+
 private:
+    struct Panes {
+        RECT list, box;
+    };
+    Panes panes(HWND window, UINT dpi) const;
+
+    HWND label_ = nullptr;
+    HWND filter_ = nullptr;
+    HWND list_ = nullptr;
+    int tableHeight_ = 0;
     int boxId_ = 0;
     int buttonId_ = 0;
     UINT dpi_ = 96;

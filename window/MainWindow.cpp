@@ -66,6 +66,7 @@ void setBusy(HWND window, bool busy) {
 // A message in the box alone; the last result stays what "save" writes.
 void showMessage(HWND window, const std::u16string& text) {
     Session& session = sessionOf(window);
+    session.cardTable.hide();
     session.resultBox.show(window, kFillTimer, text);
 }
 
@@ -77,6 +78,7 @@ void publishResult(HWND window, const Composed& composed, Table table) {
     Composed published = publish(composed);
     session.resultBytes = std::move(published.bytes);
     session.resultText = published.shown;
+    session.cardTable.show(session.table, session.resultText);
     session.resultBox.show(window, kFillTimer, std::move(published.shown));
     setBusy(window, session.resultBox.filling());
 }
@@ -329,6 +331,7 @@ BOOL onInitDialog(HWND window, Session& session) {
     session.resultBox.attach(box);
     session.resultBox.setFont(window, session.settings.fontPoints, session.dpi);
     SetWindowTextW(box, L"ここに結果が表示されます");
+    session.cardTable.create(window, session.layout, session.settings, session.resultBox, session.dpi);
 
     HMENU menu = GetMenu(window);
     addTableItem(menu);
@@ -458,6 +461,11 @@ BOOL onCommand(HWND window, WORD id) {
 }  // namespace
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Session* session = reinterpret_cast<Session*>(GetWindowLongPtrW(window, DWLP_USER));
+    INT_PTR handled = FALSE;
+    if (session != nullptr && session->cardTable.handle(message, wParam, lParam, handled)) {
+        return handled;
+    }
     switch (message) {
     case WM_INITDIALOG:
         return onInitDialog(window, *reinterpret_cast<Session*>(lParam));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CardTable.hpp"
 #include "Layout.hpp"
 #include "ResultBox.hpp"
 #include "Settings.hpp"
@@ -28,6 +29,7 @@ struct Session {
     UINT dpi = 96;
 
     ResultBox resultBox;
+    CardTable cardTable;          // a result of several cards, listed
     std::string resultBytes;      // CP932, CR LF line ends; what "save" writes
     std::u16string resultText;    // the same as shown, for a UTF-8 save
     Table table;                  // the last result's cards, for 一覧表を保存

@@ -22,6 +22,12 @@
 #define IDM_SELECT_ALL 40005
 #define IDM_SAVE_TABLE 40006
 
+// The card list, made by the program when a result of several cards comes.
+#define IDC_CARD_LIST 1004
+#define IDC_FILTER 1005
+#define IDC_FILTER_LABEL 1006
+#define IDM_FIND 40007
+
 #define IDC_ENCODING_CP932 1101
 #define IDC_ENCODING_UTF8 1102
 #define IDC_FONT_SIZE 1103

@@ -109,6 +109,7 @@ void ResultBox::setFont(HWND dialog, int points, UINT dpi) {
 
 void ResultBox::show(HWND dialog, UINT_PTR timerId, std::u16string text) {
     KillTimer(dialog, timerId);
+    wanted_.reset();
     if (text.size() <= kImmediate) {
         pending_.clear();
         filled_ = 0;
@@ -142,9 +143,14 @@ bool ResultBox::fillStep(HWND dialog, UINT_PTR timerId) {
             piece_ = std::max(piece_ / 2, kSmallestPiece);
         }
     } while (filling() && GetTickCount64() < end);
-    SendMessageW(box_, EM_SETSEL, start, stop);
-    const auto nowFirst = SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
-    SendMessageW(box_, EM_LINESCROLL, 0, firstLine - nowFirst);
+    if (wanted_ && wanted_->second <= filled_) {
+        showSelection(wanted_->first, wanted_->second);
+        wanted_.reset();
+    } else {
+        SendMessageW(box_, EM_SETSEL, start, stop);
+        const auto nowFirst = SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
+        SendMessageW(box_, EM_LINESCROLL, 0, firstLine - nowFirst);
+    }
     SendMessageW(box_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(box_, nullptr, TRUE);
     if (filling()) return true;
@@ -157,6 +163,22 @@ bool ResultBox::fillStep(HWND dialog, UINT_PTR timerId) {
 
 void ResultBox::selectAll() const {
     SendMessageW(box_, EM_SETSEL, 0, -1);
+}
+
+void ResultBox::select(std::size_t from, std::size_t to) {
+    if (filling() && to > filled_) {
+        wanted_.emplace(from, to);
+        return;
+    }
+    wanted_.reset();
+    showSelection(from, to);
+}
+
+void ResultBox::showSelection(std::size_t from, std::size_t to) const {
+    SendMessageW(box_, EM_SETSEL, from, to);
+    const auto line = SendMessageW(box_, EM_LINEFROMCHAR, from, 0);
+    const auto first = SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(box_, EM_LINESCROLL, 0, line - first);
 }
 
 std::size_t ResultBox::pieceEnd(std::size_t from) const {

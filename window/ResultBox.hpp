@@ -7,7 +7,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace Mornstave {
 
@@ -35,6 +37,9 @@ public:
     bool filling() const { return filled_ < pending_.size(); }
 
     void selectAll() const;
+    // Selects the characters [from, to) and scrolls their line to the top;
+    // a part not in the box yet is selected once it has arrived.
+    void select(std::size_t from, std::size_t to);
 
 private:
     static LRESULT CALLBACK procedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
@@ -43,12 +48,14 @@ private:
     // that neither a CR LF nor a surrogate pair is split.
     std::size_t pieceEnd(std::size_t from) const;
     void append(std::size_t from, std::size_t to);
+    void showSelection(std::size_t from, std::size_t to) const;
 
     HWND box_ = nullptr;
     HFONT font_ = nullptr;
     std::u16string pending_;  // the text being shown
     std::size_t filled_ = 0;  // how much of it the box holds
     std::size_t piece_ = 0;   // the characters to add next, at least
+    std::optional<std::pair<std::size_t, std::size_t>> wanted_;  // a selection still to come
 };
 
 }  // namespace Mornstave

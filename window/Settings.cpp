@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace Mornstave {
@@ -72,6 +73,32 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Widths as "120,80,...": sensible numbers only, else none at all.
+std::vector<int> numbers(const std::u16string& text) {
+    std::vector<int> values;
+    int value = -1;
+    for (char16_t c : text + u',') {
+        if (c >= u'0' && c <= u'9' && value < 10000) {
+            value = (value < 0 ? 0 : value * 10) + (c - u'0');
+        } else if (c == u',' && value > 0 && value < 10000) {
+            values.push_back(value);
+            value = -1;
+        } else {
+            return {};
+        }
+    }
+    return values;
+}
+
+std::u16string joined(const std::vector<int>& values) {
+    std::u16string text;
+    for (int value : values) {
+        if (!text.empty()) text += u',';
+        for (char c : std::to_string(value)) text += static_cast<char16_t>(c);
+    }
+    return text;
+}
+
 }  // namespace
 
 Settings loadSettings() {
@@ -102,6 +129,13 @@ Settings loadSettings() {
         settings.hasPlacement =
             settings.normal.right > settings.normal.left && settings.normal.bottom > settings.normal.top;
     }
+    std::u16string widths;
+    if (key.text(L"TableColumnWidths", widths)) {
+        settings.columnWidths = numbers(widths);
+    }
+    if (key.number(L"TableHeight", value) && value < 10000) {
+        settings.tableHeight = static_cast<int>(value);
+    }
     return settings;
 }
 
@@ -112,6 +146,8 @@ void saveSettings(const Settings& settings) {
     key.setText(L"CardFolder", settings.cardFolder);
     key.setText(L"ScenarioFolder", settings.scenarioFolder);
     key.setText(L"SaveFolder", settings.saveFolder);
+    key.setText(L"TableColumnWidths", joined(settings.columnWidths));
+    key.setNumber(L"TableHeight", static_cast<DWORD>(settings.tableHeight));
     if (settings.hasPlacement) {
         key.setNumber(L"WindowLeft", static_cast<DWORD>(settings.normal.left));
         key.setNumber(L"WindowTop", static_cast<DWORD>(settings.normal.top));

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace Mornstave {
 
@@ -27,6 +28,11 @@ struct Settings {
     RECT normal{};
     bool maximized = false;
     UINT dpi = 96;
+
+    // The card list: its column widths and its height, in pixels at 96 DPI
+    // (empty and 0: the designed ones).
+    std::vector<int> columnWidths;
+    int tableHeight = 0;
 };
 
 // The font sizes the options offer, in points.

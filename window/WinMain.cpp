@@ -34,7 +34,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     session.smallIcon = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_MORNSTAVE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    session.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    session.accelerators =
+        Mornstave::withFindKey(LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
     session.arguments = commandLinePaths();
 
     // Modeless, so that this loop can translate the keyboard shortcuts.

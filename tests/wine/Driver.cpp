@@ -11,7 +11,10 @@
 // times the result of FOLDER's cards.
 
 #include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "CardRows.hpp"
 #include "Compose.hpp"
 #include "Remote.hpp"
 #include "cardwriter/CardWriter.hpp"
@@ -109,7 +113,7 @@ std::optional<std::string> readFile(const std::u16string& path) {
 void makeCards(const Setup& setup) {
     makeFolder(setup.work);
     const std::u16string folders[] = {u"single", u"folder", u"nocards", u"withfolder",
-                                      u"表",     u"out",    kKorean,     kGreek, u"large"};
+                                      u"表",     u"out",    kKorean,     kGreek, u"large", u"table"};
     for (const std::u16string& folder : folders) {
         makeFolder(setup.path(folder));
     }
@@ -128,6 +132,23 @@ void makeCards(const Setup& setup) {
         writeFile(setup.path(folder + u"\\skill2.vnt"), cardWithoutEvent());
         writeFile(setup.path(folder + u"\\skill_" + kKorean + u".vnt"), cardWithoutEvent());
     }
+    // Stated and estimated levels far apart and close, one card without an
+    // estimate, a name with a line break, and a failure.
+    auto aimed = [](const char* name, std::int32_t level, std::int32_t power, std::uint8_t target) {
+        SkillCardRecord record;
+        record.name = name;
+        record.targetType = target;
+        record.targetsAll = target == 4;
+        record.motions = {MotionRecord{0, 1, 5, 0, power}};
+        record.cardLevel = level;
+        return record.bytes().data;
+    };
+    writeFile(setup.path(u"table\\skill_a.vnt"), aimed("炎の矢", 3, 4, 3));
+    writeFile(setup.path(u"table\\skill_b.vnt"), aimed("Zephyr", 9, 12, 3));
+    writeFile(setup.path(u"table\\skill_c.vnt"), aimed("嵐の舞", 9, 15, 4));
+    writeFile(setup.path(u"table\\skill_d.vnt"), cardWithoutEvent());
+    writeFile(setup.path(u"table\\skill_e.vnt"), cardWithEvent());
+    writeFile(setup.path(u"table\\skill_f.vnt"), corruptCard());
     // More text than the box takes in one piece.
     for (int i = 0; i < kLargeFolderCards; ++i) {
         const std::string number = std::to_string(1000 + i);
@@ -1117,6 +1138,303 @@ void forgetSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Mornstave");
 }
 
+// --- the card list --------------------------------------------------------------
+
+using Rows = std::vector<std::vector<std::u16string>>;
+using Mornstave::kEstimate;
+using Mornstave::kLevel;
+using Mornstave::kName;
+using Mornstave::kPath;
+constexpr int kListId = 1004;
+constexpr int kColumns = Mornstave::kCardColumns;
+
+// A cell as the list shows it: on one line.
+std::u16string oneLine(std::u16string text) {
+    std::replace_if(text.begin(), text.end(), [](char16_t c) { return c < 0x20; }, u' ');
+    return text;
+}
+
+// The console's CSV records (UTF-8, quoted fields) before the empty one
+// that precedes the totals, without the header.
+Rows csvRows(const std::string& csv) {
+    Rows rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = csv.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; i < csv.size(); ++i) {
+        const char c = csv[i];
+        if (quoted && c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
+            field += csv[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == ',' || c == '\r')) {
+            rows.back().push_back(oneLine(Vantorn::utf8ToUtf16(field)));
+            field.clear();
+            if (c == '\r') {
+                ++i;  // the LF
+                const auto& record = rows.back();
+                if (std::all_of(record.begin(), record.end(), [](const auto& f) { return f.empty(); })) break;
+                rows.emplace_back();
+            }
+        } else {
+            field += c;
+        }
+    }
+    rows.pop_back();  // the empty record
+    rows.erase(rows.begin());
+    return rows;
+}
+
+// The list's rows as the program shows them: every cell read with
+// LVM_GETITEMTEXTW through a buffer in the program's memory.
+Rows listRows(const Program& program) {
+    HWND list = GetDlgItem(program.main(), kListId);
+    constexpr std::size_t kChars = 2048;
+    RemoteBuffer buffer(program.process(), sizeof(LVITEMW) + kChars * sizeof(char16_t));
+    Rows rows(static_cast<std::size_t>(sendTimed(list, LVM_GETITEMCOUNT, 0, 0)));
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = reinterpret_cast<wchar_t*>(buffer.at(sizeof item));
+            item.cchTextMax = kChars;
+            buffer.write(0, &item, sizeof item);
+            std::u16string text(static_cast<std::size_t>(sendTimed(list, LVM_GETITEMTEXTW, row,
+                                                                   reinterpret_cast<LPARAM>(buffer.at(0)))),
+                                u'\0');
+            buffer.read(sizeof item, text.data(), text.size() * sizeof(char16_t));
+            rows[row].push_back(text);
+        }
+    }
+    return rows;
+}
+
+std::vector<std::u16string> column(const Rows& rows, int at) {
+    std::vector<std::u16string> cells;
+    for (const auto& row : rows) cells.push_back(row[static_cast<std::size_t>(at)]);
+    return cells;
+}
+
+bool listShown(const Program& program) {
+    return IsWindowVisible(GetDlgItem(program.main(), kListId)) != 0;
+}
+
+// The cards of the table folder dropped on the window, as its search finds them.
+std::vector<std::u16string> dropTable(const Program& program, const Setup& setup) {
+    const std::u16string dir = folderPrefix(setup.path(u"table"));
+    std::vector<std::u16string> paths;
+    for (const auto& name : cardNames(dir)) paths.push_back(dir + name);
+    const auto block = program.drop({setup.path(u"table")});
+    program.waitForResult(expectedList(paths).shown, "the table folder");
+    check(waitUntil([&] { return listShown(program); }), "no card list after a folder");
+    return paths;
+}
+
+// A folder's list holds the console's summary, row for row and cell for
+// cell, failures last; a single card has no list, as the window always was.
+void cardListAsConsoleSummary(const Setup& setup) {
+    const std::u16string card = setup.path(u"single\\skill_good.vnt");
+    Program program(setup.program);
+    processCard(program, card);
+    program.waitForResult(expectedCard(card).shown, "a card");
+    check(!listShown(program), "a single card shows a list");
+
+    const std::vector<std::u16string> paths = dropTable(program, setup);
+    std::u16string arguments = u"--summary --format=csv --output=" + quoted(setup.path(u"out\\list.csv"));
+    for (const auto& path : paths) arguments += u" " + quoted(path);
+    runConsole(setup, arguments, setup.path(u"out\\list.stdout"));
+    const Rows expected = csvRows(readFile(setup.path(u"out\\list.csv")).value_or(""));
+    check(expected.size() == 6 && expected.back()[7] == u"ファイルが壊れています" && expected[0][3] != u"",
+          "the console's summary has " + std::to_string(expected.size()) + " rows");
+    const Rows shown = listRows(program);
+    check(shown.size() == expected.size(), "the list has " + std::to_string(shown.size()) + " rows");
+    for (std::size_t row = 0; row < shown.size(); ++row) {
+        for (int at = 0; at < kColumns; ++at) {
+            check(shown[row][at] == expected[row][at],
+                  "row " + std::to_string(row) + ", column " + std::to_string(at) + ": " +
+                      narrow(shown[row][at]) + " where the summary has " + narrow(expected[row][at]));
+        }
+    }
+    processCard(program, card);
+    program.waitForResult(expectedCard(card).shown, "a card after the folder");
+    check(!listShown(program), "the list stays after a single card");
+}
+
+// The header's sort mark of a column (HDF_SORTUP, HDF_SORTDOWN or 0).
+int sortMark(const Program& program, int at) {
+    HWND header = reinterpret_cast<HWND>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETHEADER, 0, 0));
+    RemoteBuffer buffer(program.process(), sizeof(HDITEMW));
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    buffer.write(0, &item, sizeof item);
+    sendTimed(header, HDM_GETITEMW, at, reinterpret_cast<LPARAM>(buffer.at(0)));
+    buffer.read(0, &item, sizeof item);
+    return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+// A click on a column's header, pressed and released at its middle.
+void clickHeader(const Program& program, int at) {
+    HWND header = reinterpret_cast<HWND>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETHEADER, 0, 0));
+    RemoteBuffer buffer(program.process(), sizeof(RECT));
+    sendTimed(header, HDM_GETITEMRECT, at, reinterpret_cast<LPARAM>(buffer.at(0)));
+    RECT r{};
+    buffer.read(0, &r, sizeof r);
+    const LPARAM middle = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(header, WM_LBUTTONUP, 0, middle);
+    program.drainPosted();
+}
+
+// The selection of the result box, as the text it covers.
+std::u16string boxSelection(const Program& program) {
+    const auto selection = static_cast<DWORD>(sendTimed(program.resultBox(), EM_GETSEL, 0, 0));
+    return program.result().substr(LOWORD(selection), HIWORD(selection) - LOWORD(selection));
+}
+
+HWND focusOf(const Program& program) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(program.main(), nullptr), &gui);
+    return gui.hwndFocus;
+}
+
+// Header clicks sort and reverse, with the mark; cards without an estimate
+// stay last.  Ctrl+F and typing narrow the rows by name; arrows, Home and
+// End select a row, whose header line the box then selects and shows at
+// its top; Return moves the focus to the box.
+void cardListSortFilterSelect(const Setup& setup) {
+    Program program(setup.program);
+    dropTable(program, setup);
+    resize(program, 1000, 600);  // every column's header in sight
+    const Rows first = listRows(program);
+
+    clickHeader(program, kName);
+    const std::vector<std::u16string> names = column(listRows(program), kName);
+    check(std::is_sorted(names.begin(), names.end() - 1) && names.back().empty(),
+          "a click on 名称 did not sort by name, failure last");
+    check(sortMark(program, kName) == HDF_SORTUP, "no ascending mark on 名称");
+    clickHeader(program, kName);
+    const std::vector<std::u16string> reversed = column(listRows(program), kName);
+    check(std::is_sorted(reversed.rbegin() + 1, reversed.rend()) && reversed.back().empty() && reversed != names,
+          "a second click did not reverse the order");
+    check(sortMark(program, kName) == HDF_SORTDOWN && sortMark(program, kLevel) == 0, "no descending mark on 名称");
+    for (int click = 0; click < 2; ++click) {
+        clickHeader(program, kEstimate);
+        std::vector<std::u16string> estimates = column(listRows(program), kEstimate);
+        const auto firstEmpty = std::find(estimates.begin(), estimates.end(), u"");
+        const auto last = firstEmpty - 1;
+        std::string shown;
+        for (const auto& e : estimates) shown += narrow(e) + ";";
+        check(firstEmpty - estimates.begin() >= 2 && std::all_of(firstEmpty, estimates.end(), [](const auto& e) { return e.empty(); }) &&
+                  (std::stod(narrow(estimates.front())) > std::stod(narrow(*last))) == (click == 0),
+              "estimates sorted as " + shown);
+    }
+    check(listRows(program) != first, "sorting left the order as it was");
+
+    program.pressKeys({VK_CONTROL}, 'F');
+    HWND filter = GetDlgItem(program.main(), 1005);
+    check(waitUntil([&] { return focusOf(program) == filter; }), "Ctrl+F did not go to the filter");
+    for (WORD key : {'Z', 'E', 'P'}) program.pressKeys({}, key);
+    check(waitUntil([&] { return textOf(filter) == u"zep"; }), "the filter shows " + narrow(textOf(filter)));
+    const Rows narrowed = listRows(program);
+    check(narrowed.size() == 1 && narrowed[0][kName] == u"Zephyr",
+          "the filter keeps " + std::to_string(narrowed.size()) + " rows");
+    sendTimed(filter, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    check(listRows(program).size() == 6, "an empty filter does not keep every row");
+
+    HWND list = GetDlgItem(program.main(), kListId);
+    program.pressKeys({}, VK_TAB);
+    check(waitUntil([&] { return focusOf(program) == list; }), "Tab did not go from the filter to the list");
+    const Rows rows = listRows(program);
+    HWND box = program.resultBox();
+    auto checkSelected = [&](std::size_t row, const std::string& how) {
+        const std::u16string header = u"[" + rows[row][kPath] + u"]";
+        check(waitUntil([&] { return boxSelection(program) == header; }),
+              how + ": the box selects " + narrow(boxSelection(program)));
+        const auto line = sendTimed(box, EM_LINEFROMCHAR, LOWORD(sendTimed(box, EM_GETSEL, 0, 0)), 0);
+        const auto first = sendTimed(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+        check(line >= first && line - first < clientSize(box).cy / lineHeight(box),
+              how + ": the header line is out of sight");
+    };
+    program.pressKeys({}, VK_END);
+    checkSelected(rows.size() - 1, "End");
+    program.pressKeys({}, VK_UP);
+    checkSelected(rows.size() - 2, "Up");
+    program.pressKeys({}, VK_HOME);
+    checkSelected(0, "Home");
+    check(focusOf(program) == list, "the focus left the list");
+    program.pressKeys({}, VK_RETURN);
+    check(waitUntil([&] { return focusOf(program) == box; }), "Return did not move the focus to the box");
+    checkSelected(0, "Return");
+
+    // A double click on the second row, as the mouse sends it.
+    program.focus(list);
+    RemoteBuffer rect(program.process(), sizeof(RECT));
+    RECT bounds{LVIR_LABEL, 0, 0, 0};
+    rect.write(0, &bounds, sizeof bounds);
+    sendTimed(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(rect.at(0)));
+    rect.read(0, &bounds, sizeof bounds);
+    const LPARAM at = MAKELPARAM(bounds.left + 4, (bounds.top + bounds.bottom) / 2);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    }
+    check(waitUntil([&] { return focusOf(program) == box; }), "a double click did not move the focus to the box");
+    checkSelected(1, "a double click");
+}
+
+// The columns and the list's height follow the DPI; a width the user set
+// and the splitter's place come back in the next run.
+void cardListSizesScaleAndStay(const Setup& setup) {
+    const int dpi = setup.dpi != 0 ? static_cast<int>(setup.dpi) : 96;
+    auto width = [](const Program& program, int at) {
+        return static_cast<int>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETCOLUMNWIDTH, at, 0));
+    };
+    auto listHeight = [](const Program& program) {
+        const RECT r = placeOf(program.main(), GetDlgItem(program.main(), kListId));
+        return static_cast<int>(r.bottom - r.top);
+    };
+    int height = 0;
+    {
+        Program program(setup.program);
+        dropTable(program, setup);
+        check(width(program, kPath) == MulDiv(200, dpi, 96), "the path column is " +
+                                                                  std::to_string(width(program, kPath)) + " pixels wide");
+        // The splitter bar dragged 40 pixels down, and a column widened.
+        const RECT list = placeOf(program.main(), GetDlgItem(program.main(), kListId));
+        const LONG x = (list.left + list.right) / 2;
+        const LONG y = list.bottom + 1;
+        height = listHeight(program) + 40;
+        PostMessageW(program.main(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        PostMessageW(program.main(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + 40));
+        PostMessageW(program.main(), WM_LBUTTONUP, 0, MAKELPARAM(x, y + 40));
+        program.drainPosted();
+        check(listHeight(program) == height, "the list is " + std::to_string(listHeight(program)) +
+                                                 " pixels high after the drag, not " + std::to_string(height));
+        sendTimed(GetDlgItem(program.main(), kListId), LVM_SETCOLUMNWIDTH, kName, MulDiv(240, dpi, 96));
+        exitProgram(program);
+    }
+    Program program(setup.program);
+    dropTable(program, setup);
+    check(std::abs(listHeight(program) - height) <= 1 && width(program, kName) == MulDiv(240, dpi, 96),
+          "the next run's list is " + std::to_string(listHeight(program)) + " high, its name column " +
+              std::to_string(width(program, kName)) + " wide");
+    const int newDpi = dpi >= 192 ? dpi / 2 : dpi * 2;
+    const RECT frame = windowRect(program.main());
+    const RECT suggested{frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, newDpi, dpi),
+                        frame.top + MulDiv(frame.bottom - frame.top, newDpi, dpi)};
+    RemoteBuffer rect(program.process(), sizeof suggested);
+    rect.write(0, &suggested, sizeof suggested);
+    sendTimed(program.main(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(newDpi, newDpi),
+              reinterpret_cast<LPARAM>(rect.at(0)));
+    program.settle();
+    // Room enough that the box's least height does not cut the list short.
+    resize(program, 1000, 740);
+    check(width(program, kPath) == MulDiv(200, newDpi, 96) && width(program, kName) == MulDiv(240, newDpi, 96),
+          "at " + std::to_string(newDpi) + " DPI the columns are " + std::to_string(width(program, kPath)) + " and " +
+              std::to_string(width(program, kName)) + " pixels wide");
+    check(std::abs(listHeight(program) - MulDiv(height, newDpi, dpi)) <= 2,
+          "at " + std::to_string(newDpi) + " DPI the list is " + std::to_string(listHeight(program)) + " pixels high");
+}
+
 struct Case {
     const char* name;
     void (*run)(const Setup&);
@@ -1150,9 +1468,12 @@ const Case kCases[] = {
     {"options_change_saved_bytes", optionsChangeSavedBytes},
     {"large_folder_in_pieces", largeFolderInPieces},
     {"table_saved_as_csv_and_html", tableSavedAsCsvAndHtml},
+    {"card_list_as_console_summary", cardListAsConsoleSummary},
+    {"card_list_sort_filter_select", cardListSortFilterSelect},
+    {"card_list_sizes_scale_and_stay", cardListSizesScaleAndStay},
 };
 
-// Shows card in the program (started as on a first run) and writes the
+// Shows card (or a folder's cards) in the program (started as on a first run) and writes the
 // main window's screen rectangle to rectFile ("x y width height"), then
 // keeps the window up until doneFile exists (or a minute has passed), for
 // a screenshot taken from outside.
@@ -1162,8 +1483,16 @@ int pose(const std::u16string& program, const std::u16string& card, const std::u
         forgetSettings();
         Program shown(program);
         if (width > 0 && height > 0) resize(shown, width, height);
-        processCard(shown, card);
-        shown.waitForResult(expectedCard(card).shown, "the card to show");
+        std::unique_ptr<RemoteBuffer> block;
+        if (isFolder(card)) {
+            // A folder: dropped, so that the card list shows too.
+            block = shown.drop({card});
+            shown.waitForResult(expectedList({card}).shown, "the folder to show");
+            shown.settle();
+        } else {
+            processCard(shown, card);
+            shown.waitForResult(expectedCard(card).shown, "the card to show");
+        }
         RECT r{};
         GetWindowRect(shown.main(), &r);
         std::ofstream(std::filesystem::path(rectFile))
@@ -1183,7 +1512,9 @@ int pose(const std::u16string& program, const std::u16string& card, const std::u
 }
 
 // Times a folder's result: from the folder dropped on the window to the
-// first text in the box and to the whole text with the busy state over, and the longest time the window took to answer
+// card list's rows (and from the end of the thread that read the cards to
+// them), to the first text in the box and to the whole text with the busy
+// state over, and the longest time the window took to answer
 // meanwhile (a probe thread sends it WM_NULL every 50 ms).  The box is
 // looked at only every quarter second: asking an edit control for its
 // length makes it count its text, and asking often slows what is timed.
@@ -1212,6 +1543,29 @@ DWORD WINAPI probeWindow(void* context) {
     return 0;
 }
 
+// The threads of a process, by id.
+std::vector<DWORD> threadsOf(DWORD processId) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == processId) ids.push_back(entry.th32ThreadID);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+ULONGLONG fileTimeMs(const FILETIME& time) {
+    return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000;
+}
+
+ULONGLONG nowMs() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return fileTimeMs(now);
+}
+
 int bench(const std::u16string& program, const std::u16string& folder) {
     try {
         forgetSettings();
@@ -1222,12 +1576,47 @@ int bench(const std::u16string& program, const std::u16string& folder) {
         Program shown(program);
         Probe probe;
         probe.window = shown.main();
+        const DWORD processId = GetProcessId(shown.process());
+        const std::vector<DWORD> before = threadsOf(processId);
         const ULONGLONG start = GetTickCount64();
         probe.start = start;
         // Dropped, as the folder command's browser would give it: the same
         // work, without the browser's own time.
         const auto block = shown.drop({folder});
         HANDLE thread = CreateThread(nullptr, 0, probeWindow, &probe, 0, nullptr);
+        // The threads the drop starts (the one that reads the cards among
+        // them), until the card list has rows; its end is when the last
+        // card was read.
+        std::vector<HANDLE> started;
+        std::vector<DWORD> seen = before;
+        HWND list = GetDlgItem(shown.main(), kListId);
+        ULONGLONG tableAt = 0;
+        while (GetTickCount64() - start < 600000) {
+            for (DWORD id : threadsOf(processId)) {
+                if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+                seen.push_back(id);
+                if (HANDLE opened = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id)) started.push_back(opened);
+            }
+            DWORD_PTR rows = 0;
+            SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 600000, &rows);
+            if (rows > 0 && IsWindowVisible(list)) {
+                tableAt = nowMs();
+                break;
+            }
+            Sleep(5);
+        }
+        const ULONGLONG tableMs = GetTickCount64() - start;
+        // The longest-running thread that ended: the card reader.
+        ULONGLONG readEnd = 0, longest = 0;
+        for (HANDLE opened : started) {
+            FILETIME created{}, ended{}, kernel{}, user{};
+            if (GetThreadTimes(opened, &created, &ended, &kernel, &user) && fileTimeMs(ended) != 0 &&
+                fileTimeMs(ended) >= fileTimeMs(created) && fileTimeMs(ended) - fileTimeMs(created) >= longest) {
+                longest = fileTimeMs(ended) - fileTimeMs(created);
+                readEnd = fileTimeMs(ended);
+            }
+            CloseHandle(opened);
+        }
         // Waits as long as the window takes; a figure, not a check.
         auto ask = [&](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             DWORD_PTR result = 0;
@@ -1251,6 +1640,13 @@ int bench(const std::u16string& program, const std::u16string& folder) {
         probe.done = true;
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
+        if (readEnd != 0 && tableAt >= readEnd) {
+            std::printf("cards_read_ms %llu\ntable_after_last_card_ms %llu\n", tableMs - (tableAt - readEnd),
+                        tableAt - readEnd);
+        } else {
+            std::printf("cards_read_ms unknown (the reading thread was not seen)\n");
+        }
+        std::printf("table_ms %llu\n", tableMs);
         std::printf("cards %zu\ncharacters %zu\nfirst_text_ms %llu\nwhole_text_ms %llu\n"
                     "longest_unanswered_ms %lu\nlongest_unanswered_from_ms %llu\nsame_text %s\n",
                     names.size(), expected.size(), firstMs, fullMs,

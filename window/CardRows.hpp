@@ -1,0 +1,75 @@
+#pragma once
+
+// The rows of the window's card list, built without any window: one row
+// per card read, each cell the text the summary's CSV gives it, on one
+// line; then the failures, with their path and message.  The rows can be
+// sorted by a column and narrowed to those whose path or name holds a
+// text.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "Compose.hpp"
+
+namespace Mornstave {
+
+// The summary's CSV columns, in its order.
+enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kCardColumns };
+
+class CardRows {
+public:
+    // The columns' headings, as the summary's CSV heads them.
+    static std::vector<std::u16string> headings();
+
+    CardRows() = default;
+    // The table's rows in the summary's own order (largest difference
+    // first), then its failures in the order they were read.  published:
+    // the result as the box shows it, where each row's header line is found.
+    CardRows(const Table& table, std::u16string_view published);
+
+    // The rows the filter keeps.
+    std::size_t size() const { return shown_.size(); }
+    const std::u16string& cell(std::size_t row, int column) const;
+    // The row's header line "[path]" in the published text: its first
+    // character and the one after it.
+    std::pair<std::size_t, std::size_t> header(std::size_t row) const;
+
+    // Sorts by column: text columns A to Z, numbers largest first; the same
+    // column again reverses.  Cards without an estimate stay after the
+    // others, failures after all cards.
+    void sortBy(int column);
+    int sortColumn() const { return sortColumn_; }  // -1: the summary's order
+    bool ascending() const { return ascending_; }
+
+    // Keeps the rows whose path or name holds text (case aside); "" keeps all.
+    void filter(const std::u16string& text);
+
+private:
+    struct Item {
+        std::array<std::u16string, kCardColumns> cells;
+        std::u16string folded;  // path and name, for the filter
+        std::int32_t level = 0;
+        std::optional<double> estimate;
+        std::optional<double> difference;
+        bool failure = false;
+        std::size_t start = 0;  // in the shown text, LF line ends
+        std::size_t headerStart = 0, headerEnd = 0;  // in the published text
+    };
+    void place(std::u16string_view published);
+    bool before(const Item& a, const Item& b) const;
+    void refilter();
+
+    std::vector<Item> items_;
+    std::vector<std::size_t> order_;  // every item, sorted
+    std::vector<std::size_t> shown_;  // those the filter keeps
+    std::u16string filter_;
+    int sortColumn_ = -1;
+    bool ascending_ = true;
+};
+
+}  // namespace Mornstave
