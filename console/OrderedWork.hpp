@@ -17,6 +17,9 @@ namespace Vantorn {
 // however large each is. make must not throw (the process ends if it does); take may.
 template <class Result, class Make, class Take>
 void inOrder(std::size_t count, unsigned workers, std::size_t window, std::size_t group, Make make, Take take) {
+#ifdef __EMSCRIPTEN__
+    workers = 1;  // WebAssembly in a page has no threads: everything on the calling thread
+#endif
     if (workers <= 1 || count <= group) {
         for (std::size_t i = 0; i < count; ++i) take(i, make(i));
         return;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-# native unit tests, the HTML summary in a browser, the sanitizer build, the Windows
-# programs under Wine and a short fuzzing run. Ends with one line
-# "check: N passed, M failed" over the stages.
+# native unit tests, the HTML summary in a browser, the WebAssembly library and page,
+# the sanitizer build, the Windows programs under Wine and a short fuzzing run. Ends
+# with one line "check: N passed, M failed" over the stages.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,10 +29,16 @@ native() {
     ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 }
 
+# From a clean build-web/, as CI has it; the tests compare with the native build.
+web() {
+  rm -rf build-web && scripts/build-web.sh build-web && tests/web/run.sh build-web build
+}
+
 scripts/install-deps.sh || { echo "check: 0 passed, 1 failed"; exit 1; }
 
 stage "native build and unit tests" native
 stage "HTML summary in headless Chromium" tests/browser/run.sh build
+stage "WebAssembly library and page" web
 stage "unit tests under ASan and UBSan" scripts/test-sanitizers.sh
 stage "Windows build" scripts/build-windows.sh
 stage "Windows programs under Wine" scripts/test-windows.sh

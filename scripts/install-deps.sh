@@ -20,6 +20,9 @@ packages=(
   libc-bin
   # the HTML summary in a real browser (tests/browser; puppeteer-core comes from npm)
   chromium
+  # the WebAssembly library and page (scripts/build-web.sh); brings clang, lld,
+  # binaryen, Node.js and the node modules it runs on
+  emscripten
 )
 
 missing=()

@@ -1,0 +1,136 @@
+// The one-file page build-web/mornstave.html in Debian's headless Chromium, opened
+// from disk: a generated folder goes in through its folder input; the table holds
+// every card; a card opens with its report, and selecting a field highlights exactly
+// its bytes; the broken card marks the byte where reading stopped; the JSON download
+// is the native program's document; and no request leaves the page, no console error.
+// Prints how long the page took to show the cards (a figure, not a check).
+//
+//   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA [CARDS] [SCREENSHOT.png]
+
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { pathToFileURL } from "node:url";
+import puppeteer from "puppeteer-core";
+
+const [pageFile, mornstave, benchdata] = process.argv.slice(2, 5).map((p) => path.resolve(p));
+const cardCount = Number(process.argv[5] || 300);
+const screenshot = process.argv[6] && path.resolve(process.argv[6]);
+const stepTimeout = 120_000;
+let browser;
+const deadline = setTimeout(() => {
+  console.error("web-page: timed out");
+  browser?.process()?.kill("SIGKILL");
+  process.exit(1);
+}, 280_000);
+
+const failures = [];
+const check = (condition, what) => { if (!condition) failures.push(what); };
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "mornstave-web-page-"));
+// The native program in the folder the page's paths are relative to.
+const native = (...args) => execFileSync(mornstave, args, { cwd: work, env: { ...process.env, LC_ALL: "C.UTF-8" },
+                                                          stdio: ["ignore", "pipe", "ignore"], maxBuffer: 1 << 30 });
+try {
+  const tree = path.join(work, "cards");
+  execFileSync(benchdata, ["tree", tree, String(cardCount), "--oddities"]);
+  const downloads = path.join(work, "downloads");
+  browser = await puppeteer.launch({
+    executablePath: "/usr/bin/chromium",
+    headless: false,  // the flag below says it, as on the command line
+    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+           "--disable-background-networking", "--disable-component-update", "--disable-sync",
+           `--user-data-dir=${path.join(work, "profile")}`],
+    timeout: stepTimeout,
+    protocolTimeout: stepTimeout,
+  });
+  const tab = await browser.newPage();
+  tab.setDefaultTimeout(stepTimeout);
+  await tab.setViewport({ width: 1400, height: 900 });
+  const cdp = await browser.target().createCDPSession();
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads, eventsEnabled: true });
+  const problems = [];
+  const requests = [];
+  const url = pathToFileURL(pageFile).href;
+  tab.on("console", (message) => { if (message.type() === "error") problems.push(message.text()); });
+  tab.on("pageerror", (error) => problems.push(String(error)));
+  // blob: URLs are the page's own objects in memory (its worker, a download).
+  tab.on("request", (request) => { if (request.url() !== url && !request.url().startsWith("blob:")) requests.push(request.url()); });
+  await tab.goto(url, { waitUntil: "load" });
+
+  const started = Date.now();
+  await (await tab.$("#pick-folder")).uploadFile(tree);
+  await tab.waitForSelector("body[data-ready=true]");
+  const frame = await (await tab.$("#summary")).contentFrame();
+  await frame.waitForSelector("body[data-ready=true]");
+  const moments = await tab.evaluate(() => ({ ...window.mornstaveTimings, shown: performance.now() }));
+  console.log(`web-page: ${cardCount} cards and the odd files shown in ${Date.now() - started} ms ` +
+              `(files read ${Math.round(moments.read - moments.chosen)} ms, analysed ${Math.round(moments.analysed - moments.read)} ms, ` +
+              `summary drawn ${Math.round(moments.shown - moments.analysed)} ms after)`);
+
+  // The table: every card the native summary has, in its order.
+  const expected = JSON.parse(native("--summary", "--format=json", "-r", "cards"));
+  await frame.select("#page-size", "0");
+  const shown = await frame.$$eval("#cards tbody tr td.path", (cells) => cells.map((cell) => cell.textContent));
+  check(JSON.stringify(shown) === JSON.stringify(expected.summary.rows.map((row) => row.path)),
+        `table of ${shown.length} rows, native ${expected.summary.rows.length}`);
+
+  // A card from the table: its report block and its "name" field's bytes.
+  const first = expected.summary.rows[0].path;
+  await frame.click("#cards tbody tr td.name button");
+  await tab.waitForSelector("#card-view[open]");
+  await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, first);
+  const report = await tab.$eval("#card-report", (pre) => pre.textContent);
+  check(report === native(first).toString(), "the card's report block as the text report");
+  const bytes = fs.readFileSync(path.join(work, first));
+  const nameLine = native("--explain", first).toString().split("\n").find((line) => / {2}name {2}/.test(line));
+  const [, offset, size] = /^0x([0-9A-F]+) +(\d+)/.exec(nameLine);
+  const fields = await tab.$$("#card-fields li");
+  for (const item of fields) {
+    if ((await item.evaluate((li) => li.textContent)) === nameLine) await item.click();
+  }
+  const marked = await tab.$$eval("#card-hex span.sel", (spans) => spans.map((s) => [Number(s.dataset.offset), s.textContent]));
+  const wanted = [...bytes.subarray(parseInt(offset, 16), parseInt(offset, 16) + Number(size))]
+    .map((byte, i) => [parseInt(offset, 16) + i, byte.toString(16).toUpperCase().padStart(2, "0")]);
+  check(JSON.stringify(marked) === JSON.stringify(wanted), `name field highlighted: ${JSON.stringify(marked)}`);
+  await tab.click("#card-close");
+
+  // The broken card, from the failures: the byte where reading stopped.
+  const broken = "cards/area0/skill-broken.vnt";
+  const stopLine = native("--explain", broken).toString().split("\n").find((line) => line.startsWith("error at "));
+  const stopAt = parseInt(/^error at 0x([0-9A-F]+)/.exec(stopLine)[1], 16);
+  await frame.$$eval("#failures li", (items, p) => items.find((li) => li.textContent.startsWith(p + ": ")).click(), broken);
+  await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, broken);
+  const stops = await tab.$$eval("#card-hex span.stop", (spans) => spans.map((s) => Number(s.dataset.offset)));
+  check(JSON.stringify(stops) === JSON.stringify([stopAt]), `stop marked at ${stops}, reading stopped at ${stopAt}`);
+  if (screenshot) {
+    await tab.click("#card-close");
+    await frame.click("#cards tbody tr:nth-child(3) td.name button");
+    await tab.waitForSelector("#card-view[open]");
+    const items = await tab.$$("#card-fields li");
+    await items[Math.min(12, items.length - 1)].click();
+    await tab.screenshot({ path: screenshot.replace(/\.png$/, "-card.png") });
+  }
+  await tab.click("#card-close");
+  if (screenshot) await tab.screenshot({ path: screenshot });
+
+  // The JSON download, byte for byte.
+  await tab.click("[data-download=json]");
+  const saved = path.join(downloads, "cards.json");
+  for (let i = 0; i < 600 && !fs.existsSync(saved); ++i) await new Promise((resolve) => setTimeout(resolve, 100));
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  check(fs.existsSync(saved) && fs.readFileSync(saved).equals(native("--format=json", "-r", "--", "cards")),
+        "the JSON download is the native document");
+
+  check(requests.length === 0, `requests: ${requests.join(", ")}`);
+  check(problems.length === 0, `console errors: ${problems.join(" | ")}`);
+} catch (error) {
+  failures.push(String(error && error.stack || error));
+} finally {
+  await browser?.close();
+  clearTimeout(deadline);
+  fs.rmSync(work, { recursive: true, force: true });
+}
+for (const failure of failures) console.error(`web-page: ${failure}`);
+if (failures.length) process.exit(1);
+console.log("web-page: all checks passed");

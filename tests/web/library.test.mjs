@@ -1,0 +1,79 @@
+// The WebAssembly library against the native console program: for the example cards
+// and a generated tree with its odd files, run() gives the native program's status,
+// standard output and standard error byte for byte, for every form of output; each
+// call sees only its own files; bad file maps are refused.
+//
+//   node library.test.mjs MORNSTAVE.mjs MORNSTAVE BENCHDATA EXAMPLES
+
+import assert from "node:assert/strict";
+import { execFileSync, spawnSync } from "node:child_process";
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { pathToFileURL } from "node:url";
+
+const [library, mornstave, benchdata, examples] = process.argv.slice(2).map((p) => path.resolve(p));
+const { default: createMornstave } = await import(pathToFileURL(library).href);
+const web = await createMornstave();
+
+// Every file below folder, keyed by its path relative to base.
+function filesOf(base, folder, files = {}) {
+  for (const entry of fs.readdirSync(path.join(base, folder), { withFileTypes: true })) {
+    const relative = `${folder}/${entry.name}`;
+    if (entry.isDirectory()) filesOf(base, relative, files);
+    else files[relative] = new Uint8Array(fs.readFileSync(path.join(base, relative)));
+  }
+  return files;
+}
+
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "mornstave-web-"));
+let failed = 0;
+try {
+  fs.cpSync(examples, path.join(work, "examples"), { recursive: true });
+  execFileSync(benchdata, ["tree", path.join(work, "cards"), "300", "--oddities"]);
+  const files = { ...filesOf(work, "examples"), ...filesOf(work, "cards") };
+
+  const cases = [
+    ["--encoding=cp932", "-r", "examples", "cards", "missing.vnt"],
+    ["-r", "cards"],
+    ["--format=json", "-r", "examples", "cards", "missing.vnt"],
+    ["--summary", "--format=csv", "-r", "examples", "cards"],
+    ["--summary", "--format=csv", "--encoding=cp932", "--sort=level", "-r", "cards"],
+    ["--summary", "--sort=estimate", "-r", "examples", "cards"],
+    ["--summary", "--format=html", "-r", "examples", "cards"],
+    ["--explain", "--encoding=cp932", "-r", "examples", "cards"],
+    ["--explain", "-r", "cards"],
+    [],
+    ["--format=yaml", "examples"],
+    ["--summary", "-o", "cards/summary.csv", "-r", "cards"],  // last: the native one leaves the file
+  ];
+  for (const args of cases) {
+    // The native program under a UTF-8 locale, in the folder the files are relative to.
+    const native = spawnSync(mornstave, args, { cwd: work, env: { ...process.env, LC_ALL: "C.UTF-8" },
+                                                maxBuffer: 1 << 30 });
+    const result = web.run(args, files);
+    try {
+      assert.equal(result.status, native.status, "status");
+      assert.ok(Buffer.from(result.stdout).equals(native.stdout), "standard output");
+      assert.ok(Buffer.from(result.stderr).equals(native.stderr), "standard error");
+    } catch (error) {
+      failed += 1;
+      console.error(`library: ${JSON.stringify(args)}: ${error.message}`);
+    }
+  }
+
+  // Nothing stays from one call to the next; a file map that is not a tree of
+  // relative paths is refused and leaves nothing behind either.
+  const again = web.run(["examples/skill1.vnt"], {});
+  assert.equal(Buffer.from(again.stderr).toString(), "examples/skill1.vnt: 開けません\n");
+  for (const bad of [{ "../skill1.vnt": files["examples/skill1.vnt"] }, { "/skill1.vnt": new Uint8Array(1) },
+                     { "a//skill1.vnt": new Uint8Array(1) }, { "a": new Uint8Array(1), "a/skill1.vnt": new Uint8Array(1) },
+                     { "skill1.vnt": "text" }]) {
+    assert.throws(() => web.run(["-r", "."], bad), TypeError);
+  }
+  assert.equal(web.run(["-r", "."], {}).stdout.length, 0);
+} finally {
+  fs.rmSync(work, { recursive: true, force: true });
+}
+if (failed) process.exit(1);
+console.log("library: every run as the native program's");

@@ -1,0 +1,212 @@
+// The page: reads the chosen cards into a worker that runs the library, shows the
+// summary page the console writes (--summary --format=html) in a frame, and around it
+// the card view (report, field listing, bytes) and the downloads.
+(function () {
+  const $ = (id) => document.getElementById(id);
+  const utf8 = new TextDecoder("utf-8");
+  const hexRowBytes = 16;
+  const hexLimit = 256 * 1024;  // more bytes than this make the view sluggish
+
+  // The worker and its replies, one promise per request.
+  const worker = new Worker(URL.createObjectURL(new Blob([workerSource], { type: "text/javascript" })));
+  const pending = new Map();
+  let nextId = 1;
+  worker.onmessage = (event) => {
+    const { id, result, error, progress } = event.data;
+    const request = pending.get(id);
+    if (progress !== undefined) { request.progress(progress); return; }
+    pending.delete(id);
+    if (error !== undefined) request.reject(new Error(error));
+    else request.resolve(result);
+  };
+  const ask = (message, progress = () => {}) => new Promise((resolve, reject) => {
+    const id = nextId++;
+    pending.set(id, { resolve, reject, progress });
+    worker.postMessage({ id, ...message });
+  });
+  const run = (args) => ask({ kind: "run", args });
+
+  // What was chosen: each file by its relative path, and the top-level names.
+  let chosen = new Map();
+  let roots = [];
+  let summaryPage = null;
+
+  function status(text, done, total) {
+    $("status").textContent = text;
+    const bar = $("progress");
+    bar.hidden = done === undefined;
+    if (total) { bar.max = total; bar.value = done; } else bar.removeAttribute("value");
+  }
+
+  // Moments of the last analysis, for whoever measures the page.
+  const timings = {};
+  window.mornstaveTimings = timings;
+
+  async function analyse(files) {
+    if (files.length === 0) return;
+    timings.chosen = performance.now();
+    chosen = new Map(files.map((file) => [file.path, file.file]));
+    roots = [...new Set(files.map((file) => file.path.split("/")[0]))].sort();
+    $("downloads").hidden = true;
+    // The worker reads the files itself (synchronously, off this thread) and says how
+    // far it has come.
+    status(`読み込み中 0 / ${files.length}`, 0, files.length);
+    await ask({ kind: "files", files: files.map((file) => [file.path, file.file]) },
+              (done) => status(`読み込み中 ${done} / ${files.length}`, done, files.length));
+    timings.read = performance.now();
+    status(`解析中 (${files.length}個のファイル)…`, 0);
+    const result = await run(["--summary", "--format=html", "-r", "--", ...roots]);
+    timings.analysed = performance.now();
+    summaryPage = result.stdout;
+    const frame = $("summary");
+    frame.srcdoc = utf8.decode(summaryPage);
+    frame.hidden = false;
+    $("start").hidden = true;
+    status(`${files.length}個のファイルを読みました。`);
+    $("downloads").hidden = false;
+  }
+
+  // The summary page opens a card in a dialog of its own; here the card view takes
+  // its place. Its block starts with "[path]". Failures open the view too.
+  $("summary").addEventListener("load", () => {
+    const doc = $("summary").contentDocument;
+    const dialog = doc && doc.getElementById("card");
+    if (!dialog) return;
+    new MutationObserver(() => {
+      if (!dialog.open) return;
+      const header = doc.getElementById("card-text").textContent.split("\n")[0];
+      dialog.close();
+      openCard(header.slice(1, -1));
+    }).observe(dialog, { attributes: true, attributeFilter: ["open"] });
+    for (const item of doc.querySelectorAll("#failures li")) {
+      const path = item.firstChild && item.firstChild.nodeType === 3 ? item.firstChild.textContent.replace(/: $/, "") : "";
+      if (!chosen.has(path)) continue;
+      item.style.cursor = "pointer";
+      item.title = "クリックするとカードを表示します";
+      item.addEventListener("click", () => openCard(path));
+    }
+    document.body.dataset.ready = "true";
+  });
+
+  async function openCard(path) {
+    const file = chosen.get(path);
+    if (!file) return;
+    const [report, listing, buffer] = await Promise.all([run(["--", path]), run(["--explain", "--", path]), file.arrayBuffer()]);
+    $("card-path").textContent = path;
+    $("card-report").textContent = utf8.decode(report.stdout) + utf8.decode(report.stderr);
+    showBytes(new Uint8Array(buffer));
+    showFields(utf8.decode(listing.stdout));
+    if (!$("card-view").open) $("card-view").showModal();
+  }
+
+  // One line per field: offset, size, record path and value; a broken card ends with
+  // "error at 0x...", the byte where reading stopped.
+  function showFields(text) {
+    const list = $("card-fields");
+    list.replaceChildren();
+    for (const line of text.split("\n").slice(1)) {
+      if (!line) continue;
+      const item = document.createElement("li");
+      item.textContent = line;
+      const field = /^0x([0-9A-F]+) +(\d+)  /.exec(line);
+      const stop = /^error at 0x([0-9A-F]+)/.exec(line);
+      if (field) {
+        item.dataset.offset = parseInt(field[1], 16);
+        item.dataset.size = field[2];
+        item.tabIndex = 0;
+        item.addEventListener("click", () => selectField(item));
+        item.addEventListener("keydown", (event) => { if (event.key === "Enter") selectField(item); });
+      } else if (stop) {
+        item.className = "error";
+        const byte = $("card-hex").querySelector(`span.b[data-offset="${parseInt(stop[1], 16)}"]`);
+        if (byte) { byte.classList.add("stop"); byte.title = "ここで読み込みが止まりました"; }
+        item.addEventListener("click", () => byte && byte.scrollIntoView({ block: "center" }));
+      }
+      list.appendChild(item);
+    }
+  }
+
+  function selectField(item) {
+    for (const old of document.querySelectorAll("#card-fields li.selected, #card-hex span.sel")) old.classList.remove("selected", "sel");
+    item.classList.add("selected");
+    const offset = Number(item.dataset.offset), size = Number(item.dataset.size);
+    const bytes = $("card-hex").querySelectorAll("span.b");
+    for (let i = offset; i < offset + size && i < bytes.length; ++i) bytes[i].classList.add("sel");
+    if (bytes[offset]) bytes[offset].scrollIntoView({ block: "nearest" });
+  }
+
+  // Built from numbers only: no text of the card enters the markup.
+  function showBytes(bytes) {
+    const shown = Math.min(bytes.length, hexLimit);
+    const hex = (value, width) => value.toString(16).toUpperCase().padStart(width, "0");
+    const rows = [];
+    for (let row = 0; row < shown; row += hexRowBytes) {
+      const cells = [`<span class="o">${hex(row, 8)}</span>`];
+      for (let i = row; i < Math.min(row + hexRowBytes, shown); ++i) cells.push(`<span class="b" data-offset="${i}">${hex(bytes[i], 2)}</span>`);
+      rows.push(cells.join(" "));
+    }
+    $("card-hex").innerHTML = rows.join("\n");
+    $("card-hex-note").textContent = `${bytes.length}バイト` + (shown < bytes.length ? ` (先頭の${shown}バイトを表示)` : "");
+  }
+
+  $("card-close").addEventListener("click", () => $("card-view").close());
+
+  // Downloads: made by the library from the same files, as the console would write them.
+  const downloads = {
+    "text-utf8": { args: ["--encoding=utf-8"], name: "report.txt", type: "text/plain;charset=utf-8" },
+    "text-cp932": { args: ["--encoding=cp932"], name: "report-cp932.txt", type: "text/plain;charset=shift_jis" },
+    json: { args: ["--format=json"], name: "cards.json", type: "application/json" },
+    csv: { args: ["--summary", "--format=csv"], name: "summary.csv", type: "text/csv" },
+  };
+  function save(bytes, name, type) {
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([bytes], { type }));
+    link.download = name;
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60_000);
+  }
+  for (const button of document.querySelectorAll("[data-download]")) {
+    button.addEventListener("click", async () => {
+      const kind = button.dataset.download;
+      if (kind === "html") { save(summaryPage, "summary.html", "text/html"); return; }
+      const { args, name, type } = downloads[kind];
+      status("保存する内容を作成中…", 0);
+      const result = await run([...args, "-r", "--", ...roots]);
+      save(result.stdout, name, type);
+      status(`${chosen.size}個のファイルを読みました。`);
+    });
+  }
+
+  // Choosing: files, a folder with its subfolders, or either dropped on the page.
+  const picked = (input) => [...input.files].map((file) => ({ path: file.webkitRelativePath || file.name, file }));
+  for (const id of ["pick-files", "pick-folder"]) {
+    $(id).addEventListener("change", (event) => { analyse(picked(event.target)).catch(failed); event.target.value = ""; });
+  }
+  async function walk(entry, found) {
+    if (entry.isFile) {
+      found.push({ path: entry.fullPath.replace(/^\//, ""), file: await new Promise((resolve, reject) => entry.file(resolve, reject)) });
+    } else if (entry.isDirectory) {
+      const reader = entry.createReader();
+      for (;;) {
+        const batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
+        if (batch.length === 0) break;
+        for (const child of batch) await walk(child, found);
+      }
+    }
+    return found;
+  }
+  document.addEventListener("dragover", (event) => { event.preventDefault(); document.body.classList.add("dragging"); });
+  document.addEventListener("dragleave", () => document.body.classList.remove("dragging"));
+  document.addEventListener("drop", async (event) => {
+    event.preventDefault();
+    document.body.classList.remove("dragging");
+    const entries = [...event.dataTransfer.items].map((item) => item.webkitGetAsEntry()).filter(Boolean);
+    const found = [];
+    try {
+      for (const entry of entries) await walk(entry, found);
+      await analyse(found);
+    } catch (error) { failed(error); }
+  });
+  function failed(error) { status(`エラー: ${error.message}`); }
+  worker.onerror = (event) => failed(new Error(event.message || "ワーカーを開始できません"));
+})();
