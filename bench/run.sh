@@ -35,13 +35,9 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-build=${MST_BENCH_BUILD:-build}
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(mornstave mornstave-benchdata)
-[ "$micro" -eq 0 ] || targets+=(mornstave-bench)
-cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
-native=$root/$build/bin/mornstave
-benchdata=$root/$build/bin/mornstave-benchdata
+# shellcheck source=bench-common.sh
+source bench/bench-common.sh
+if [ "$micro" -eq 1 ]; then bench_build mornstave-bench; else bench_build; fi
 if [ "$micro" -eq 1 ] && [ ! -x "$build/bin/mornstave-bench" ]; then
   echo "(Google Benchmark not installed: no micro-benchmarks)"
   micro=0
@@ -50,12 +46,6 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-# The value of KEY in a file of "key value" lines.
-field() { awk -v k="$2" '$1 == k { print $2 }' "$1"; }
-# Runs a command with its output in OUT; leaves wall_ms, cpu_ms and peak_kib in OUT.stats.
-measure() { local out=$1; shift; "$benchdata" child "$out" "$@" > "$out.stats"; }
 
 echo "== Machine"
 date

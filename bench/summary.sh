@@ -29,19 +29,13 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-build=${MST_BENCH_BUILD:-build}
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target mornstave mornstave-benchdata >/dev/null
-native=$root/$build/bin/mornstave
-benchdata=$root/$build/bin/mornstave-benchdata
+# shellcheck source=bench-common.sh
+source bench/bench-common.sh
+bench_build
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-summary-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-field() { awk -v k="$2" '$1 == k { print $2 }' "$1"; }
-measure() { local out=$1; shift; "$benchdata" child "$out" "$@" > "$out.stats"; }
 
 echo "== Machine"
 date
