@@ -17,7 +17,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "./chromium.mjs";
 
 const [mornstave, benchdata] = process.argv.slice(2).map((p) => path.resolve(p));
 const cardCount = 2000;
@@ -54,15 +54,7 @@ try {
   execFileSync(mornstave, ["--summary", "-r", tree, "-o", page], { stdio: ["ignore", "ignore", "ignore"] });
   const expected = cardFiles(tree).sort();
 
-  browser = await puppeteer.launch({
-    executablePath: "/usr/bin/chromium",
-    headless: false,  // the flag below says it, as on the command line
-    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync",
-           `--user-data-dir=${path.join(work, "profile")}`],
-    timeout: stepTimeout,
-    protocolTimeout: stepTimeout,
-  });
+  browser = await launchChromium(path.join(work, "profile"), stepTimeout);
   const tab = await browser.newPage();
   tab.setDefaultTimeout(stepTimeout);
   await tab.setViewport({ width: 1280, height: 900 });

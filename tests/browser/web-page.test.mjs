@@ -12,7 +12,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { launchChromium } from "./chromium.mjs";
 
 const [pageFile, mornstave, benchdata] = process.argv.slice(2, 5).map((p) => path.resolve(p));
 const cardCount = Number(process.argv[5] || 300);
@@ -35,15 +35,7 @@ try {
   const tree = path.join(work, "cards");
   execFileSync(benchdata, ["tree", tree, String(cardCount), "--oddities"]);
   const downloads = path.join(work, "downloads");
-  browser = await puppeteer.launch({
-    executablePath: "/usr/bin/chromium",
-    headless: false,  // the flag below says it, as on the command line
-    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync",
-           `--user-data-dir=${path.join(work, "profile")}`],
-    timeout: stepTimeout,
-    protocolTimeout: stepTimeout,
-  });
+  browser = await launchChromium(path.join(work, "profile"), stepTimeout);
   const tab = await browser.newPage();
   tab.setDefaultTimeout(stepTimeout);
   await tab.setViewport({ width: 1400, height: 900 });
