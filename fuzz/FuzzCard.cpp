@@ -65,8 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The text is counted, not kept: holding the text of a deep tree would slow every run.
     Vantorn::testing::CountingStream out;
+    const Vantorn::LevelEstimate estimate = Vantorn::estimateLevel(card);
     Vantorn::writeDescription(out, card);
-    Vantorn::writeEstimate(out, Vantorn::estimateLevel(card));
+    Vantorn::writeEstimate(out, estimate);
     if (out.count() > maxTextPerByte * size + fixedText) {
         std::fprintf(stderr, "%zu bytes of text for a file of %zu bytes\n", out.count(), size);
         std::abort();
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream text;
     {
         Vantorn::JsonWriter json(text);
-        Vantorn::writeCardJson(json, "skill.vnt", card);
+        Vantorn::writeCardJson(json, "skill.vnt", card, estimate);
     }
     if (!Vantorn::isUtf8(text.str()) || text.str().size() > 8 * maxTextPerByte * size + fixedText) {
         std::fprintf(stderr, "JSON entry of %zu bytes, not UTF-8 or too long\n", text.str().size());
