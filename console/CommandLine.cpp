@@ -45,7 +45,8 @@ constexpr std::string_view usageText =
     "\n"
     "Each unreadable card or folder gives one line 'PATH: MESSAGE' on standard error.\n"
     "The output file is written whole or not at all, and never over a card read.\n"
-    "Exit status: 0 when cards were given, 1 when none or the output cannot be\n"
+    "Exit status: 0 when the cards given were processed (even if some failed) and\n"
+    "after --help or --version, 1 when none was given or the output cannot be\n"
     "written, 2 for a bad option or an output file that is one of the cards.\n";
 
 std::string usage() {
