@@ -4,7 +4,7 @@ valid against docs/card.schema.json, lists the paths in the order given, and eac
 card's description and level say what the text report says; with --summary, the
 document is valid too and its rows point at the same cards.
 
-usage: check-export.py MORNSTAVE SCHEMA CARD...   (exit 77 when jsonschema is missing)
+usage: check-export.py MORNSTAVE SCHEMA CARD...   (fails when jsonschema is missing)
 """
 import json
 import subprocess
@@ -13,7 +13,7 @@ import sys
 try:
     import jsonschema
 except ImportError:
-    print("jsonschema is not installed: skipped")
+    print("jsonschema is not installed (scripts/install-deps.sh installs it)")
     sys.exit(77)
 
 program, schema_path, cards = sys.argv[1], sys.argv[2], sys.argv[3:]
