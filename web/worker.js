@@ -8,16 +8,18 @@ self.onmessage = async (event) => {
   const { id, kind } = event.data;
   try {
     const mornstave = await ready;
-    if (kind === "files") {
-      // Many reads at once: one after another, each would wait on the browser.
-      const chosen = event.data.files;
+    if (kind === "clear") {
       files = new Map();
-      for (let first = 0; first < chosen.length; first += 1000) {
-        const some = chosen.slice(first, first + 1000);
-        const contents = await Promise.all(some.map(([, file]) => file.arrayBuffer()));
-        some.forEach(([path], i) => files.set(path, new Uint8Array(contents[i])));
-        self.postMessage({ id, progress: files.size });
-      }
+      self.postMessage({ id });
+      return;
+    }
+    if (kind === "add") {
+      const { bytes, paths, sizes } = event.data;
+      let offset = 0;
+      paths.forEach((path, i) => {
+        files.set(path, new Uint8Array(bytes, offset, sizes[i]));
+        offset += sizes[i];
+      });
       self.postMessage({ id });
       return;
     }
