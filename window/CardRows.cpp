@@ -56,8 +56,7 @@ std::vector<std::u16string> CardRows::headings() {
         headings.push_back(header.substr(at, comma - at));
         at = comma + 1;
     }
-    // The list has the CSV's columns up to the error; a failure's place is in its block.
-    headings.resize(std::min<std::size_t>(headings.size(), kCardColumns));
+    headings.resize(kCardColumns);
     return headings;
 }
 
@@ -70,7 +69,7 @@ CardRows::CardRows(const Table& table, std::u16string_view published) {
         Item item;
         item.cells = {oneLine(Vantorn::utf8ToUtf16(row.path)), cp932Cell(row.name),
                       twoDecimals(std::nullopt), twoDecimals(row.estimate), twoDecimals(row.difference()),
-                      cp932Cell(row.target), cp932Cell(row.effects), u""};
+                      cp932Cell(row.target), cp932Cell(row.effects), u"", u""};
         const std::string level = std::to_string(row.level);
         item.cells[kLevel].assign(level.begin(), level.end());
         item.level = row.level;
@@ -83,6 +82,7 @@ CardRows::CardRows(const Table& table, std::u16string_view published) {
         Item item;
         item.cells[kPath] = oneLine(Vantorn::utf8ToUtf16(failure.path));
         item.cells[kError] = cp932Cell(failure.message);
+        item.cells[kPlace] = cp932Cell(Vantorn::locationText(failure));
         item.failure = true;
         item.start = startOf(failure.entry);
         items_.push_back(std::move(item));

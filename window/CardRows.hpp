@@ -2,7 +2,7 @@
 
 // The rows of the window's card list, built without any window: one row
 // per card read, each cell the text the summary's CSV gives it, on one
-// line; then the failures, with their path and message.  The rows can be
+// line; then the failures, with their path, message and place.  The rows can be
 // sorted by a column and narrowed to those whose path or name holds a
 // text.
 
@@ -19,7 +19,7 @@
 namespace Mornstave {
 
 // The summary's CSV columns, in its order.
-enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kCardColumns };
+enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kPlace, kCardColumns };
 
 class CardRows {
 public:

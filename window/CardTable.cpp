@@ -11,7 +11,7 @@ namespace Mornstave {
 namespace {
 
 // The columns' widths at 96 DPI until the user sets others.
-constexpr int kDesignedWidths[kCardColumns] = {200, 120, 50, 60, 60, 80, 300, 150};
+constexpr int kDesignedWidths[kCardColumns] = {200, 120, 50, 60, 60, 80, 300, 150, 220};
 
 const wchar_t* wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());

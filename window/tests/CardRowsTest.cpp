@@ -56,7 +56,7 @@ struct Listed {
 TEST(CardRowsTest, CellsAreTheSummarysOnOneLineFailuresLastEachFindsItsHeaderLine) {
     const Listed listed;
     EXPECT_EQ(CardRows::headings(),
-              (std::vector<std::u16string>{u"パス", u"名称", u"技能Lv", u"推定Lv", u"差", u"目標", u"効果", u"エラー"}));
+              (std::vector<std::u16string>{u"パス", u"名称", u"技能Lv", u"推定Lv", u"差", u"目標", u"効果", u"エラー", u"場所"}));
     ASSERT_EQ(listed.rows.size(), 5u);
     // The summary's order: largest difference (-7.09, 0.58, -0.54) first,
     // no estimate last, then failures.
@@ -67,6 +67,7 @@ TEST(CardRowsTest, CellsAreTheSummarysOnOneLineFailuresLastEachFindsItsHeaderLin
     EXPECT_EQ(listed.rows.cell(0, kEffects), u"生命力ダメージ(炎): Lv比24");
     EXPECT_EQ(listed.rows.cell(3, kEstimate), u"");
     EXPECT_EQ(listed.rows.cell(4, kError), u"技能カードではありません");
+    EXPECT_EQ(listed.rows.cell(4, kPlace), u"0x00000000, tag (found 98, allowed 5)");
     for (std::size_t row = 0; row < listed.rows.size(); ++row) {
         const auto [from, to] = listed.rows.header(row);
         EXPECT_EQ(listed.published.substr(from, to - from), u"[" + listed.rows.cell(row, kPath) + u"]");
