@@ -13,6 +13,7 @@ self.onmessage = async (event) => {
       self.postMessage({ id });
       return;
     }
+    // Files read together: one buffer, each file a view of its part.
     if (kind === "add") {
       const { bytes, paths, sizes } = event.data;
       let offset = 0;
