@@ -56,16 +56,10 @@ public:
 
 private:
     void header(const Vantorn::CardResult& result) {
-        if (!wide_) {
-            Vantorn::writeHeader(bytes_, result.path);
-            out_.bytes += bytes_.str();
-            bytes_.str({});
-            return;
-        }
-        Vantorn::writeHeader(bytes_, wideBytes.path(result.path));
+        Vantorn::writeHeader(bytes_, wide_ ? wideBytes.path(result.path) : result.path);
         out_.bytes += bytes_.str();
         bytes_.str({});
-        out_.shown += u"[" + Vantorn::utf8ToUtf16(result.path) + u"]\n";
+        if (wide_) out_.shown += u"[" + Vantorn::utf8ToUtf16(result.path) + u"]\n";
     }
     void text(const std::string& cp932) {
         out_.bytes += cp932;
@@ -151,14 +145,11 @@ void Composed::append(const Composed& more) {
 void Table::add(Vantorn::CardResult result, const Composed& block) {
     result.entry = result.row.entry = results_.size();
     result.card.reset();
-    if (!result.failed()) {
+    if (result.failed()) {
+        summary_.add(Vantorn::summaryFailure(result));
+    } else {
         // The page's block: the card's block as shown.
         result.text.assign(Vantorn::utf16ToUtf8(block.shown));
-    }
-    if (result.failed()) {
-        summary_.add(Vantorn::SummaryFailure{result.entry, result.path, result.failure->message,
-                                             result.failure->location});
-    } else {
         summary_.add(result.row);
     }
     results_.push_back(std::move(result));

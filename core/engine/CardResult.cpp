@@ -16,61 +16,56 @@ void complete(CardResult& result, SkillCard card) {
 }
 
 void fail(CardResult& result, const std::exception& error) {
-    const ReadLocation* location = locationOf(error);
     result.card.reset();
-    result.failure = CardFailure{error.what(), location ? std::optional<ReadLocation>(*location) : std::nullopt};
+    result.failure = failureOf(error);
+}
+
+CardResult begun(std::size_t entry, std::string path) {
+    CardResult result;
+    result.entry = entry;
+    result.path = std::move(path);
+    return result;
+}
+
+// The result after `step`, or the failure a reading error in it makes.
+template <class Step>
+CardResult attempt(std::size_t entry, std::string path, Step step) {
+    CardResult result = begun(entry, std::move(path));
+    try {
+        step(result);
+    } catch (const std::runtime_error& error) {
+        fail(result, error);
+    }
+    return result;
 }
 
 }  // namespace
 
+CardFailure failureOf(const std::exception& error) {
+    const ReadLocation* location = locationOf(error);
+    return {error.what(), location ? std::optional<ReadLocation>(*location) : std::nullopt};
+}
+
+SummaryFailure summaryFailure(const CardResult& result) {
+    return {result.entry, result.path, result.failure->message, result.failure->location};
+}
+
 CardResult cardResult(std::size_t entry, std::string path, SkillCard card) {
-    CardResult result;
-    result.entry = entry;
-    result.path = std::move(path);
+    CardResult result = begun(entry, std::move(path));
     complete(result, std::move(card));
     return result;
 }
 
 CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file) {
-    CardResult result;
-    result.entry = entry;
-    result.path = std::move(path);
-    try {
-        complete(result, loadSkillCard(file));
-    } catch (const std::runtime_error& error) {
-        fail(result, error);
-    }
-    return result;
-}
-
-CardResult analyseBytes(std::size_t entry, std::string path, std::string_view bytes) {
-    CardResult result;
-    result.entry = entry;
-    result.path = std::move(path);
-    try {
-        complete(result, readSkillCard(bytes));
-    } catch (const std::runtime_error& error) {
-        fail(result, error);
-    }
-    return result;
+    return attempt(entry, std::move(path), [&](CardResult& result) { complete(result, loadSkillCard(file)); });
 }
 
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file) {
-    CardResult result;
-    result.entry = entry;
-    result.path = std::move(path);
-    try {
-        result.bytes = readCardFile(file);
-    } catch (const std::runtime_error& error) {
-        fail(result, error);
-    }
-    return result;
+    return attempt(entry, std::move(path), [&](CardResult& result) { result.bytes = readCardFile(file); });
 }
 
 CardResult failedResult(std::size_t entry, std::string path, const std::exception& error) {
-    CardResult result;
-    result.entry = entry;
-    result.path = std::move(path);
+    CardResult result = begun(entry, std::move(path));
     fail(result, error);
     return result;
 }

@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "cards/SkillCard.hpp"
 #include "engine/TextPieces.hpp"
@@ -39,6 +38,11 @@ struct CardResult {
     bool failed() const { return failure.has_value(); }
 };
 
+// A reading error as a result's failure: its message and, where known, its place.
+CardFailure failureOf(const std::exception& error);
+// A failed result as the summary lists it.
+SummaryFailure summaryFailure(const CardResult& result);
+
 // The result of a card read whole: its estimate and row, computed here once.
 CardResult cardResult(std::size_t entry, std::string path, SkillCard card);
 // The result of a path whose card could not be read.
@@ -46,8 +50,6 @@ CardResult failedResult(std::size_t entry, std::string path, const std::exceptio
 
 // The card in the file: read, estimated and summed up, or the failure.
 CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file);
-// The same from a card file's bytes.
-CardResult analyseBytes(std::size_t entry, std::string path, std::string_view bytes);
 // The file's bytes alone, for the listing; the failure when it cannot be read.
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file);
 

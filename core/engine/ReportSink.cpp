@@ -65,8 +65,7 @@ public:
             try {
                 writeListing(out, *result.bytes);
             } catch (const std::runtime_error& error) {
-                const ReadLocation* location = locationOf(error);
-                result.failure = CardFailure{error.what(), location ? std::optional(*location) : std::nullopt};
+                result.failure = failureOf(error);
             }
         });
         result.bytes.reset();

@@ -15,10 +15,6 @@
 namespace Vantorn {
 namespace {
 
-SummaryFailure summaryFailure(const CardResult& result) {
-    return {result.entry, result.path, result.failure->message, result.failure->location};
-}
-
 class JsonSink final : public CardSink {
 public:
     JsonSink(SinkOutput& output, bool summary, SummaryOrder order) : output_(output), order_(order) {
