@@ -3,22 +3,6 @@
 #include <algorithm>
 
 namespace Vantorn {
-namespace {
-
-// The bytes of the character that starts at `at`, as displayWidth reads them.
-std::size_t characterLength(std::string_view text, std::size_t at, TextEncoding encoding) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (encoding == TextEncoding::cp932) {
-        const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-        return isLead && at + 1 < text.size() ? 2 : 1;
-    }
-    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    std::size_t taken = 1;
-    while (taken < length && at + taken < text.size() && (text[at + taken] & 0xC0) == 0x80) ++taken;
-    return taken;
-}
-
-}  // namespace
 
 std::string fitWidth(std::string_view text, std::size_t columns, TextEncoding encoding) {
     if (displayWidth(text, encoding) <= columns) return std::string(text);
@@ -27,11 +11,10 @@ std::string fitWidth(std::string_view text, std::size_t columns, TextEncoding en
     std::size_t end = 0;
     std::size_t used = 0;
     while (end < text.size()) {
-        const std::size_t length = characterLength(text, end, encoding);
-        const std::size_t width = displayWidth(text.substr(end, length), encoding);
-        if (used + width > room) break;
-        used += width;
-        end += length;
+        const TextCharacter character = characterAt(text, end, encoding);
+        if (used + character.width > room) break;
+        used += character.width;
+        end += character.length;
     }
     std::string fitted(text.substr(0, end));
     fitted += ellipsis;

@@ -39,29 +39,28 @@ std::string TextForm::path(const std::string& given) const {
     return exact || replaceUnmappable ? converted : given;
 }
 
+TextCharacter characterAt(std::string_view text, std::size_t at, TextEncoding encoding) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (encoding == TextEncoding::cp932) {
+        return isCp932LeadByte(lead) && at + 1 < text.size() ? TextCharacter{2, 2} : TextCharacter{1, 1};
+    }
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    std::size_t taken = 1;
+    while (taken < length && at + taken < text.size() && (text[at + taken] & 0xC0) == 0x80) {
+        c = (c << 6) | (text[at + taken] & 0x3F);
+        ++taken;
+    }
+    // A broken sequence counts one column, as terminals show U+FFFD.
+    return {taken, taken == length && isWide(c) ? std::size_t{2} : std::size_t{1}};
+}
+
 std::size_t displayWidth(std::string_view text, TextEncoding encoding) {
     std::size_t columns = 0;
-    if (encoding == TextEncoding::cp932) {
-        for (std::size_t i = 0; i < text.size(); ++i, ++columns) {
-            if (isCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
-                ++i;
-                ++columns;
-            }
-        }
-        return columns;
-    }
-    for (std::size_t i = 0; i < text.size(); ++columns) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        std::size_t taken = 1;
-        while (taken < length && i + taken < text.size() && (text[i + taken] & 0xC0) == 0x80) {
-            c = (c << 6) | (text[i + taken] & 0x3F);
-            ++taken;
-        }
-        // A broken sequence counts one column a byte, as terminals show U+FFFD.
-        if (taken == length && isWide(c)) ++columns;
-        i += taken;
+    for (std::size_t i = 0; i < text.size();) {
+        const TextCharacter character = characterAt(text, i, encoding);
+        columns += character.width;
+        i += character.length;
     }
     return columns;
 }

@@ -31,4 +31,12 @@ struct TextForm {
 // character; in UTF-8, the wide and fullwidth blocks of Unicode.
 std::size_t displayWidth(std::string_view text, TextEncoding encoding);
 
+// The character that starts at `at` (not past the end): its bytes and its columns, as
+// displayWidth counts them.
+struct TextCharacter {
+    std::size_t length;
+    std::size_t width;
+};
+TextCharacter characterAt(std::string_view text, std::size_t at, TextEncoding encoding);
+
 }  // namespace Vantorn

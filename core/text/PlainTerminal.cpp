@@ -1,9 +1,9 @@
 #include "text/PlainTerminal.hpp"
 
+#include "text/Cp932.hpp"
+
 namespace Vantorn {
 namespace {
-
-bool isCp932Lead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // ^X for a C0 control, ^? for DEL; "M-" before a C1 control's C0 counterpart.
 void appendCaret(std::string& out, unsigned code) {
@@ -44,7 +44,7 @@ bool PlainTerminalBuffer::pass(bool all) {
             continue;
         }
         // A byte that may begin a two-byte character waits for the next byte.
-        const bool twoByte = utf8_ ? byte == 0xC2 : isCp932Lead(byte);
+        const bool twoByte = utf8_ ? byte == 0xC2 : isCp932LeadByte(byte);
         if (twoByte && last && !all) break;
         if (twoByte && !last) {
             const auto next = static_cast<unsigned char>(pending_[i + 1]);
