@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <sstream>
 
 #include "summary/Summary.hpp"
 #include "summary/SummaryWriters.hpp"
@@ -43,20 +42,8 @@ bool isNumber(int column) {
 }  // namespace
 
 std::vector<std::u16string> CardRows::headings() {
-    std::ostringstream csv;
-    Vantorn::TextForm form;
-    form.encoding = Vantorn::TextEncoding::utf8;
-    Vantorn::writeSummaryCsv(csv, Vantorn::Summary{}, form);
-    const std::string text = csv.str();
-    const std::size_t begin = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // the byte-order mark
-    std::u16string header = Vantorn::utf8ToUtf16(text.substr(begin, text.find('\r') - begin));
     std::vector<std::u16string> headings;
-    for (std::size_t at = 0; at <= header.size();) {
-        const std::size_t comma = std::min(header.find(u',', at), header.size());
-        headings.push_back(header.substr(at, comma - at));
-        at = comma + 1;
-    }
-    headings.resize(kCardColumns);
+    for (const std::string& heading : Vantorn::summaryCsvHeadings()) headings.push_back(Vantorn::cp932ToUtf16(heading));
     return headings;
 }
 

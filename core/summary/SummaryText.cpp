@@ -147,13 +147,18 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     listed(belowLabel, totals.furthestBelow);
 }
 
+std::vector<std::string> summaryCsvHeadings() {
+    std::vector<std::string> all(headings.begin(), headings.end());
+    all.push_back(errorHeading);
+    all.push_back(locationHeading);
+    return all;
+}
+
 void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form, CsvTexts texts) {
     const auto text = [texts](std::string cell) { return csvText(std::move(cell), texts); };
     if (form.encoding == TextEncoding::utf8) out << "\xEF\xBB\xBF";
     std::vector<std::string> record;
-    for (const char* heading : headings) record.push_back(form.text(heading));
-    record.push_back(form.text(errorHeading));
-    record.push_back(form.text(locationHeading));
+    for (const std::string& heading : summaryCsvHeadings()) record.push_back(form.text(heading));
     csvRecord(out, record);
     for (const SummaryRow& row : summary.rows()) {
         auto cells = fields(row, form);
