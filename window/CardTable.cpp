@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Resource.h"
+#include "WideText.hpp"
 
 namespace Mornstave {
 
@@ -12,10 +13,6 @@ namespace {
 
 // The columns' widths at 96 DPI until the user sets others.
 constexpr int kDesignedWidths[kCardColumns] = {200, 120, 50, 60, 60, 80, 300, 150, 220};
-
-const wchar_t* wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 int scaled(int value, UINT to, UINT from) {
     return MulDiv(value, static_cast<int>(to), static_cast<int>(from));
@@ -282,7 +279,7 @@ bool CardTable::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& resu
         settings_->tableHeight = layout_->tableHeight();
         saveSettings(*settings_);
         return true;
-    case 0x02E0:  // WM_DPICHANGED: the dialog lays out again after this
+    case WM_DPICHANGED:  // the dialog lays out again after this
         keepWidths();
         dpi_ = HIWORD(wParam);
         setFont(dpi_);

@@ -14,6 +14,7 @@
 #include "OptionsDialog.hpp"
 #include "SavedFile.hpp"
 #include "Shortcut.hpp"
+#include "WideText.hpp"
 #include "Resource.h"
 #include "text/Cp932.hpp"
 
@@ -25,14 +26,6 @@ constexpr DWORD kPathBufferSize = MAX_PATH;  // 260, as the dialogs expect
 constexpr UINT_PTR kFillTimer = 1;
 // Posted by the dialog to itself: the command line's paths, once shown.
 constexpr UINT kArgumentsMessage = WM_APP + 2;
-#ifndef WM_DPICHANGED
-constexpr UINT WM_DPICHANGED = 0x02E0;
-#endif
-
-// Windows' wide characters are UTF-16 units, as char16_t is.
-const wchar_t* wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 std::u16string utf16(const wchar_t* text) {
     return reinterpret_cast<const char16_t*>(text);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "WideText.hpp"
+
 namespace Mornstave {
 
 namespace {
@@ -72,10 +74,6 @@ int CALLBACK wordBreak(LPWSTR text, int current, int length, int action) {
     }
     }
     return 0;
-}
-
-const wchar_t* wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
 }  // namespace

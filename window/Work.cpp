@@ -1,12 +1,10 @@
 #include "Work.hpp"
 
+#include "WideText.hpp"
+
 namespace Mornstave {
 
 namespace {
-
-const wchar_t* wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 bool isFolder(const std::u16string& path) {
     const DWORD attributes = GetFileAttributesW(wide(path));
