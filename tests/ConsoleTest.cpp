@@ -12,6 +12,7 @@ namespace Vantorn {
 namespace {
 
 using testing::ContentRecord;
+using testing::goodCard;
 using testing::MotionRecord;
 using testing::SkillCardRecord;
 
@@ -39,14 +40,6 @@ protected:
     std::ostringstream out;
     std::ostringstream err;
 };
-
-std::string goodCard(const std::string& name) {
-    SkillCardRecord record;
-    record.name = name;
-    record.targetType = 3;
-    record.motions = {MotionRecord{0, 1, 1, 0, 10}};
-    return record.bytes().data;
-}
 
 TEST_F(ConsoleTest, NoArgumentPrintsTheBannerAndFails) {
     EXPECT_EQ(run({}), 1);

@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ContentRecord;
+using testing::goodCard;
 using testing::MotionRecord;
 using testing::SkillCardRecord;
 
@@ -45,14 +46,6 @@ protected:
 
     fs::path folder;
 };
-
-std::string goodCard(const std::string& name) {
-    SkillCardRecord record;
-    record.name = name;
-    record.targetType = 3;
-    record.motions = {MotionRecord{0, 1, 1, 0, 10}};
-    return record.bytes().data;
-}
 
 // A content of a kind that does not exist: offset 96, "event 1 > content 1 > type".
 std::string brokenCard() {

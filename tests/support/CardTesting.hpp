@@ -14,6 +14,15 @@
 
 namespace Vantorn::testing {
 
+// The bytes of a small readable card with that name.
+inline std::string goodCard(const std::string& name) {
+    SkillCardRecord record;
+    record.name = name;
+    record.targetType = 3;
+    record.motions = {MotionRecord{0, 1, 1, 0, 10}};
+    return record.bytes().data;
+}
+
 inline void readCard(SkillCard& card, const std::string& bytes) {
     CardReader in(bytes);
     card.read(in);
