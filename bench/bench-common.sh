@@ -17,3 +17,32 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 field() { awk -v k="$2" '$1 == k { print $2 }' "$1"; }
 # Runs a command with its output in OUT; leaves wall_ms, cpu_ms and peak_kib in OUT.stats.
 measure() { local out=$1; shift; "$benchdata" child "$out" "$@" > "$out.stats"; }
+
+# Runs each kind once to warm the page cache, then $rounds rounds of all kinds in turn
+# (run_KIND measures into $work/KIND.out); leaves the times in $work/KIND.wall and
+# $work/KIND.cpu, one line a round. Interleaved, so that load that comes and goes
+# weighs on every kind alike.
+interleave() {
+  local kind round
+  for kind in "$@"; do run_$kind; : > "$work/$kind.wall"; : > "$work/$kind.cpu"; done
+  for round in $(seq "$rounds"); do
+    for kind in "$@"; do
+      run_$kind
+      field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
+      field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
+    done
+  done
+}
+# KIND against BASE: medians and their ratio, wall and CPU.
+against() {
+  local kind=$1 base=$2 wall cpu
+  wall=$(median < "$work/$kind.wall"); cpu=$(median < "$work/$kind.cpu")
+  printf '%-14s wall %8.1f ms = %5s x %-8s CPU %8.1f ms = %5s x %s\n' "$kind" "$wall" \
+         "$(ratio "$wall" "$(median < "$work/$base.wall")")" "$base" "$cpu" \
+         "$(ratio "$cpu" "$(median < "$work/$base.cpu")")" "$base"
+}
+# The median of KIND's per-round wall-time ratios to BASE's: immune to load that changes
+# between rounds.
+round_ratio() {
+  paste "$work/$1.wall" "$work/$2.wall" | awk '{ print $1 / $2 }' | median | awk '{ printf "%.2f", $1 }'
+}

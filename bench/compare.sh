@@ -39,28 +39,6 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 
-# Runs each kind once to warm the page cache, then `rounds` rounds of all kinds in turn;
-# leaves the times in $work/KIND.wall and $work/KIND.cpu.
-interleave() {
-  local kind round
-  for kind in "$@"; do run_$kind; : > "$work/$kind.wall"; : > "$work/$kind.cpu"; done
-  for round in $(seq "$rounds"); do
-    for kind in "$@"; do
-      run_$kind
-      field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
-      field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
-    done
-  done
-}
-# KIND against BASE: medians and their ratio, wall and CPU.
-against() {
-  local kind=$1 base=$2 wall cpu
-  wall=$(median < "$work/$kind.wall"); cpu=$(median < "$work/$kind.cpu")
-  printf '%-14s wall %8.1f ms = %5s x %-8s CPU %8.1f ms = %5s x %s\n' "$kind" "$wall" \
-         "$(ratio "$wall" "$(median < "$work/$base.wall")")" "$base" "$cpu" \
-         "$(ratio "$cpu" "$(median < "$work/$base.cpu")")" "$base"
-}
-
 echo "== Machine"
 date
 echo "$(nproc) CPUs, $(uname -srm); load $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -86,38 +86,14 @@ run_wine() { printf '%s\n' "${names[@]}" | measure "$work/wine.out" xargs -s 300
 
 kinds=(cat native json)
 [ "$wine_ok" -eq 0 ] || kinds+=(wine)
-for kind in "${kinds[@]}"; do
-  run_$kind  # warms the page cache
-  : > "$work/$kind.wall"; : > "$work/$kind.cpu"
-done
-
 echo
 echo "== Time over the corpus: $rounds rounds, interleaved, each writing its output to a file"
-for round in $(seq "$rounds"); do
-  for kind in "${kinds[@]}"; do
-    run_$kind
-    field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
-    field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
-  done
-done
+interleave "${kinds[@]}"
 cd "$root"
-
-cat_wall=$(median < "$work/cat.wall")
-cat_cpu=$(median < "$work/cat.cpu")
-for kind in "${kinds[@]}"; do
-  wall=$(median < "$work/$kind.wall")
-  cpu=$(median < "$work/$kind.cpu")
-  printf '%-7s median wall %8.1f ms = %6s x cat    CPU %8.1f ms = %6s x cat\n' \
-         "$kind" "$wall" "$(ratio "$wall" "$cat_wall")" "$cpu" "$(ratio "$cpu" "$cat_cpu")"
-done
-# Round by round, the ratio is immune to load that changes between rounds.
-paste "$work/native.wall" "$work/cat.wall" | awk '{ print $1 / $2 }' > "$work/native.ratios"
-echo "native/cat wall time, median of the per-round ratios:" \
-     "$(median < "$work/native.ratios" | awk '{ printf "%.2f", $1 }') (target: at most 3)"
+for kind in "${kinds[@]}"; do against "$kind" cat; done
+echo "native/cat wall time, median of the per-round ratios: $(round_ratio native cat) (target: at most 3)"
 echo "native report: $(wc -c < "$work/native.out") bytes, $(wc -l < "$work/native.out.err") error lines"
-paste "$work/json.wall" "$work/native.wall" | awk '{ print $1 / $2 }' > "$work/json.ratios"
-echo "json/native wall time, median of the per-round ratios:" \
-     "$(median < "$work/json.ratios" | awk '{ printf "%.2f", $1 }') (target: at most 3);" \
+echo "json/native wall time, median of the per-round ratios: $(round_ratio json native) (target: at most 3);" \
      "JSON document: $(wc -c < "$work/json.out") bytes"
 if [ "$wine_ok" -eq 1 ]; then
   batches=$(printf '%s\n' "${names[@]}" | xargs -s 30000 echo | wc -l)

@@ -52,31 +52,11 @@ echo "$(find "$tree" -type f | wc -l) cards in $(find "$tree" -type d | wc -l) f
 run_find() { measure "$work/find.out" sh -c 'find "$1" -name "skill*.vnt" -exec cat {} + >/dev/null' sh "$tree"; }
 run_summary() { measure "$work/summary.out" "$native" --summary -r "$tree"; }
 kinds=(find summary)
-for kind in "${kinds[@]}"; do
-  run_$kind  # warms the page cache
-  : > "$work/$kind.wall"; : > "$work/$kind.cpu"
-done
-
 echo
 echo "== Time over the tree: $rounds rounds, interleaved"
-for round in $(seq "$rounds"); do
-  for kind in "${kinds[@]}"; do
-    run_$kind
-    field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
-    field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
-  done
-done
-find_wall=$(median < "$work/find.wall")
-find_cpu=$(median < "$work/find.cpu")
-for kind in "${kinds[@]}"; do
-  wall=$(median < "$work/$kind.wall")
-  cpu=$(median < "$work/$kind.cpu")
-  printf '%-8s median wall %8.1f ms = %5s x find+cat    CPU %8.1f ms = %5s x find+cat\n' \
-         "$kind" "$wall" "$(ratio "$wall" "$find_wall")" "$cpu" "$(ratio "$cpu" "$find_cpu")"
-done
-paste "$work/summary.wall" "$work/find.wall" | awk '{ print $1 / $2 }' > "$work/ratios"
-echo "summary/find+cat wall time, median of the per-round ratios:" \
-     "$(median < "$work/ratios" | awk '{ printf "%.2f", $1 }') (target: at most 1.5)"
+interleave "${kinds[@]}"
+for kind in "${kinds[@]}"; do against "$kind" find; done
+echo "summary/find+cat wall time, median of the per-round ratios: $(round_ratio summary find) (target: at most 1.5)"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo

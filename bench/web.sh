@@ -14,6 +14,8 @@ rounds=5
 [ "${1:-}" = "--rounds" ] && rounds=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench-common.sh
+source bench/bench-common.sh
 
 build/bin/mornstave-benchdata corpus "$work/corpus" 10000 >/dev/null
 native=() first=() second=()
@@ -25,12 +27,12 @@ for ((round = 0; round < rounds; ++round)); do
   first+=("$one") second+=("$two")
 done
 cmp -s "$work/native.txt" "$work/web.txt" || echo "web bench: the reports differ" >&2
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
-n=$(median "${native[@]}") f=$(median "${first[@]}") s=$(median "${second[@]}")
-ratio() { awk "BEGIN { printf \"%.2f\", $1 / $n }"; }
+n=$(printf '%s\n' "${native[@]}" | median)
+f=$(printf '%s\n' "${first[@]}" | median)
+s=$(printf '%s\n' "${second[@]}" | median)
 echo "text report of 10,000 cards: native ${n} ms (${native[*]})"
-echo "  library, first run ${f} ms (${first[*]}), ratio $(ratio "$f")"
-echo "  library, second run ${s} ms (${second[*]}), ratio $(ratio "$s")"
+echo "  library, first run ${f} ms (${first[*]}), ratio $(ratio "$f" "$n")"
+echo "  library, second run ${s} ms (${second[*]}), ratio $(ratio "$s" "$n")"
 
 cd tests/browser
 node web-page.test.mjs "$root/build-web/mornstave.html" "$root/build/bin/mornstave" "$root/build/bin/mornstave-benchdata" 5000 |
