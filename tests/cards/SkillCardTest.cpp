@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "format/CardFile.hpp"
 #include "format/Errors.hpp"
 #include "support/CardTesting.hpp"
 
@@ -326,6 +327,13 @@ TEST(SkillCardTest, AFileTooLargeToHoldIsCorruptAndNothingOfItsSizeIsAllocated) 
         EXPECT_EQ(location.allowed, "at most 67108864 bytes");
         EXPECT_LT(largestAllocation, std::size_t{1} << 20);
     }
+    // The bound itself is allowed: a card followed by zeros up to exactly the limit reads,
+    // one byte more does not.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << testing::goodCard("限度");
+    fs::resize_file(path, maxCardFileSize);
+    EXPECT_EQ(loadSkillCard(path).name, "限度");
+    fs::resize_file(path, maxCardFileSize + 1);
+    EXPECT_EQ(tooLarge([&] { loadSkillCard(path); }).found, "67108865 bytes");
     fs::remove_all(folder);
     // A file of no known size is read up to the bound.
     EXPECT_EQ(tooLarge([] { SkillCard().load("/dev/zero"); }).found, "more than 67108864 bytes");

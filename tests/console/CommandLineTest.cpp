@@ -11,6 +11,8 @@
 #include <set>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "support/CardTesting.hpp"
 #include "text/Cp932.hpp"
 
@@ -165,6 +167,55 @@ TEST_F(CommandLineTest, Cp932OutputConvertsPathsWhereItCan) {
     run({korean}, windows);
     EXPECT_EQ(out.str().rfind("[" + utf8ToCp932(korean) + "]\n", 0), 0u);
     EXPECT_NE(utf8ToCp932(korean).find("???.vnt"), std::string::npos);
+}
+
+// What a user sees of a broken card, a file name with control characters, the JSON
+// document's end and a rewritten -o file: each was once lost by a one-line slip.
+TEST_F(CommandLineTest, OutputsKeepWhatTheUserRelies) {
+    const std::string good = card("skill1.vnt");
+    const std::filesystem::path brokenPath = folder / "skill2.vnt";
+    std::ofstream(brokenPath, std::ios::binary) << std::string("\x05\x01\x00\x00\x00", 5);
+    const std::string broken = brokenPath.u8string();
+    const std::string brokenLine = broken + ": I/O例外\n";  // the file ends too soon
+
+    // Every output names the broken card on standard error, the listing too.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{broken}, {"--explain", broken},
+                                                 {"--format=json", broken}, {"--summary", broken}}) {
+        EXPECT_EQ(run(args), 0) << args[0];
+        EXPECT_EQ(err.str(), brokenLine) << args[0];
+    }
+    EXPECT_NE(run({"--explain", broken}), 1);
+    EXPECT_NE(out.str().find("error at "), std::string::npos) << out.str();
+
+    // The JSON document is a text file: it ends with a line end.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--format=json", good},
+                                                 {"--summary", "--format=json", good}}) {
+        run(args);
+        ASSERT_FALSE(out.str().empty());
+        EXPECT_EQ(out.str().back(), '\n') << args[1];
+    }
+
+    // Error lines are made visible by whether standard error is a terminal, whatever
+    // standard output is: a report sent to a file leaves the error lines on the terminal.
+    const std::string hostile = (folder / "bad\x1b]0;x\x07.vnt").u8string();
+    ConsoleEnvironment errorsOnTerminal;
+    errorsOnTerminal.stderrIsTerminal = true;
+    run({hostile}, errorsOnTerminal);
+    EXPECT_EQ(err.str().find('\x1b'), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("bad^[]0;x^G.vnt: "), std::string::npos) << err.str();
+    ConsoleEnvironment reportOnTerminal;
+    reportOnTerminal.stdoutIsTerminal = true;
+    run({hostile}, reportOnTerminal);
+    EXPECT_NE(err.str().find("bad\x1b]0;x\x07.vnt: "), std::string::npos) << "a pipe gets the bytes";
+
+    // An -o file written again keeps who may read it.
+    const std::filesystem::path output = folder / "private.txt";
+    std::ofstream(output) << "old";
+    ASSERT_EQ(::chmod(output.c_str(), 0600), 0);
+    EXPECT_EQ(run({"-o", output.u8string(), good}), 0);
+    struct stat status {};
+    ASSERT_EQ(::stat(output.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
 }
 
 }  // namespace
