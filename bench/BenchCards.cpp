@@ -376,6 +376,30 @@ std::vector<std::string> writeHostileCards(const std::string& dir) {
     return paths;
 }
 
+std::vector<std::string> writeExtremeNumberCards(const std::string& dir) {
+    // 行動力変化 (5, 0) weighs rounds × value: near 2^62 with both near 2^31, and
+    // sums of a few such motions give integers no double holds exactly.
+    constexpr std::int32_t big[] = {2147483647, 2147483646, 2147483600, 1999999999, 1234567891,
+                                    1073741824, 987654321, 33554433, -2147483647, -2147483648};
+    std::vector<std::string> paths;
+    Random random(2305843);
+    for (std::uint32_t i = 0; i < 60; ++i) {
+        SkillCardRecord card = corpusRecord(i + 1);
+        card.targetType = static_cast<std::int32_t>(i % 5);
+        card.motions.clear();
+        const std::uint32_t motions = 1 + i % 4;
+        for (std::uint32_t m = 0; m < motions; ++m) {
+            const std::int32_t value = random.percent(70) ? big[random.below(10)] : static_cast<std::int32_t>(random.next());
+            const std::int32_t rounds = random.percent(70) ? big[random.below(8)] : random.between(1, 1000);
+            card.motions.push_back(MotionRecord{5, 0, 0, 0, value, rounds});
+        }
+        if (i % 3 == 0) card.motions.push_back(MotionRecord{0, 1, 1, 0, random.between(1, 2147483647)});
+        paths.push_back(dir + "/skill-number" + std::to_string(i) + ".vnt");
+        if (!writeFile(paths.back(), card.bytes().data)) return {};
+    }
+    return paths;
+}
+
 std::string smallCard() {
     Random random(1);
     SkillCardRecord card = cardFields(random, 1);

@@ -37,6 +37,11 @@ std::vector<std::string> writeCardTree(const std::string& dir, std::uint32_t cou
 // Returns their paths.
 std::vector<std::string> writeHostileCards(const std::string& dir);
 
+// Sixty cards whose totals, trial powers and estimates are integers beyond 2^53 and
+// other extreme doubles, where a number's shortest digits and its exact ones differ.
+// Returns their paths.
+std::vector<std::string> writeExtremeNumberCards(const std::string& dir);
+
 // The name the odd card carries (CP932).
 extern const char* const oddCardName;
 

@@ -5,6 +5,7 @@
 //                                          under DIR, and the odd files with --oddities
 //   mornstave-benchdata hostile DIR        writes cards with hostile names and extreme
 //                                          levels into DIR
+//   mornstave-benchdata numbers DIR        writes cards whose numbers are extreme doubles
 //   mornstave-benchdata big FILE MEGABYTES writes one card of content records
 //   mornstave-benchdata deepest FILE MEGABYTES  writes one card of the barest records
 //                                          nested as deep as allowed
@@ -44,6 +45,7 @@ int usage() {
     std::cerr << "usage: mornstave-benchdata corpus DIR COUNT\n"
                  "       mornstave-benchdata tree DIR COUNT [--oddities]\n"
                  "       mornstave-benchdata hostile DIR\n"
+                 "       mornstave-benchdata numbers DIR\n"
                  "       mornstave-benchdata big FILE MEGABYTES\n"
                  "       mornstave-benchdata deepest FILE MEGABYTES\n"
                  "       mornstave-benchdata peak FILE\n"
@@ -136,6 +138,14 @@ int main(int argc, char* argv[]) {
         const auto count = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10));
         if (writeCardTree(argv[2], count, argc == 5).empty() && count > 0) {
             std::cerr << argv[2] << ": cannot write the tree\n";
+            return 1;
+        }
+        return 0;
+    }
+    if (command == "numbers" && argc == 3) {
+        std::filesystem::create_directories(argv[2]);
+        if (writeExtremeNumberCards(argv[2]).empty()) {
+            std::cerr << argv[2] << ": cannot write the cards\n";
             return 1;
         }
         return 0;

@@ -23,6 +23,8 @@ packages=(
   # the WebAssembly library and page (scripts/build-web.sh); brings clang, lld,
   # binaryen, Node.js and the node modules it runs on
   emscripten
+  # its shortest digits for doubles, as the native library writes them (header-only)
+  libfmt-dev
 )
 
 missing=()

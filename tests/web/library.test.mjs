@@ -1,7 +1,8 @@
-// The WebAssembly library against the native console program: for the example cards
-// and a generated tree with its odd files, run() gives the native program's status,
-// standard output and standard error byte for byte, for every form of output; each
-// call sees only its own files; bad file maps are refused.
+// The WebAssembly library against the native console program: for the example cards,
+// a generated tree with its odd files and cards of extreme numbers (integers beyond
+// 2^53, where the shortest digits and the exact ones differ), run() gives the native
+// program's status, standard output and standard error byte for byte, for every form
+// of output; each call sees only its own files; bad file maps are refused.
 //
 //   node library.test.mjs MORNSTAVE.mjs MORNSTAVE BENCHDATA EXAMPLES
 
@@ -31,7 +32,12 @@ let failed = 0;
 try {
   fs.cpSync(examples, path.join(work, "examples"), { recursive: true });
   execFileSync(benchdata, ["tree", path.join(work, "cards"), "300", "--oddities"]);
-  const files = { ...filesOf(work, "examples"), ...filesOf(work, "cards") };
+  execFileSync(benchdata, ["numbers", path.join(work, "numbers")]);
+  const files = { ...filesOf(work, "examples"), ...filesOf(work, "cards"), ...filesOf(work, "numbers") };
+  // The numbers cards must hold what they are for, or their cases prove nothing.
+  const numbersJson = spawnSync(mornstave, ["--format=json", "numbers"], { cwd: work, maxBuffer: 1 << 30 }).stdout.toString();
+  const bigIntegers = numbersJson.match(/-?\d{17,}(?![.e\d])/g) || [];
+  assert.ok(bigIntegers.some((digits) => !digits.endsWith("00")), "numbers cards with exact integers beyond 2^53");
 
   const cases = [
     ["--encoding=cp932", "-r", "examples", "cards", "missing.vnt"],
@@ -43,6 +49,11 @@ try {
     ["--summary", "--format=html", "-r", "examples", "cards"],
     ["--explain", "--encoding=cp932", "-r", "examples", "cards"],
     ["--explain", "-r", "cards"],
+    ["numbers"],
+    ["--format=json", "numbers"],
+    ["--summary", "--format=json", "--sort=difference", "numbers"],
+    ["--summary", "--format=csv", "--sort=estimate", "numbers"],
+    ["--summary", "--format=html", "numbers"],
     [],
     ["--format=yaml", "examples"],
     ["--summary", "-o", "cards/summary.csv", "-r", "cards"],  // last: the native one leaves the file

@@ -1,0 +1,109 @@
+// fmt is compiled here once, header-only, and not in every unit of the build.
+#define FMT_HEADER_ONLY
+#include <fmt/format.h>
+
+#include "Digits.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+namespace Vantorn::compat {
+
+namespace {
+
+std::to_chars_result copied(char* first, char* last, const char* text, std::size_t size) {
+    if (static_cast<std::ptrdiff_t>(size) > last - first) return {last, std::errc::value_too_large};
+    std::memcpy(first, text, size);
+    return {first + size, std::errc{}};
+}
+
+}  // namespace
+
+std::to_chars_result shortestChars(char* first, char* last, double value) {
+    const bool negative = std::signbit(value);
+    if (std::isnan(value)) return copied(first, last, negative ? "-nan" : "nan", negative ? 4 : 3);
+    if (std::isinf(value)) return copied(first, last, negative ? "-inf" : "inf", negative ? 4 : 3);
+    if (value == 0) return copied(first, last, negative ? "-0" : "0", negative ? 2 : 1);
+
+    // fmt's shortest digits, in whatever layout it chose: read back as D × 10^scale.
+    char shortest[40];
+    char* const end = fmt::format_to_n(shortest, sizeof shortest - 1, "{}", std::fabs(value)).out;
+    *end = '\0';  // for atoi
+    char digits[24];
+    int count = 0;
+    int scale = 0;
+    for (const char* p = shortest; p != end; ++p) {
+        if (*p == 'e') {
+            scale += std::atoi(p + 1);
+            break;
+        }
+        if (*p == '.') {
+            for (const char* q = p + 1; q != end && *q != 'e'; ++q) --scale;
+        } else if (count > 0 || *p != '0') {
+            digits[count++] = *p;
+        }
+    }
+    while (count > 1 && digits[count - 1] == '0') {
+        --count;
+        ++scale;
+    }
+    const int decimalPoint = count + scale;  // the value is 0.D × 10^decimalPoint
+    const int scientificExponent = decimalPoint - 1;
+
+    const int absExponent = scientificExponent < 0 ? -scientificExponent : scientificExponent;
+    const int scientificSize = count + (count > 1 ? 1 : 0) + 2 + (absExponent < 100 ? 2 : 3);
+    int fixedSize;
+    if (decimalPoint >= count) fixedSize = decimalPoint;  // an integer
+    else if (decimalPoint > 0) fixedSize = count + 1;
+    else fixedSize = 2 - decimalPoint + count;  // "0." and the zeros before the digits
+
+    char text[340];
+    char* out = text;
+    if (negative) *out++ = '-';
+    if (scientificSize < fixedSize) {
+        *out++ = digits[0];
+        if (count > 1) {
+            *out++ = '.';
+            for (int i = 1; i < count; ++i) *out++ = digits[i];
+        }
+        *out++ = 'e';
+        *out++ = scientificExponent < 0 ? '-' : '+';
+        if (absExponent < 10) *out++ = '0';
+        out = fmt::format_to(out, "{}", absExponent);
+    } else if (decimalPoint >= count) {
+        // The exact integer: every double this large is one.
+        out = fmt::format_to(out, "{:.0f}", std::fabs(value));
+    } else if (decimalPoint > 0) {
+        for (int i = 0; i < count; ++i) {
+            if (i == decimalPoint) *out++ = '.';
+            *out++ = digits[i];
+        }
+    } else {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = decimalPoint; i < 0; ++i) *out++ = '0';
+        for (int i = 0; i < count; ++i) *out++ = digits[i];
+    }
+    return copied(first, last, text, static_cast<std::size_t>(out - text));
+}
+
+std::to_chars_result precisionChars(char* first, char* last, double value, std::chars_format format,
+                                           int precision) {
+    const char* pattern = format == std::chars_format::fixed        ? "%.*f"
+                          : format == std::chars_format::scientific ? "%.*e"
+                                                                    : "%.*g";
+    char small[64];
+    const int size = std::snprintf(small, sizeof small, pattern, precision, value);
+    if (size < 0 || size > last - first) return {last, std::errc::value_too_large};
+    if (static_cast<std::size_t>(size) < sizeof small) return copied(first, last, small, size);
+    // Long fixed forms, up to 309 integral digits: written in place, with room for the NUL.
+    char large[1200];
+    if (static_cast<std::size_t>(size) >= sizeof large) return {last, std::errc::value_too_large};
+    std::snprintf(large, sizeof large, pattern, precision, value);
+    return copied(first, last, large, static_cast<std::size_t>(size));
+}
+
+}  // namespace Vantorn::compat
