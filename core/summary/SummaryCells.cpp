@@ -15,6 +15,14 @@ constexpr std::array<SummaryColumnInfo, summaryColumnCount> columns = {{
 #include "summary/SummaryColumns.def"
 }};
 
+constexpr bool cardColumnsFirst() {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if ((columns[i].kind == ColumnKind::failure) != (i >= cardColumnCount)) return false;
+    }
+    return true;
+}
+static_assert(cardColumnsFirst(), "a failure's columns follow every card column");
+
 // A line break or TAB would break a row's line; CP932 trail bytes are never below
 // 0x40, so this cannot split a character.
 std::string oneLine(std::string_view text) {
