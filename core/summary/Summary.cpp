@@ -73,9 +73,10 @@ bool summaryOrderNamed(std::string_view name, SummaryOrder& order) {
 
 void Summary::finish(SummaryOrder order) {
     order_ = order;
-    const SummaryColumn column = orderColumn(order);
-    std::sort(rows_.begin(), rows_.end(),
-              [column](const SummaryRow& a, const SummaryRow& b) { return summaryBefore(a, b, column); });
+    std::vector<SummaryRow> sorted;
+    sorted.reserve(rows_.size());
+    for (std::size_t position : summaryOrder(rows_, orderColumn(order), false)) sorted.push_back(std::move(rows_[position]));
+    rows_ = std::move(sorted);
     totals_ = {};
     totals_.read = rows_.size();
     totals_.failed = failures_.size();

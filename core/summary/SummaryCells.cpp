@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "report/Real.hpp"
 
@@ -14,6 +16,14 @@ constexpr std::array<SummaryColumnInfo, summaryColumnCount> columns = {{
 #define SUMMARY_COLUMN(id, heading, kind, widest) {SummaryColumn::id, #id, heading, ColumnKind::kind, widest},
 #include "summary/SummaryColumns.def"
 }};
+
+constexpr bool cardColumnsFirst() {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if ((columns[i].kind == ColumnKind::failure) != (i >= cardColumnCount)) return false;
+    }
+    return true;
+}
+static_assert(cardColumnsFirst(), "a failure's columns follow every card column");
 
 // A line break or TAB would break a row's line; CP932 trail bytes are never below
 // 0x40, so this cannot split a character.
@@ -92,11 +102,49 @@ std::vector<std::size_t> turned(const std::vector<SummaryRow>& rows, const std::
     return order;
 }
 
-std::vector<std::size_t> forwardOrder(const std::vector<SummaryRow>& rows, SummaryColumn column) {
+// The rows by path, then entry: the last word of every order.
+std::vector<std::size_t> byPath(const std::vector<SummaryRow>& rows) {
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return summaryBefore(rows[a], rows[b], column); });
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return rows[a].path != rows[b].path ? rows[a].path < rows[b].path : rows[a].entry < rows[b].entry;
+    });
+    return order;
+}
+
+// Each row's place in an order.
+std::vector<std::size_t> placesIn(const std::vector<std::size_t>& order) {
+    std::vector<std::size_t> places(order.size());
+    for (std::size_t place = 0; place < order.size(); ++place) places[order[place]] = place;
+    return places;
+}
+
+// summaryBefore's order, with each row's key taken once and equal keys settled by the
+// place by path: the page's ranks sort every column of a large summary.
+std::vector<std::size_t> forwardOrder(const std::vector<SummaryRow>& rows, SummaryColumn column,
+                                      const std::vector<std::size_t>& pathOrder,
+                                      const std::vector<std::size_t>& pathPlaces) {
+    if (column == SummaryColumn::path) return pathOrder;
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto sortBy = [&](const auto& keys) {
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return std::tie(keys[a], pathPlaces[a]) < std::tie(keys[b], pathPlaces[b]);
+        });
+    };
+    if (columnInfo(column).kind == ColumnKind::number) {
+        // (no value, the value negated): largest first, rows without one after all.
+        std::vector<std::pair<bool, double>> keys(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::optional<double> value = numberOf(rows[i], column);
+            keys[i] = {!value, value ? -*value : 0.0};
+        }
+        sortBy(keys);
+    } else {
+        std::vector<std::string_view> keys(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) keys[i] = summaryText(rows[i], column);
+        sortBy(keys);
+    }
     return order;
 }
 
@@ -149,15 +197,18 @@ bool summaryBefore(const SummaryRow& a, const SummaryRow& b, SummaryColumn colum
 }
 
 std::vector<std::size_t> summaryOrder(const std::vector<SummaryRow>& rows, SummaryColumn column, bool reversed) {
-    std::vector<std::size_t> order = forwardOrder(rows, column);
+    const std::vector<std::size_t> pathOrder = byPath(rows);
+    std::vector<std::size_t> order = forwardOrder(rows, column, pathOrder, placesIn(pathOrder));
     return reversed ? turned(rows, order, column) : order;
 }
 
 std::vector<SummaryRanks> summaryRanks(const std::vector<SummaryRow>& rows) {
     std::vector<SummaryRanks> ranks(rows.size());
+    const std::vector<std::size_t> pathOrder = byPath(rows);
+    const std::vector<std::size_t> pathPlaces = placesIn(pathOrder);
     for (std::size_t c = 0; c < cardColumnCount; ++c) {
         const auto column = static_cast<SummaryColumn>(c);
-        const std::vector<std::size_t> forward = forwardOrder(rows, column);
+        const std::vector<std::size_t> forward = forwardOrder(rows, column, pathOrder, pathPlaces);
         const std::vector<std::size_t> backward = turned(rows, forward, column);
         for (std::size_t place = 0; place < rows.size(); ++place) {
             ranks[forward[place]].places[c][0] = place;

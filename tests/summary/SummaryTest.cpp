@@ -318,6 +318,14 @@ TEST(SummaryOrderTest, EachColumnSortsOneWayAndTheRanksFollowIt) {
             EXPECT_EQ(ranks[forward[place]].places[static_cast<std::size_t>(column)][0], place) << key;
             EXPECT_EQ(ranks[backward[place]].places[static_cast<std::size_t>(column)][1], place) << key;
         }
+        for (std::size_t a = 0; a < rows.size(); ++a) {  // the pairwise rule says the same
+            for (std::size_t b = 0; b < rows.size(); ++b) {
+                const auto& places = ranks[a].places[static_cast<std::size_t>(column)];
+                EXPECT_EQ(summaryBefore(rows[a], rows[b], column),
+                          places[0] < ranks[b].places[static_cast<std::size_t>(column)][0])
+                    << key << ' ' << a << ' ' << b;
+            }
+        }
     }
     for (const auto& [order, column] : {std::pair{SummaryOrder::difference, SummaryColumn::difference},
                                         std::pair{SummaryOrder::level, SummaryColumn::level}}) {
