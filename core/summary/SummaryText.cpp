@@ -32,13 +32,6 @@ std::array<std::string, columnCount> fields(const SummaryRow& row, const TextFor
             optionalTwo(row.difference()), form.text(row.target), form.text(row.effects)};
 }
 
-// A line break or TAB would break the table's lines; CP932 trail bytes are never
-// below 0x40, so this cannot split a character.
-std::string oneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-    return text;
-}
-
 bool isNumeric(std::size_t column) { return column >= 2 && column <= 4; }
 
 // The most display columns a text column of the table takes (0: never cut). Wide
@@ -49,10 +42,10 @@ constexpr std::array<std::size_t, columnCount> widestText = {0, 40, 0, 0, 0, 24,
 constexpr std::size_t pathColumn = 0;
 constexpr std::size_t nameColumn = 1;
 
-// A field as the table shows it: on one line, and within its column's width.
-std::string tableText(std::string text, std::size_t column, TextEncoding encoding) {
-    text = oneLine(std::move(text));
-    return widestText[column] == 0 ? text : fitWidth(text, widestText[column], encoding);
+// A field as the table shows it: on one line, control characters visible, and within
+// its column's width.
+std::string tableText(const std::string& text, std::size_t column, TextEncoding encoding) {
+    return fitWidth(text, widestText[column], encoding);
 }
 
 // A count of cards as the table's totals say it: "7枚".
@@ -92,7 +85,7 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     for (std::size_t i = 0; i < columnCount; ++i) header[i] = form.text(headings[i]);
     const auto cellsOf = [&](const SummaryRow& row) {
         Cells cells = fields(row, form);
-        for (std::size_t i = 0; i < columnCount; ++i) cells[i] = tableText(std::move(cells[i]), i, form.encoding);
+        for (std::size_t i = 0; i < columnCount; ++i) cells[i] = tableText(cells[i], i, form.encoding);
         return cells;
     };
     // The cells are made twice, once to measure and once to write, rather than held:
@@ -124,7 +117,7 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
         for (const SummaryFailure& failure : summary.failures()) {
             out << "  " << tableText(form.path(failure.path), pathColumn, form.encoding) << ": "
                 << form.text(failure.message);
-            if (failure.location) out << " (" << oneLine(form.text(locationText(failure))) << ')';
+            if (failure.location) out << " (" << fitWidth(form.text(locationText(failure)), 0, form.encoding) << ')';
             out << '\n';
         }
     }
