@@ -74,6 +74,10 @@ OutputEncoding outputBytesEncoding(const ConsoleSettings& settings) {
     return formatEncoding(settings.format, settings.askedEncoding, false);
 }
 
+bool writesOwnLineEnds(const ConsoleSettings& settings) {
+    return !settings.explain && formatInfo(settings.format).lineEnds == FormatLineEnds::own;
+}
+
 std::string usageBanner() {
     return MORNSTAVE_PRODUCT " version " MORNSTAVE_VERSION "\n\nUsage: mornstave.exe skill*.vnt (skill*.vnt)\n";
 }

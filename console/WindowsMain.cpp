@@ -2,10 +2,16 @@
 // their wide names. A console window gets its text as UTF-16 through the console API,
 // right in every console code page; a file or pipe gets bytes in the chosen encoding
 // (CP932 unless --encoding=utf-8; JSON and the web page are UTF-8, CSV UTF-8 unless
-// --encoding=cp932).
+// --encoding=cp932). A file or pipe gets the writers' own line ends for CSV, JSON and
+// HTML (binary mode: CSV's CR LF would otherwise become CR CR LF) and the text mode's
+// CR LF for the report, the table and the listing, as Windows programs write text.
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 #include <iostream>
 #include <streambuf>
 #include <string>
@@ -81,6 +87,10 @@ int wmain(int argc, wchar_t* argv[]) {
     const Vantorn::CommandLine line = Vantorn::readCommandLine(args, std::cout, std::cerr, environment);
     if (line.exitStatus) {
         return *line.exitStatus;
+    }
+    if (!environment.stdoutIsTerminal && Vantorn::writesOwnLineEnds(line.settings)) {
+        std::cout.flush();
+        _setmode(_fileno(stdout), _O_BINARY);
     }
     // Each stream that is a console window writes through the console API instead.
     ConsoleWindowBuffer outWindow(GetStdHandle(STD_OUTPUT_HANDLE), Vantorn::outputBytesEncoding(line.settings));

@@ -2,7 +2,9 @@
 # Tests the Windows programs in build-win/bin under Wine inside Xvfb:
 #   - their import tables name Windows DLLs only;
 #   - mornstavew.exe, driven end to end by tests/wine's driver;
-#   - mornstave.exe writes what the Linux build writes, CR LF aside.
+#   - mornstave.exe writes what the Linux build writes, CR LF aside;
+#   - on a pipe, its CSV, JSON and HTML have their writers' own line ends (CSV's CR LF,
+#     never CR CR LF) and its text the text mode's CR LF, byte for byte.
 # Installs what is missing, reuses one Wine prefix under build-win/, and
 # stops Xvfb and the Wine server on every way out.  Ends with the line
 # "N passed, M failed" and a non-zero status on any failure.
@@ -180,5 +182,39 @@ compare_console json --format=json "${cards[@]}"
 compare_console utf-8 --encoding=utf-8 "${cards[@]}"
 # Korean folder and file names, which CP932 cannot hold, taken as given.
 compare_console utf-8-korean --encoding=utf-8 "$rel"/cards/한국어/skill*.vnt
+
+# Line ends, read from a pipe byte for byte: CSV, JSON and HTML as their writers end
+# lines (the Linux bytes); the text report and table in the text mode's CR LF (the
+# Linux bytes with CR before every LF).
+#   compare_line_ends NAME own|crlf|text ARGS...   (crlf: own, every line CR LF)
+compare_line_ends() {
+  local name=$1 ends=$2; shift 2
+  local out=$MST_BUILD_WIN/line-ends-$name
+  LC_ALL=C "$native/bin/mornstave" "$@" 2>/dev/null >"$out.linux"
+  mst_wine 300 "$bin/mornstave.exe" "$@" 2>/dev/null | cat >"$out.wine"
+  if [ "$ends" = text ]; then sed 's/$/\r/' "$out.linux" >"$out.expected"; else cp "$out.linux" "$out.expected"; fi
+  local lf crlf crcrlf
+  lf=$(tr -cd '\n' <"$out.wine" | wc -c)
+  crlf=$(LC_ALL=C grep -ac $'\r$' "$out.wine")
+  crcrlf=$(LC_ALL=C grep -ac $'\r\r$' "$out.wine")
+  if [ "$lf" -eq 0 ]; then
+    fail "mornstave.exe line ends: $name" "no output"
+  elif [ "$ends" != text ] && [ "$crcrlf" -ne 0 ]; then
+    fail "mornstave.exe line ends: $name" "$crcrlf lines end in CR CR LF ($out.wine)"
+  elif [ "$ends" != own ] && [ "$crlf" -ne "$lf" ]; then
+    fail "mornstave.exe line ends: $name" "$crlf of $lf lines end in CR LF ($out.wine)"
+  elif ! cmp -s "$out.expected" "$out.wine"; then
+    fail "mornstave.exe line ends: $name" "the bytes differ ($out.expected, $out.wine)"
+  else
+    pass "mornstave.exe line ends: $name"
+  fi
+}
+compare_line_ends csv crlf --summary --format=csv "${cards[@]}"
+compare_line_ends csv-cp932 crlf --summary --format=csv --encoding=cp932 "${cards[@]}"
+compare_line_ends json own --format=json "${cards[@]}"
+compare_line_ends html own --summary --format=html "${cards[@]}"
+compare_line_ends report text "${cards[@]}"
+compare_line_ends table text --summary "${cards[@]}"
+compare_line_ends listing text --explain "${cards[@]}"
 
 [ "$failed" -eq 0 ]

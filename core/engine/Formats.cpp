@@ -5,8 +5,8 @@ namespace Vantorn {
 namespace {
 
 const std::vector<FormatInfo> formats = {
-#define FORMAT(id, name, extensions, summary, encoding) \
-    FormatInfo{OutputFormat::id, name, extensions, summary, FormatEncoding::encoding},
+#define FORMAT(id, name, extensions, summary, encoding, lineEnds) \
+    FormatInfo{OutputFormat::id, name, extensions, summary, FormatEncoding::encoding, FormatLineEnds::lineEnds},
 #include "engine/Formats.def"
 };
 

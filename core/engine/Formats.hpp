@@ -12,12 +12,15 @@
 namespace Vantorn {
 
 enum class OutputFormat {
-#define FORMAT(id, name, extensions, summary, encoding) id,
+#define FORMAT(id, name, extensions, summary, encoding, lineEnds) id,
 #include "engine/Formats.def"
 };
 
 // Where a format's encoding comes from.
 enum class FormatEncoding { locale, utf8, utf8Only };
+
+// Whose line ends a format's output has: the system's text mode, or the writer's own.
+enum class FormatLineEnds { system, own };
 
 struct FormatInfo {
     OutputFormat format;
@@ -25,6 +28,7 @@ struct FormatInfo {
     const char* extensions;  // space-separated, lower case
     bool impliesSummary;
     FormatEncoding encoding;
+    FormatLineEnds lineEnds;
 };
 
 // Every format, in the table's order.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "report/Real.hpp"
+#include "text/PlainTerminal.hpp"
 
 namespace Vantorn {
 namespace {
@@ -25,13 +26,9 @@ constexpr bool cardColumnsFirst() {
 }
 static_assert(cardColumnsFirst(), "a failure's columns follow every card column");
 
-// A line break or TAB would break a row's line; CP932 trail bytes are never below
-// 0x40, so this cannot split a character.
-std::string oneLine(std::string_view text) {
-    std::string line(text);
-    std::replace_if(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-    return line;
-}
+// A cell is one line whatever the card holds: every control character, TAB and line
+// breaks among them, in caret notation, as the text table shows it.
+std::string oneLine(std::string_view text) { return visibleControls(text, false); }
 
 std::string optionalTwo(const std::optional<double>& value) { return value ? twoDecimals(*value) : ""; }
 

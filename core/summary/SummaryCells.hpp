@@ -47,8 +47,8 @@ const SummaryColumnInfo& columnInfo(SummaryColumn column);
 SummaryColumn orderColumn(SummaryOrder order);
 
 // What a row shows in each column, made here once for every output: the path as
-// given, the card's texts (CP932) on one line (a control character, line breaks and
-// TAB included, becomes a space), the level as an integer, the estimate and the
+// given, the card's texts (CP932) on one line (every control character, line breaks and
+// TAB included, in caret notation: "^[", "^J", "^I"), the level as an integer, the estimate and the
 // difference with two decimals (empty where there is none). A card's row leaves the
 // failure's columns empty; a failure fills the path, the message and where reading
 // stopped (locationText) and leaves the card's columns empty.

@@ -34,11 +34,10 @@ std::string formCell(const SummaryCells& cells, std::size_t column, const TextFo
     return column == pathColumn ? form.path(cells[column]) : form.text(cells[column]);
 }
 
-// A cell as the table shows it: within its column's width.
+// A cell as the table shows it: on one line, control characters visible in the output's
+// encoding, and within its column's width (0: never cut).
 std::string tableText(const SummaryCells& cells, std::size_t column, const TextForm& form) {
-    std::string text = formCell(cells, column, form);
-    const std::size_t widest = summaryColumns()[column].widest;
-    return widest == 0 ? text : fitWidth(text, widest, form.encoding);
+    return fitWidth(formCell(cells, column, form), summaryColumns()[column].widest, form.encoding);
 }
 
 // A count of cards as the table's totals say it: "7枚".

@@ -19,7 +19,8 @@ namespace Vantorn {
 class JsonWriter;
 
 // An aligned table for a terminal, in the form's encoding: wide characters count two
-// columns. Line ends are LF; a line break or TAB inside a field becomes a space. A
+// columns. Line ends are LF; a control character inside a field, a line break or
+// TAB among them, is shown in caret notation. A
 // text wider than its column's set width is cut and ends in "…".
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form);
 

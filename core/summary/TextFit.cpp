@@ -2,21 +2,28 @@
 
 #include <algorithm>
 
+#include "text/PlainTerminal.hpp"
+
 namespace Vantorn {
 
 std::string fitWidth(std::string_view text, std::size_t columns, TextEncoding encoding) {
-    if (displayWidth(text, encoding) <= columns) return std::string(text);
-    const std::string_view ellipsis = encoding == TextEncoding::cp932 ? "\x81\x63" : "\xE2\x80\xA6";
+    const bool utf8 = encoding == TextEncoding::utf8;
+    std::string shown = visibleControls(text, utf8);
+    if (columns == 0 || displayWidth(shown, encoding) <= columns) return shown;
+    const std::string_view ellipsis = utf8 ? "\xE2\x80\xA6" : "\x81\x63";
     const std::size_t room = columns - std::min(columns, displayWidth(ellipsis, encoding));
-    std::size_t end = 0;
+    // Cut between the text's characters, each as wide as it is shown: never inside "^[".
+    std::string fitted;
     std::size_t used = 0;
-    while (end < text.size()) {
-        const TextCharacter character = characterAt(text, end, encoding);
-        if (used + character.width > room) break;
-        used += character.width;
-        end += character.length;
+    for (std::size_t at = 0; at < text.size();) {
+        const TextCharacter character = characterAt(text, at, encoding);
+        const std::string piece = visibleControls(text.substr(at, character.length), utf8);
+        const std::size_t width = displayWidth(piece, encoding);
+        if (used + width > room) break;
+        used += width;
+        fitted += piece;
+        at += character.length;
     }
-    std::string fitted(text.substr(0, end));
     fitted += ellipsis;
     return fitted;
 }

@@ -1,5 +1,8 @@
 #include "text/PlainTerminal.hpp"
 
+#include <algorithm>
+#include <sstream>
+
 #include "text/Cp932.hpp"
 
 namespace Vantorn {
@@ -38,7 +41,8 @@ bool PlainTerminalBuffer::pass(bool all) {
     while (i < pending_.size()) {
         const auto byte = static_cast<unsigned char>(pending_[i]);
         const bool last = i + 1 == pending_.size();
-        if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F) {
+        const bool lineControl = byte == '\t' || byte == '\n' || byte == '\r';
+        if ((byte < 0x20 && (lineControls_ || !lineControl)) || byte == 0x7F) {
             appendCaret(visible_, byte);
             ++i;
             continue;
@@ -70,6 +74,21 @@ bool PlainTerminalBuffer::pass(bool all) {
     pending_.erase(0, i);
     const auto size = static_cast<std::streamsize>(visible_.size());
     return target_.sputn(visible_.data(), size) == size;
+}
+
+std::string visibleControls(std::string_view text, bool utf8) {
+    // Most texts hold no control character, nor a byte that may begin one.
+    const bool plain = std::none_of(text.begin(), text.end(), [utf8](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F || byte == (utf8 ? 0xC2 : 0x80);
+    });
+    if (plain) return std::string(text);
+    std::ostringstream out;
+    {
+        PlainTerminalBuffer buffer(*out.rdbuf(), utf8, true);
+        buffer.sputn(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    return out.str();
 }
 
 }  // namespace Vantorn

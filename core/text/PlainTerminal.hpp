@@ -2,6 +2,7 @@
 
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 namespace Vantorn {
 
@@ -11,9 +12,11 @@ namespace Vantorn {
 // or clear the terminal. `utf8` says how the terminal reads the bytes: in UTF-8 the C1
 // controls are the sequences C2 80 to C2 9F; in CP932 the lone byte 0x80 (which CP932
 // maps to U+0080), never a byte of a double-byte character.
+// With `lineControls`, TAB, LF and CR are shown too ("^I", "^J", "^M").
 class PlainTerminalBuffer : public std::streambuf {
 public:
-    PlainTerminalBuffer(std::streambuf& target, bool utf8) : target_(target), utf8_(utf8) {}
+    PlainTerminalBuffer(std::streambuf& target, bool utf8, bool lineControls = false)
+        : target_(target), utf8_(utf8), lineControls_(lineControls) {}
     ~PlainTerminalBuffer() override;
 
 protected:
@@ -27,8 +30,13 @@ private:
 
     std::streambuf& target_;
     const bool utf8_;
+    const bool lineControls_;
     std::string pending_;
     std::string visible_;
 };
+
+// The text with every control character, TAB, LF and CR among them, in the notation
+// above: one line of known width, shown alike on a terminal and in a file.
+std::string visibleControls(std::string_view text, bool utf8);
 
 }  // namespace Vantorn

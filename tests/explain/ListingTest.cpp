@@ -165,6 +165,48 @@ TEST(Listing, OfABrokenCardEndsWithWhereAndWhy) {
     EXPECT_EQ(last, expected.str());
 }
 
+// The README breaks a copy of an example card with a documented command and shows
+// its listing: the command's bytes, put where it puts them, give that listing.
+TEST(Listing, OfTheReadmesBrokenCardIsTheOneItShows) {
+    std::ifstream readme(MORNSTAVE_README, std::ios::binary), card(MORNSTAVE_EXAMPLES_DIR "/skill1.vnt", std::ios::binary);
+    std::ostringstream text, cardBytes;
+    text << readme.rdbuf();
+    cardBytes << card.rdbuf();
+    const std::string page = text.str();
+    const std::string command = "    $ printf '";
+    const std::size_t at = page.find(command);
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t end = page.find('\'', at + command.size());
+    std::string written;  // the octal escapes between the quotes
+    for (std::size_t i = at + command.size(); i + 4 <= end; i += 4) {
+        written += static_cast<char>(std::stoi(page.substr(i + 1, 3), nullptr, 8));
+    }
+    const std::string seek = "| dd of=broken.vnt bs=1 seek=$((0x";
+    ASSERT_EQ(page.compare(end + 2, seek.size(), seek), 0);
+    const std::size_t offset = std::stoul(page.substr(end + 2 + seek.size(), 8), nullptr, 16);
+    std::string broken = cardBytes.str();
+    broken.replace(offset, written.size(), written);
+    ASSERT_EQ(written, std::string("\x70\x11\x01\x00", 4));  // 70000
+
+    // Every line shown, but the header and the "..." that stands for the rest, in order;
+    // the last one shown is the listing's last.
+    const std::string listing = cp932ToUtf8(listingOf(broken));
+    std::istringstream shown(page.substr(page.find("    $ mornstave --explain broken.vnt\n", at)));
+    std::string line, last;
+    std::getline(shown, line);
+    std::size_t from = 0;
+    while (std::getline(shown, line) && line.rfind("    ", 0) == 0) {
+        line.erase(0, 4);
+        if (line == "[broken.vnt]" || line == "...") continue;
+        from = listing.find(line + "\n", from);
+        ASSERT_NE(from, std::string::npos) << line;
+        from += line.size();
+        last = line + "\n";
+    }
+    EXPECT_EQ(listing.substr(listing.size() - last.size()), last);
+    EXPECT_EQ(last.rfind("error at 0x00000096, ", 0), 0u) << last;
+}
+
 TEST(Listing, EndsWithTheBytesAfterTheCard) {
     const std::string card = SkillCardRecord{}.bytes().data;
     const auto lastLine = [](const std::string& listing) {

@@ -1,7 +1,7 @@
 // Hostile texts and careless commands through the writers and the output file: a
 // bounded table, CSV cells no spreadsheet takes for formulas, control characters made
-// visible on a terminal only, and an output file that never replaces a card read and
-// is written whole or not at all.
+// visible on a terminal and in the table wherever it goes, kept elsewhere, and an
+// output file that never replaces a card read and is written whole or not at all.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -49,6 +49,10 @@ TEST(HostileOutputTest, TheTableIsBoundedAndCutAtACharacter) {
     EXPECT_EQ(fitWidth("a\x82\xa0\x82\xa0", 4, TextEncoding::cp932), "a\x81\x63");  // 3 + 2 > 4
     EXPECT_EQ(fitWidth("\xb1\xb2\xb3\xb4\xb5", 4, TextEncoding::cp932), "\xb1\xb2\x81\x63");  // half-width kana: 1
     EXPECT_EQ(fitWidth("\xe3\x81\x82\xe3\x81\x82x", 4, TextEncoding::utf8), "\xe3\x81\x82\xe2\x80\xa6");
+    // A control character counts as wide as it is shown, and is never cut in half.
+    EXPECT_EQ(fitWidth("\x1b\t\x7f", 6, TextEncoding::cp932), "^[^I^?");
+    EXPECT_EQ(fitWidth("\x1b\t\x7f", 5, TextEncoding::cp932), "^[\x81\x63");
+    EXPECT_EQ(fitWidth("a\xc2\x9b", 4, TextEncoding::utf8), "a\xe2\x80\xa6");  // "M-^[" is 4 wide
 
     Summary summary;
     for (std::size_t i = 0; i < 100; ++i) summary.add(row(i, "\x8e\x44"));  // 札
@@ -211,6 +215,58 @@ TEST_F(OutputFileTest, ControlCharactersReachATerminalVisibleOnly) {
     }
     const auto [status, err] = run({(folder / "bad\x1b[2J.vnt").string()}, terminal);
     EXPECT_NE(err.find("bad^[[2J.vnt: "), std::string::npos) << err;
+}
+
+TEST_F(OutputFileTest, TheTableShowsEveryControlCharacterAlignedAndTheRestKeepThem) {
+    // Two cards alike but for the name: ESC, BEL, TAB, CR, DEL and the C1 byte 0x80.
+    const std::string name = "a\x1b[2J\x07\t\r\x7f\x80z";
+    fs::create_directories(folder / "rule");
+    for (const auto& [file, text] : {std::pair{"skill1.vnt", name}, std::pair{"skill2.vnt", std::string("x")}}) {
+        testing::SkillCardRecord record;
+        record.name = text;
+        record.motions = {testing::MotionRecord{0, 1, 1, 0, 10}};
+        std::ofstream(folder / "rule" / file, std::ios::binary) << record.bytes().data;
+    }
+    const std::string cards = (folder / "rule").string();
+    ConsoleEnvironment terminal;  // a CP932 terminal, then a UTF-8 one
+    terminal.stdoutIsTerminal = true;
+    const auto output = [&](std::vector<std::string> args, ConsoleEnvironment environment = {}) {
+        args.push_back(cards);
+        run(args, environment);
+        return lastOut;
+    };
+    // The table, in a file and on a terminal alike: caret notation, columns kept.
+    const std::string shown = "a^[[2J^G^I^M^?M-^@z";
+    for (const auto& [option, encoding] : {std::pair{"--encoding=cp932", TextEncoding::cp932},
+                                           std::pair{"--encoding=utf-8", TextEncoding::utf8}}) {
+        const std::string table = output({"--summary", "--sort=path", option});
+        terminal.localeIsUtf8 = encoding == TextEncoding::utf8;
+        EXPECT_EQ(output({"--summary", "--sort=path", option}, terminal), table);
+        EXPECT_EQ(std::count_if(table.begin(), table.end(), [](char c) { return c != '\n' && c >= 0 && c < 0x20; }), 0);
+        std::istringstream lines(table);
+        std::string header, first, second;
+        std::getline(lines, header);
+        std::getline(lines, first);
+        std::getline(lines, second);
+        // The paths are as long: both names start at one place, and the rest of the
+        // rows, after the name's column, is the same.
+        const std::size_t at = first.find(shown);
+        ASSERT_NE(at, std::string::npos) << table;
+        const std::size_t after = at + shown.size();
+        EXPECT_EQ(second.substr(at, after - at), "x" + std::string(shown.size() - 1, ' ')) << table;
+        EXPECT_EQ(first.substr(after), second.substr(after));
+        EXPECT_EQ(displayWidth(first, encoding), displayWidth(second, encoding));
+    }
+    // The report, CSV, JSON and the HTML page keep the bytes to a file or a pipe.
+    terminal.localeIsUtf8 = false;
+    EXPECT_NE(output({"--encoding=cp932"}).find("\x96\xbc\x8f\xcc: " + name + "\n"), std::string::npos);
+    EXPECT_NE(output({"--encoding=cp932"}, terminal).find(": a^[[2J^G\t\r^?M-^@z\n"), std::string::npos);
+    EXPECT_NE(output({"--summary", "--format=csv"}).find(",\"a\x1b[2J\x07\t\r\x7f\xc2\x80z\","), std::string::npos);
+    const std::string escaped = "\"a\\u001b[2J\\u0007\\t\\r\x7f\xc2\x80z\"";
+    EXPECT_NE(output({"--format=json"}).find("\"name\":" + escaped), std::string::npos);
+    const std::string page = output({"--summary", "--format=html"});
+    EXPECT_NE(page.find(escaped), std::string::npos);
+    EXPECT_NE(page.find("\xe5\x90\x8d\xe7\xa7\xb0: a\x1b[2J\x07\t\r\x7f\xc2\x80z\n"), std::string::npos);  // its blocks
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ native=$(cd "${2:-$root/build}" && pwd)
 
 timeout 300 node "$root/tests/web/library.test.mjs" "$web/mornstave.mjs" "$native/bin/mornstave" \
   "$native/bin/mornstave-benchdata" "$root/examples" </dev/null
+timeout 300 node "$root/tests/web/doc-example.test.mjs" "$web/mornstave.mjs" "$root/examples" "$root/docs/web.md" </dev/null
 
 cd "$root/tests/browser"
 export PUPPETEER_SKIP_DOWNLOAD=1
