@@ -236,7 +236,7 @@ TEST_F(SummaryTest, OneTieAndOneFailureReadAlikeInEveryOutput) {
         nlohmann::json::parse(run({"--summary", "--format=json", tie, broken}).first)["summary"];
     const nlohmann::json& row = summary["rows"][0];
     ASSERT_EQ(row["estimate"].get<double>(), 1.125);
-    EXPECT_EQ(row["cells"], (nlohmann::json{{"path", tie}, {"name", u8"互角 二行"}, {"level", "1"},
+    EXPECT_EQ(row["cells"], (nlohmann::json{{"path", tie}, {"name", u8"互角^J二行"}, {"level", "1"},
                                             {"estimate", "1.12"}, {"difference", "0.12"},
                                             {"target", row["target"]}, {"effects", row["effects"]}}));
     EXPECT_EQ(summary["totals"]["texts"], (nlohmann::json{{"read", "1"}, {"failed", "1"},
@@ -340,7 +340,7 @@ TEST(SummaryOrderTest, EachColumnSortsOneWayAndTheRanksFollowIt) {
 
     // A row's cells: on one line, two decimals, never "-0.00", nothing for no value.
     const SummaryCells cells = summaryCells(row(0, "p\tq", "a\r\nb", 2, -0.0));
-    EXPECT_EQ(cells, (SummaryCells{"p q", "a  b", "2", "0.00", "-2.00", "", "", "", ""}));
+    EXPECT_EQ(cells, (SummaryCells{"p^Iq", "a^M^Jb", "2", "0.00", "-2.00", "", "", "", ""}));
     EXPECT_EQ(summaryCells(rows[C])[static_cast<std::size_t>(SummaryColumn::estimate)], "");
 }
 
