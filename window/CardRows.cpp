@@ -4,27 +4,24 @@
 #include <numeric>
 
 #include "summary/Summary.hpp"
-#include "summary/SummaryWriters.hpp"
 #include "text/Cp932.hpp"
 
 namespace Mornstave {
 
 namespace {
 
-// A line break or TAB inside a card's text would break the row's line.
-std::u16string oneLine(std::u16string text) {
-    std::replace_if(text.begin(), text.end(), [](char16_t c) { return c < 0x20; }, u' ');
-    return text;
-}
+using Vantorn::SummaryColumn;
 
-std::u16string cp932Cell(const std::string& cp932) {
-    return oneLine(Vantorn::cp932ToUtf16(cp932));
-}
-
-std::u16string twoDecimals(const std::optional<double>& value) {
-    if (!value) return u"";
-    const std::string text = Vantorn::twoDecimals(*value);
-    return std::u16string(text.begin(), text.end());
+// The summary's cells as the list shows them: the path, held as UTF-8, and
+// the core's CP932 texts in UTF-16.
+std::array<std::u16string, kCardColumns> shownCells(const Vantorn::SummaryCells& cells) {
+    std::array<std::u16string, kCardColumns> shown;
+    for (int column = 0; column < kCardColumns; ++column) {
+        const std::string& cell = cells[static_cast<std::size_t>(column)];
+        shown[static_cast<std::size_t>(column)] =
+            column == kPath ? Vantorn::utf8ToUtf16(cell) : Vantorn::cp932ToUtf16(cell);
+    }
+    return shown;
 }
 
 // Latin letters, also the fullwidth ones Japanese texts use, in one case.
@@ -35,42 +32,37 @@ std::u16string folded(std::u16string text) {
     return text;
 }
 
-bool isNumber(int column) {
-    return column == kLevel || column == kEstimate || column == kDifference;
+const Vantorn::SummaryColumnInfo& infoOf(int column) {
+    return Vantorn::summaryColumns()[static_cast<std::size_t>(column)];
 }
 
 }  // namespace
 
 std::vector<std::u16string> CardRows::headings() {
     std::vector<std::u16string> headings;
-    for (const std::string& heading : Vantorn::summaryCsvHeadings()) headings.push_back(Vantorn::cp932ToUtf16(heading));
+    for (const auto& column : Vantorn::summaryColumns()) headings.push_back(Vantorn::cp932ToUtf16(column.heading));
     return headings;
+}
+
+bool CardRows::isNumber(int column) {
+    return column >= 0 && column < kCardColumns && infoOf(column).kind == Vantorn::ColumnKind::number;
 }
 
 CardRows::CardRows(const Table& table, std::u16string_view published) {
     Vantorn::Summary summary = table.summary();
     summary.finish(Vantorn::SummaryOrder::difference);
+    rows_ = summary.rows();
     const std::vector<std::size_t>& starts = table.starts();
     const auto startOf = [&](std::size_t entry) { return entry < starts.size() ? starts[entry] : 0; };
-    for (const Vantorn::SummaryRow& row : summary.rows()) {
+    for (const Vantorn::SummaryRow& row : rows_) {
         Item item;
-        item.cells = {oneLine(Vantorn::utf8ToUtf16(row.path)), cp932Cell(row.name),
-                      twoDecimals(std::nullopt), twoDecimals(row.estimate), twoDecimals(row.difference()),
-                      cp932Cell(row.target), cp932Cell(row.effects), u"", u""};
-        const std::string level = std::to_string(row.level);
-        item.cells[kLevel].assign(level.begin(), level.end());
-        item.level = row.level;
-        item.estimate = row.estimate;
-        item.difference = row.difference();
+        item.cells = shownCells(Vantorn::summaryCells(row));
         item.start = startOf(row.entry);
         items_.push_back(std::move(item));
     }
     for (const Vantorn::SummaryFailure& failure : summary.failures()) {
         Item item;
-        item.cells[kPath] = oneLine(Vantorn::utf8ToUtf16(failure.path));
-        item.cells[kError] = cp932Cell(failure.message);
-        item.cells[kPlace] = cp932Cell(Vantorn::locationText(failure));
-        item.failure = true;
+        item.cells = shownCells(Vantorn::summaryCells(failure));
         item.start = startOf(failure.entry);
         items_.push_back(std::move(item));
     }
@@ -110,35 +102,15 @@ void CardRows::place(std::u16string_view published) {
     }
 }
 
-bool CardRows::before(const Item& a, const Item& b) const {
-    if (a.failure || b.failure) return !a.failure && b.failure;  // failures keep their order
-    const auto byNumber = [&](const std::optional<double>& x, const std::optional<double>& y) {
-        // Missing values last, whichever the direction.
-        if (x.has_value() != y.has_value()) return x.has_value() ? -1 : 1;
-        if (!x || *x == *y) return 0;
-        return (*x < *y) == ascending_ ? -1 : 1;
-    };
-    int order = 0;
-    switch (sortColumn_) {
-    case kLevel: order = byNumber(a.level, b.level); break;
-    case kEstimate: order = byNumber(a.estimate, b.estimate); break;
-    case kDifference: order = byNumber(a.difference, b.difference); break;
-    default: {
-        const int compared = a.cells[static_cast<std::size_t>(sortColumn_)].compare(
-            b.cells[static_cast<std::size_t>(sortColumn_)]);
-        order = compared == 0 ? 0 : ((compared < 0) == ascending_ ? -1 : 1);
-    }
-    }
-    if (order != 0) return order < 0;
-    return a.cells[kPath] < b.cells[kPath];
-}
-
 void CardRows::sortBy(int column) {
     if (column < 0 || column >= kCardColumns) return;
-    ascending_ = column == sortColumn_ ? !ascending_ : !isNumber(column);
+    reversed_ = column == sortColumn_ && !reversed_;
     sortColumn_ = column;
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](std::size_t a, std::size_t b) { return before(items_[a], items_[b]); });
+    ascending_ = (infoOf(column).kind != Vantorn::ColumnKind::number) != reversed_;
+    // The cards in the summary's order of the column; the failures, after
+    // them, stay in the order read.
+    order_ = Vantorn::summaryOrder(rows_, static_cast<SummaryColumn>(column), reversed_);
+    for (std::size_t failure = rows_.size(); failure < items_.size(); ++failure) order_.push_back(failure);
     refilter();
 }
 

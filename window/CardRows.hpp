@@ -1,10 +1,10 @@
 #pragma once
 
 // The rows of the window's card list, built without any window: one row
-// per card read, each cell the text the summary's CSV gives it, on one
-// line; then the failures, with their path, message and place.  The rows can be
-// sorted by a column and narrowed to those whose path or name holds a
-// text.
+// per card read, each cell the text the summary's cells give it; then the
+// failures, with their path, message and place.  The rows sort by a column
+// in the summary's one order of rows, and narrow to those whose path or
+// name holds a text.
 
 #include <array>
 #include <cstddef>
@@ -15,16 +15,20 @@
 #include <vector>
 
 #include "Compose.hpp"
+#include "summary/SummaryCells.hpp"
 
 namespace Mornstave {
 
-// The summary's CSV columns, in its order.
+// The summary's columns, in its order.
 enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kPlace, kCardColumns };
+static_assert(kCardColumns == static_cast<int>(Vantorn::summaryColumnCount), "the list shows every summary column");
 
 class CardRows {
 public:
-    // The columns' headings, as the summary's CSV heads them.
+    // The columns' headings, as the summary heads them.
     static std::vector<std::u16string> headings();
+    // The column holds numbers (aligned right).
+    static bool isNumber(int column);
 
     CardRows() = default;
     // The table's rows in the summary's own order (largest difference
@@ -39,11 +43,13 @@ public:
     // character and the one after it.
     std::pair<std::size_t, std::size_t> header(std::size_t row) const;
 
-    // Sorts by column: text columns A to Z, numbers largest first; the same
-    // column again reverses.  Cards without an estimate stay after the
-    // others, failures after all cards.
+    // Sorts by column in the summary's order of rows (text A to Z, numbers
+    // largest first, 差 by its absolute value); the same column again
+    // reverses it.  Cards without an estimate stay after the others,
+    // failures after all cards in the order read.
     void sortBy(int column);
     int sortColumn() const { return sortColumn_; }  // -1: the summary's order
+    // The column's values rise down the list (the header's arrow).
     bool ascending() const { return ascending_; }
 
     // Keeps the rows whose path or name holds text (case aside); "" keeps all.
@@ -53,22 +59,19 @@ private:
     struct Item {
         std::array<std::u16string, kCardColumns> cells;
         std::u16string folded;  // path and name, for the filter
-        std::int32_t level = 0;
-        std::optional<double> estimate;
-        std::optional<double> difference;
-        bool failure = false;
         std::size_t start = 0;  // in the shown text, LF line ends
         std::size_t headerStart = 0, headerEnd = 0;  // in the published text
     };
     void place(std::u16string_view published);
-    bool before(const Item& a, const Item& b) const;
     void refilter();
 
+    std::vector<Vantorn::SummaryRow> rows_;  // the cards' rows, items_ first; the failures follow
     std::vector<Item> items_;
     std::vector<std::size_t> order_;  // every item, sorted
     std::vector<std::size_t> shown_;  // those the filter keeps
     std::u16string filter_;
     int sortColumn_ = -1;
+    bool reversed_ = false;
     bool ascending_ = true;
 };
 

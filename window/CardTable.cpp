@@ -55,7 +55,7 @@ void CardTable::create(HWND dialog, Layout& layout, Settings& settings, ResultBo
     for (int column = 0; column < kCardColumns; ++column) {
         LVCOLUMNW item{};
         item.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
-        item.fmt = column >= kLevel && column <= kDifference ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        item.fmt = CardRows::isNumber(column) ? LVCFMT_RIGHT : LVCFMT_LEFT;
         item.pszText = const_cast<wchar_t*>(wide(headings[static_cast<std::size_t>(column)]));
         item.iSubItem = column;
         SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&item));

@@ -94,6 +94,8 @@ bool runCards(const std::vector<std::string>& arguments, CardSink& sink, const R
     walk.recursive = options.recursive;
     walk.pathsAreUtf8 = options.pathsAreUtf8;
     walk.order = options.folderOrder;
+    walk.entries = options.entries;
+    walk.argumentsAreCards = options.argumentsAreCards;
     walk.card = [&run](const std::string& path) { run.card(path); };
     walk.unreadableFolder = [&run](const std::string& path) { run.unreadableFolder(path); };
     walk.folderListed = options.folderListed;

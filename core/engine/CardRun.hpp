@@ -17,6 +17,8 @@ struct RunOptions {
     bool recursive = false;     // folders: their subfolders too
     bool pathsAreUtf8 = false;  // the paths are UTF-8 (see nativePath)
     FolderOrder folderOrder = FolderOrder::byName;
+    CardEntries entries = CardEntries::files;
+    bool argumentsAreCards = false;  // see CardWalk
     // A folder that cannot be listed is an entry of its own that failed ("開けません");
     // otherwise it is passed over, as a folder without cards.
     bool unreadableFoldersFail = true;

@@ -20,11 +20,20 @@ enum class FolderOrder {
     asListed,  // as the system lists the folder (on Windows, as a file search returns them)
 };
 
+// Which entries of a folder are cards.
+enum class CardEntries {
+    files,     // files named skill*.vnt; a folder of that name is a folder
+    anyNamed,  // every entry named skill*.vnt, as a file search finds them: a folder too
+};
+
 // What walking the command line's paths meets, in order.
 struct CardWalk {
     bool recursive = false;     // folders: their subfolders too
     bool pathsAreUtf8 = false;  // see nativePath
     FolderOrder order = FolderOrder::byName;
+    CardEntries entries = CardEntries::files;
+    // Every argument is a card, a folder too: the arguments are names already found.
+    bool argumentsAreCards = false;
     // A card path: a file argument as given, or a card found in a folder.
     std::function<void(const std::string& path)> card;
     // A folder, given or met on the way, whose listing failed.

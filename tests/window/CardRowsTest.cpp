@@ -35,11 +35,14 @@ struct Listed {
             {"skill_a.vnt", card("炎の矢", 3, 3)},     {"skill_b.vnt", card("Ｚｅｐｈｙｒ\r\n二", 1, 3)},
             {"skill_c.vnt", card("嵐の舞", 9, 4)},     {"skill_d.vnt", "broken"},
             {"skill_e.vnt", card("癒しの風", 20, 3)}};
+        std::vector<std::u16string> paths;
         for (const auto& [name, bytes] : files) {
             std::ofstream(dir / name, std::ios::binary) << bytes;
-            composeEntry(composed, Vantorn::utf8ToUtf16((dir / name).string()), &table);
+            paths.push_back(Vantorn::utf8ToUtf16((dir / name).string()));
         }
-        published = publish(composed.shown);
+        Composition composition = *Composition::of(paths);
+        table = std::move(composition.table);
+        published = publish(composition.text.shown);
         rows = CardRows(table, published);
     }
     std::vector<std::u16string> column(int at) const {
@@ -48,7 +51,6 @@ struct Listed {
         return cells;
     }
     Table table;
-    Composed composed;
     std::u16string published;
     CardRows rows;
 };
@@ -80,9 +82,11 @@ TEST(CardRowsTest, SortsByAColumnReversesOnTheSecondAndFiltersByPathOrName) {
     listed.rows.sortBy(kName);
     EXPECT_EQ(listed.rows.sortColumn(), kName);
     EXPECT_TRUE(listed.rows.ascending());
-    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"嵐の舞", u"炎の矢", u"癒しの風", u"Ｚｅｐｈｙｒ  二", u""}));
+    // Texts by their CP932 bytes, as every output of the summary sorts them.
+    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"Ｚｅｐｈｙｒ  二", u"炎の矢", u"癒しの風", u"嵐の舞", u""}));
     listed.rows.sortBy(kName);
-    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"Ｚｅｐｈｙｒ  二", u"癒しの風", u"炎の矢", u"嵐の舞", u""}));
+    EXPECT_FALSE(listed.rows.ascending());
+    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"嵐の舞", u"癒しの風", u"炎の矢", u"Ｚｅｐｈｙｒ  二", u""}));
     // Numbers largest first, then smallest first; no estimate last both ways.
     listed.rows.sortBy(kLevel);
     EXPECT_EQ(listed.column(kLevel), (std::vector<std::u16string>{u"20", u"9", u"3", u"1", u""}));
@@ -98,6 +102,45 @@ TEST(CardRowsTest, SortsByAColumnReversesOnTheSecondAndFiltersByPathOrName) {
     EXPECT_EQ(listed.column(kError), std::vector<std::u16string>{u"技能カードではありません"});
     listed.rows.filter(u"");
     EXPECT_EQ(listed.rows.size(), 5u);
+}
+
+// 差 sorts by its absolute value, as the summary's other outputs do, and a
+// tie of the third decimal reads as the report's level line rounds it.
+TEST(CardRowsTest, TheDifferenceSortsByItsSizeAndATieKeepsTheCoresDigits) {
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "mornstave-cardrows-tie";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    SkillCardRecord tie;  // aimed at enemies, one 混乱配布: an estimate of exactly 1.125
+    tie.name = "互角";
+    tie.targetType = 3;
+    tie.cardLevel = 1;
+    tie.successModifier = 2;
+    tie.bonuses[0] = 11;  // avoidance
+    tie.motions = {MotionRecord{7, 6}};
+    const std::pair<const char*, std::string> files[] = {
+        {"skill_a.vnt", tie.bytes().data}, {"skill_b.vnt", card("炎の矢", 3, 3)}, {"skill_c.vnt", card("癒しの風", 20, 3)}};
+    std::vector<std::u16string> paths;
+    for (const auto& [name, bytes] : files) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        paths.push_back(Vantorn::utf8ToUtf16((dir / name).string()));
+    }
+    const Composition composition = *Composition::of(paths);
+    CardRows rows(composition.table, publish(composition.text.shown));
+    const auto names = [&] {
+        std::vector<std::u16string> cells;
+        for (std::size_t row = 0; row < rows.size(); ++row) cells.push_back(rows.cell(row, kName));
+        return cells;
+    };
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows.cell(2, kName), u"互角");
+    EXPECT_EQ(rows.cell(2, kEstimate), u"1.12");
+    EXPECT_EQ(rows.cell(2, kDifference), u"0.12");
+    rows.sortBy(kDifference);  // -7.09, -0.54, 0.125: the largest difference first
+    EXPECT_EQ(names(), (std::vector<std::u16string>{u"癒しの風", u"炎の矢", u"互角"}));
+    EXPECT_FALSE(rows.ascending());
+    rows.sortBy(kDifference);
+    EXPECT_EQ(names(), (std::vector<std::u16string>{u"互角", u"炎の矢", u"癒しの風"}));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
