@@ -1,4 +1,4 @@
-#include "CardPaths.hpp"
+#include "engine/CardWalk.hpp"
 
 #include <algorithm>
 #include <exception>
@@ -38,7 +38,7 @@ struct Listing {
 
 // The cards and, where wanted, the subfolders of one folder; throws when it cannot be
 // listed whole.
-Listing list(const fs::path& folder, bool recursive) {
+Listing list(const fs::path& folder, bool recursive, FolderOrder order) {
     Listing listing;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -51,6 +51,7 @@ Listing list(const fs::path& folder, bool recursive) {
         }
     }
     if (error) throw fs::filesystem_error("listing", folder, error);
+    if (order == FolderOrder::asListed) return listing;
     std::sort(listing.cards.begin(), listing.cards.end(), byName);
     std::sort(listing.subfolders.begin(), listing.subfolders.end(), byName);
     return listing;
@@ -63,7 +64,7 @@ void walkFolder(const fs::path& top, const CardWalk& walk) {
         pending.pop_back();
         std::vector<std::string> cards;
         try {
-            Listing listing = list(folder, walk.recursive);
+            Listing listing = list(folder, walk.recursive, walk.order);
             for (const fs::path& card : listing.cards) cards.push_back(givenPath(card, walk.pathsAreUtf8));
             pending.insert(pending.end(), std::make_move_iterator(listing.subfolders.rbegin()),
                            std::make_move_iterator(listing.subfolders.rend()));
