@@ -2,10 +2,12 @@
 // from disk: a generated folder goes in through its folder input; the table holds
 // every card; a card opens with its report, and selecting a field highlights exactly
 // its bytes; the broken card marks the byte where reading stopped; the JSON download
-// is the native program's document; and no request leaves the page, no console error.
+// is the native program's document; a card of 8 MB nested to the depth bound leaves
+// every other card shown and the page usable; and no request leaves the page, no
+// console error.
 // Prints how long the page took to show the cards (a figure, not a check).
 //
-//   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA [CARDS] [SCREENSHOT.png]
+//   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA EXAMPLES [CARDS] [SCREENSHOT.png]
 
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -14,9 +16,9 @@ import path from "node:path";
 import { pathToFileURL } from "node:url";
 import { launchChromium } from "./chromium.mjs";
 
-const [pageFile, mornstave, benchdata] = process.argv.slice(2, 5).map((p) => path.resolve(p));
-const cardCount = Number(process.argv[5] || 300);
-const screenshot = process.argv[6] && path.resolve(process.argv[6]);
+const [pageFile, mornstave, benchdata, examples] = process.argv.slice(2, 6).map((p) => path.resolve(p));
+const cardCount = Number(process.argv[6] || 300);
+const screenshot = process.argv[7] && path.resolve(process.argv[7]);
 const stepTimeout = 120_000;
 let browser;
 const deadline = setTimeout(() => {
@@ -120,6 +122,31 @@ try {
   await new Promise((resolve) => setTimeout(resolve, 300));
   check(fs.existsSync(saved) && fs.readFileSync(saved).equals(native("--format=json", "-r", "--", "cards")),
         "the JSON download is the native document");
+
+  // A card of 8 MB nested to the depth bound, whose report and JSON entry run to
+  // gigabytes, with the seven examples: every card is in the table, the page stays
+  // usable and an example opens.
+  const deep = path.join(work, "deep");
+  fs.cpSync(examples, deep, { recursive: true });
+  execFileSync(benchdata, ["deepest", path.join(deep, "skill-deepest.vnt"), "8"]);
+  await tab.evaluate(() => { delete document.body.dataset.ready; });
+  await (await tab.$("#pick-folder")).uploadFile(deep);
+  await tab.waitForSelector("body[data-ready=true]");
+  const deepFrame = await (await tab.$("#summary")).contentFrame();
+  await deepFrame.waitForSelector("body[data-ready=true]");
+  await deepFrame.select("#page-size", "0");
+  const deepShown = await deepFrame.$$eval("#cards tbody tr td.path", (cells) => cells.map((cell) => cell.textContent));
+  const deepCards = fs.readdirSync(deep).filter((name) => /^skill.*\.vnt$/.test(name)).map((name) => `deep/${name}`);
+  check(JSON.stringify([...deepShown].sort()) === JSON.stringify(deepCards.sort()),
+        `with the deepest card: table of ${JSON.stringify(deepShown)}`);
+  check(!(await tab.$eval("#status", (node) => node.textContent)).includes("エラー"), "with the deepest card: no error");
+  const example = deepShown.find((shownPath) => shownPath.endsWith("/skill1.vnt"));
+  const exampleRow = deepShown.indexOf(example) + 1;
+  await deepFrame.click(`#cards tbody tr:nth-child(${exampleRow}) td.name button`);
+  await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, example);
+  check(await tab.$eval("#card-report", (pre) => pre.textContent) === native(example).toString(),
+        "with the deepest card: an example's report");
+  await tab.click("#card-close");
 
   check(requests.length === 0, `requests: ${requests.join(", ")}`);
   check(problems.length === 0, `console errors: ${problems.join(" | ")}`);
