@@ -5,8 +5,8 @@ namespace Vantorn {
 namespace {
 
 const std::vector<FormatInfo> formats = {
-#define FORMAT(id, name, extensions, summary, encoding) \
-    FormatInfo{OutputFormat::id, name, extensions, summary, FormatEncoding::encoding},
+#define FORMAT(id, name, extensions, summary, encoding, explain, diff) \
+    FormatInfo{OutputFormat::id, name, extensions, summary, FormatEncoding::encoding, explain, diff},
 #include "engine/Formats.def"
 };
 

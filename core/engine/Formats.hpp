@@ -12,7 +12,7 @@
 namespace Vantorn {
 
 enum class OutputFormat {
-#define FORMAT(id, name, extensions, summary, encoding) id,
+#define FORMAT(id, name, extensions, summary, encoding, explain, diff) id,
 #include "engine/Formats.def"
 };
 
@@ -25,6 +25,8 @@ struct FormatInfo {
     const char* extensions;  // space-separated, lower case
     bool impliesSummary;
     FormatEncoding encoding;
+    bool listing;     // --explain writes its listing in it
+    bool comparison;  // --diff writes its comparison in it
 };
 
 // Every format, in the table's order.
