@@ -163,7 +163,8 @@
     if (!file) return;
     // Each part on its own: a card too large for one of them still shows the others.
     const one = (args) => ask({ kind: "run", args, without: [] }).catch((error) => ({ error }));
-    const [report, listing, buffer] = await Promise.all([one(["--", path]), one(["--explain", "--", path]), file.arrayBuffer()]);
+    const [report, listing, buffer] = await Promise.all([one(["--", path]), one(["--explain", "--format=json", "--", path]),
+                                                        file.arrayBuffer()]);
     const problem = (part) => (part.error.outOfMemory ? outOfMemoryText : `エラー: ${part.error.message}`);
     $("card-path").textContent = path;
     $("card-report").textContent = report.error ? problem(report) : utf8.decode(report.stdout) + utf8.decode(report.stderr);
@@ -171,33 +172,50 @@
     if (listing.error) {
       $("card-fields").replaceChildren();
       $("card-fields").textContent = problem(listing);
-    } else showFields(utf8.decode(listing.stdout));
+    } else showFields(JSON.parse(utf8.decode(listing.stdout)).cards[0]);
     if (!$("card-view").open) $("card-view").showModal();
   }
 
-  // One line per field: offset, size, record path and value; a broken card ends with
-  // "error at 0x...", the byte where reading stopped.
-  function showFields(text) {
+  // One item per field of the listing's JSON (--explain --format=json): where it lies
+  // in the file (in the hex view's own addresses), its record path and the value as
+  // the listing shows it; a broken card ends with the reading error, and its byte is
+  // marked in the hex view.
+  function showFields(card) {
     const list = $("card-fields");
     list.replaceChildren();
-    for (const line of text.split("\n").slice(1)) {
-      if (!line) continue;
+    const part = (text, className) => {
+      const span = document.createElement("span");
+      span.className = className;
+      span.textContent = text;
+      return span;
+    };
+    if (!card.fields) {  // the file could not be opened
       const item = document.createElement("li");
-      item.textContent = line;
-      const field = /^0x([0-9A-F]+) +(\d+)  /.exec(line);
-      const stop = /^error at 0x([0-9A-F]+)/.exec(line);
-      if (field) {
-        item.dataset.offset = parseInt(field[1], 16);
-        item.dataset.size = field[2];
-        item.tabIndex = 0;
-        item.addEventListener("click", () => selectField(item));
-        item.addEventListener("keydown", (event) => { if (event.key === "Enter") selectField(item); });
-      } else if (stop) {
-        item.className = "error";
-        const byte = $("card-hex").querySelector(`span.b[data-offset="${parseInt(stop[1], 16)}"]`);
-        if (byte) { byte.classList.add("stop"); byte.title = "ここで読み込みが止まりました"; }
-        item.addEventListener("click", () => byte && byte.scrollIntoView({ block: "center" }));
-      }
+      item.className = "error";
+      item.textContent = card.error;
+      list.appendChild(item);
+      return;
+    }
+    for (const field of card.fields) {
+      const item = document.createElement("li");
+      item.append(part(hex(field.offset, 8), "at"), part(String(field.size), "size"), part(field.path, "field"),
+                  part(field.shown, "value"));
+      if (field.meaning !== null) item.append(part(`(${field.meaning})`, "meaning"));
+      item.dataset.offset = field.offset;
+      item.dataset.size = field.size;
+      item.tabIndex = 0;
+      item.addEventListener("click", () => selectField(item));
+      item.addEventListener("keydown", (event) => { if (event.key === "Enter") selectField(item); });
+      list.appendChild(item);
+    }
+    const end = card.end;
+    if (!end.complete) {
+      const item = document.createElement("li");
+      item.className = "error";
+      item.append(part(hex(end.offset, 8), "at"), part(end.error + (end.location ? ` (${end.location.path})` : ""), "value"));
+      const byte = $("card-hex").querySelector(`span.b[data-offset="${end.offset}"]`);
+      if (byte) { byte.classList.add("stop"); byte.title = "ここで読み込みが止まりました"; }
+      item.addEventListener("click", () => byte && byte.scrollIntoView({ block: "center" }));
       list.appendChild(item);
     }
   }
@@ -211,10 +229,12 @@
     if (bytes[offset]) bytes[offset].scrollIntoView({ block: "nearest" });
   }
 
+  // The hex view's addresses and bytes, in the page's own view of the file.
+  const hex = (value, width) => value.toString(16).toUpperCase().padStart(width, "0");
+
   // Built from numbers only: no text of the card enters the markup.
   function showBytes(bytes) {
     const shown = Math.min(bytes.length, hexLimit);
-    const hex = (value, width) => value.toString(16).toUpperCase().padStart(width, "0");
     const rows = [];
     for (let row = 0; row < shown; row += hexRowBytes) {
       const cells = [`<span class="o">${hex(row, 8)}</span>`];

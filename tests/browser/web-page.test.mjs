@@ -84,22 +84,23 @@ try {
   const report = await tab.$eval("#card-report", (pre) => pre.textContent);
   check(report === native(first).toString(), "the card's report block as the text report");
   const bytes = fs.readFileSync(path.join(work, first));
-  const nameLine = native("--explain", first).toString().split("\n").find((line) => / {2}name {2}/.test(line));
-  const [, offset, size] = /^0x([0-9A-F]+) +(\d+)/.exec(nameLine);
-  const fields = await tab.$$("#card-fields li");
-  for (const item of fields) {
-    if ((await item.evaluate((li) => li.textContent)) === nameLine) await item.click();
-  }
+  // The field list is the native JSON listing's, field by field.
+  const listing = JSON.parse(native("--explain", "--format=json", first)).cards[0];
+  const listed = await tab.$$eval("#card-fields li:not(.error)", (items) => items.map((li) =>
+    [Number(li.dataset.offset), Number(li.dataset.size), li.querySelector(".field").textContent, li.querySelector(".value").textContent]));
+  check(JSON.stringify(listed) === JSON.stringify(listing.fields.map((f) => [f.offset, f.size, f.path, f.shown])),
+        "the field list as the native listing");
+  const { offset, size } = listing.fields.find((field) => field.name === "name");
+  await tab.click(`#card-fields li[data-offset="${offset}"]`);
   const marked = await tab.$$eval("#card-hex span.sel", (spans) => spans.map((s) => [Number(s.dataset.offset), s.textContent]));
-  const wanted = [...bytes.subarray(parseInt(offset, 16), parseInt(offset, 16) + Number(size))]
-    .map((byte, i) => [parseInt(offset, 16) + i, byte.toString(16).toUpperCase().padStart(2, "0")]);
+  const wanted = [...bytes.subarray(offset, offset + size)]
+    .map((byte, i) => [offset + i, byte.toString(16).toUpperCase().padStart(2, "0")]);
   check(JSON.stringify(marked) === JSON.stringify(wanted), `name field highlighted: ${JSON.stringify(marked)}`);
   await tab.click("#card-close");
 
   // The broken card, from the failures: the byte where reading stopped.
   const broken = "cards/area0/skill-broken.vnt";
-  const stopLine = native("--explain", broken).toString().split("\n").find((line) => line.startsWith("error at "));
-  const stopAt = parseInt(/^error at 0x([0-9A-F]+)/.exec(stopLine)[1], 16);
+  const stopAt = JSON.parse(native("--explain", "--format=json", broken)).cards[0].end.offset;
   await frame.$$eval("#failures li", (items, p) => items.find((li) => li.textContent.startsWith(p + ": ")).click(), broken);
   await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, broken);
   const stops = await tab.$$eval("#card-hex span.stop", (spans) => spans.map((s) => Number(s.dataset.offset)));
