@@ -5,12 +5,13 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
-#include "engine/CardWalk.hpp"
 #include "ConsoleDriver.hpp"
-#include "engine/OrderedWork.hpp"
 #include "OutputGuard.hpp"
+#include "engine/CardWalk.hpp"
+#include "engine/OrderedWork.hpp"
 #include "diff/DiffWriters.hpp"
 #include "files/ReplacingFile.hpp"
 #include "format/CardFile.hpp"
