@@ -36,6 +36,9 @@ emscripten::val runCommandLine(const emscripten::val& args) {
         std::ostringstream out;
         std::ostringstream err;
         const int status = Vantorn::runCommandLine(emscripten::vecFromJSArray<std::string>(args), out, err, environment);
+        // A stream whose buffer could not grow has not taken all its text: as much a
+        // want of memory as a failed allocation, and never handed on as a whole output.
+        if (out.bad() || err.bad()) throw std::bad_alloc();
         result.set("status", status);
         result.set("stdout", bytes(out.str()));
         result.set("stderr", bytes(err.str()));
@@ -70,6 +73,7 @@ emscripten::val summaryJson(const emscripten::val& paths, const std::string& ord
             Vantorn::writeSummaryJson(json, summary);
         }
         out << '\n';
+        if (out.bad()) throw std::bad_alloc();
         result.set("json", bytes(out.str()));
     } catch (const std::bad_alloc&) {
         result = emscripten::val::object();
