@@ -35,5 +35,5 @@ echo "  library, first run ${f} ms (${first[*]}), ratio $(ratio "$f" "$n")"
 echo "  library, second run ${s} ms (${second[*]}), ratio $(ratio "$s" "$n")"
 
 cd tests/browser
-node web-page.test.mjs "$root/build-web/mornstave.html" "$root/build/bin/mornstave" "$root/build/bin/mornstave-benchdata" 5000 |
+node web-page.test.mjs "$root/build-web/mornstave.html" "$root/build/bin/mornstave" "$root/build/bin/mornstave-benchdata" "$root/examples" 5000 |
   grep 'shown in'

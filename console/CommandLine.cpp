@@ -18,6 +18,7 @@ namespace {
 // The usage text; @EXTENSIONS@ stands for the -o extensions of the formats' table.
 constexpr std::string_view usageText =
     "Usage: mornstave [OPTION]... [--] CARD...\n"
+    "  or:  mornstave --diff [-r] [--all] [OPTION]... OLD NEW\n"
     "Describes each skill card (skill*.vnt) and estimates the level it ought to carry.\n"
     "A folder given as a CARD stands for every skill*.vnt in it, in name order.\n"
     "\n"
@@ -34,6 +35,12 @@ constexpr std::string_view usageText =
     "  -r, --recursive    folders: their subfolders too\n"
     "  --explain          a field-by-field listing of each card instead of its report:\n"
     "                     offset, size, field, value and meaning, and where a card is broken\n"
+    "                     (text, or one JSON document with --format=json)\n"
+    "  --diff OLD NEW     what changed from OLD to NEW, two cards or two folders (with -r\n"
+    "                     their trees), card by card and field by field (text, json or\n"
+    "                     html); exit status 0 when nothing differs, 1 when something\n"
+    "                     does, 2 for trouble\n"
+    "  --all              --diff: list the unchanged cards too\n"
     "  --encoding=ENC     cp932 or utf-8: the encoding of text output and CSV; text is\n"
     "                     UTF-8 under a UTF-8 locale and CP932 otherwise, CSV UTF-8\n"
     "  --raw-csv          CSV texts exactly as they are; by default a text beginning\n"
@@ -74,6 +81,8 @@ struct Choices {
     bool summary = false;
     bool recursive = false;
     bool explain = false;
+    bool diff = false;
+    bool all = false;
     bool rawCsv = false;
     bool help = false;
     bool version = false;
@@ -98,6 +107,8 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     app.add_option("-o,--output", choices.output);
     app.add_flag("-r,--recursive", choices.recursive);
     app.add_flag("--explain", choices.explain);
+    app.add_flag("--diff", choices.diff);
+    app.add_flag("--all", choices.all);
     app.add_option("--encoding", choices.encoding)->check(CLI::IsMember({"cp932", "utf-8"}));
     app.add_flag("--raw-csv", choices.rawCsv);
     app.add_option("cards", choices.paths);
@@ -135,8 +146,22 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     summaryOrderNamed(choices.sort, settings.order);
     settings.recursive = choices.recursive;
     settings.explain = choices.explain;
-    if (settings.explain) {  // the listing is text; the other forms have nothing of it
-        settings.format = OutputFormat::text;
+    if (settings.explain) {  // the listing in text or JSON; the other forms have nothing of it
+        if (!formatInfo(settings.format).listing) settings.format = OutputFormat::text;
+        settings.summary = false;
+    }
+    settings.diff = choices.diff;
+    settings.all = choices.all;
+    if (settings.diff) {
+        const char* wrong = choices.paths.size() != 2            ? "--diff compares two paths, OLD and NEW"
+                            : !formatInfo(settings.format).comparison ? "--diff writes text, json or html"
+                            : choices.explain                      ? "--diff and --explain exclude each other"
+                                                                   : nullptr;
+        if (wrong) {
+            err << "mornstave: " << wrong << "\n" << usage() << std::flush;
+            line.exitStatus = 2;
+            return line;
+        }
         settings.summary = false;
     }
     settings.outputPath = choices.output;

@@ -68,7 +68,7 @@ private:
 }  // namespace
 
 OutputEncoding outputBytesEncoding(const ConsoleSettings& settings) {
-    if (settings.explain || formatInfo(settings.format).encoding == FormatEncoding::locale) {
+    if (formatInfo(settings.format).encoding == FormatEncoding::locale) {
         return settings.form.encoding;
     }
     return formatEncoding(settings.format, settings.askedEncoding, false);
@@ -88,6 +88,7 @@ int runConsole(const std::vector<std::string>& paths, std::ostream& out, std::os
         err << usageBanner() << std::flush;
         return 1;
     }
+    if (settings.diff) return runDiff(paths.at(0), paths.at(1), out, err, settings);
     CardWalk walk;
     walk.recursive = settings.recursive;
     walk.pathsAreUtf8 = settings.form.pathsAreUtf8;

@@ -34,6 +34,10 @@ struct ConsoleSettings {
     std::string outputPath;
     // The field-by-field listing of each card instead of its report.
     bool explain = false;
+    // Two versions compared (--diff OLD NEW) instead of the report; with all, the
+    // unchanged cards are listed too.
+    bool diff = false;
+    bool all = false;
     // Standard error is a terminal: a long run shows its progress there.
     bool showProgress = false;
 };
@@ -51,6 +55,11 @@ bool writesOwnLineEnds(const ConsoleSettings& settings);
 // for its skill*.vnt cards); returns the exit status.
 int runConsole(const std::vector<std::string>& paths, std::ostream& out, std::ostream& err,
                const ConsoleSettings& settings = {});
+
+// Compares the cards of OLD and NEW (two cards, or two folders) pair by pair; returns
+// 0 when nothing differs, 1 when something does, 2 for trouble.
+int runDiff(const std::string& oldPath, const std::string& newPath, std::ostream& out, std::ostream& err,
+            const ConsoleSettings& settings);
 
 // The usage banner written when no card is given.
 std::string usageBanner();

@@ -10,6 +10,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   # validating the JSON export against its schema
   python3-jsonschema
+  # the git textconv test of --diff's docs
+  git
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # Windows programs: cross compiler and resource compiler

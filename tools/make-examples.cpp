@@ -1,6 +1,8 @@
 // Writes the bundled example skill cards, or checks that the bundled ones are current.
 //   make-examples DIR          writes skill1.vnt ... into DIR
 //   make-examples --check DIR  fails when a card in DIR differs from what it would write
+//   make-examples --next DIR   writes a next version of them, as a scenario's next
+//                              release might change them (for comparisons)
 
 #include <fstream>
 #include <iostream>
@@ -166,6 +168,30 @@ std::vector<Example> examples() {
     return cards;
 }
 
+// The examples changed: a motion's value and a flag's name deep in a tree (skill1), a
+// motion put in front (skill3), one card gone (skill6) and one new (skill8).
+std::vector<Example> nextExamples() {
+    std::vector<Example> cards;
+    for (Example example : examples()) {
+        if (example.fileName == "skill1.vnt") {
+            example.card.motions[0].value = 10;
+            Vantorn::testing::ContentRecord& hit = example.card.events[0][0].children[0].children[0];
+            hit = ContentRecord::make<Content_Branch_Flag>([](auto& c) { c.flagName = "命中判定"; }, hit.children);
+        } else if (example.fileName == "skill3.vnt") {
+            example.card.motions.insert(example.card.motions.begin(), MotionRecord(0, 1, 5, 0, 4));
+        } else if (example.fileName == "skill6.vnt") {
+            continue;
+        } else if (example.fileName == "skill7.vnt") {
+            cards.push_back(example);
+            example.fileName = "skill8.vnt";
+            example.card.name = "嵐の舞・改";
+            example.card.cardLevel = 10;
+        }
+        cards.push_back(example);
+    }
+    return cards;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -176,13 +202,14 @@ std::string readFile(const std::string& path) {
 int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool check = !args.empty() && args[0] == "--check";
-    if (args.size() != (check ? 2u : 1u)) {
-        std::cerr << "usage: make-examples [--check] DIR\n";
+    const bool next = !args.empty() && args[0] == "--next";
+    if (args.size() != (check || next ? 2u : 1u)) {
+        std::cerr << "usage: make-examples [--check | --next] DIR\n";
         return 2;
     }
     const std::string folder = args.back() + "/";
     int stale = 0;
-    for (const Example& example : examples()) {
+    for (const Example& example : next ? nextExamples() : examples()) {
         const std::string path = folder + example.fileName;
         const std::string bytes = example.card.bytes().data;
         if (check) {

@@ -2,6 +2,7 @@
 // in, the exit status and the bytes of standard output and standard error out. The
 // caller has put the cards in the file system and made their folder the current one.
 
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,11 @@
 #include <emscripten/val.h>
 
 #include "CommandLine.hpp"
+#include "engine/CardRun.hpp"
+#include "engine/Sinks.hpp"
+#include "json/JsonWriter.hpp"
+#include "summary/Summary.hpp"
+#include "summary/SummaryWriters.hpp"
 
 namespace {
 
@@ -25,13 +31,54 @@ emscripten::val runCommandLine(const emscripten::val& args) {
     Vantorn::ConsoleEnvironment environment;
     environment.pathsAreUtf8 = true;
     environment.localeIsUtf8 = true;
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = Vantorn::runCommandLine(emscripten::vecFromJSArray<std::string>(args), out, err, environment);
     emscripten::val result = emscripten::val::object();
-    result.set("status", status);
-    result.set("stdout", bytes(out.str()));
-    result.set("stderr", bytes(err.str()));
+    try {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = Vantorn::runCommandLine(emscripten::vecFromJSArray<std::string>(args), out, err, environment);
+        // A stream whose buffer could not grow has not taken all its text: as much a
+        // want of memory as a failed allocation, and never handed on as a whole output.
+        if (out.bad() || err.bad()) throw std::bad_alloc();
+        result.set("status", status);
+        result.set("stdout", bytes(out.str()));
+        result.set("stderr", bytes(err.str()));
+    } catch (const std::bad_alloc&) {
+        // The memory can grow no further: the caller learns it as such, not as a bare
+        // exception, and what the run held is given back on the way out.
+        result = emscripten::val::object();
+        result.set("outOfMemory", true);
+    }
+    return result;
+}
+
+// The summary of the cards the paths stand for (folders with their subfolders), as the
+// summary member of `--summary --format=json` writes it: rows, failures and totals, with
+// neither the cards' entries nor their report blocks, which a large card can make
+// larger than the memory while the summary stays small.
+emscripten::val summaryJson(const emscripten::val& paths, const std::string& orderName) {
+    emscripten::val result = emscripten::val::object();
+    try {
+        Vantorn::SummaryOrder order = Vantorn::SummaryOrder::difference;
+        Vantorn::summaryOrderNamed(orderName, order);
+        Vantorn::Summary summary;
+        const auto sink = Vantorn::makeRowsSink(summary);
+        Vantorn::RunOptions options;
+        options.recursive = true;
+        options.pathsAreUtf8 = true;
+        Vantorn::runCards(emscripten::vecFromJSArray<std::string>(paths), *sink, options);
+        summary.finish(order);
+        std::ostringstream out;
+        {
+            Vantorn::JsonWriter json(out);
+            Vantorn::writeSummaryJson(json, summary);
+        }
+        out << '\n';
+        if (out.bad()) throw std::bad_alloc();
+        result.set("json", bytes(out.str()));
+    } catch (const std::bad_alloc&) {
+        result = emscripten::val::object();
+        result.set("outOfMemory", true);
+    }
     return result;
 }
 
@@ -39,4 +86,5 @@ emscripten::val runCommandLine(const emscripten::val& args) {
 
 EMSCRIPTEN_BINDINGS(mornstave) {
     emscripten::function("runCommandLine", &runCommandLine);
+    emscripten::function("summaryJson", &summaryJson);
 }

@@ -1,6 +1,7 @@
 // The page: reads the chosen cards into a worker that runs the library, shows the
-// summary page the console writes (--summary --format=html) in a frame, and around it
-// the card view (report, field listing, bytes) and the downloads.
+// summary page (as --summary --format=html writes it, without the report blocks) with
+// the library's summary in a frame, and around it the card view (report, field
+// listing, bytes) and the downloads.
 (function () {
   const $ = (id) => document.getElementById(id);
   const utf8 = new TextDecoder("utf-8");
@@ -13,10 +14,10 @@
   const pending = new Map();
   let nextId = 1;
   worker.onmessage = (event) => {
-    const { id, result, error } = event.data;
+    const { id, result, error, outOfMemory } = event.data;
     const request = pending.get(id);
     pending.delete(id);
-    if (error !== undefined) request.reject(new Error(error));
+    if (error !== undefined) request.reject(Object.assign(new Error(error), { outOfMemory }));
     else request.resolve(result);
   };
   const ask = (message, transfer = []) => new Promise((resolve, reject) => {
@@ -24,12 +25,57 @@
     pending.set(id, { resolve, reject });
     worker.postMessage({ id, ...message }, transfer);
   });
-  const run = (args) => ask({ kind: "run", args });
+  const run = (args) => ask({ kind: "run", args, without: [...tooLarge] });
+
+  // Cards the library's memory cannot take (a card of some megabytes nested to the
+  // depth bound gives a report of gigabytes). A run of many cards that runs out of
+  // memory is tried again without them, found among the large files one at a time;
+  // the page lists them apart, and every other card shows.
+  const tooLarge = new Set();
+  const probedSize = 1 << 20;  // smaller cards cannot fill the memory by themselves
+  const outOfMemoryText = "大きすぎて、このページでは解析できません (ブラウザーのメモリが足りません)。コンソール版の mornstave で解析してください。";
+  async function runAll(argsFor, paths) {
+    try {
+      return await run(argsFor(paths));
+    } catch (error) {
+      if (!error.outOfMemory) throw error;
+    }
+    const large = [...chosen].filter(([path, file]) => file.size >= probedSize && !tooLarge.has(path))
+      .sort((a, b) => b[1].size - a[1].size);
+    for (const [path] of large) {
+      try {
+        await ask({ kind: "run", args: argsFor([path]), without: [] });
+      } catch (error) {
+        if (!error.outOfMemory) throw error;
+        tooLarge.add(path);
+      }
+    }
+    showTooLarge();
+    return run(argsFor(paths));
+  }
+  function showTooLarge() {
+    const list = $("too-large-list");
+    list.replaceChildren();
+    for (const path of [...tooLarge].sort()) {
+      const item = document.createElement("li");
+      const link = document.createElement("button");
+      link.type = "button";
+      link.className = "link";
+      link.textContent = path;
+      link.addEventListener("click", () => openCard(path));
+      const message = document.createElement("span");
+      message.className = "message";
+      message.textContent = ": " + outOfMemoryText;
+      item.append(link, message);
+      list.appendChild(item);
+    }
+    $("too-large").hidden = tooLarge.size === 0;
+  }
 
   // What was chosen: each file by its relative path, and the top-level names.
   let chosen = new Map();
   let roots = [];
-  let summaryPage = null;
+  let summary = null;  // the summary's JSON, as the library wrote it
 
   function status(text, done, total) {
     $("status").textContent = text;
@@ -46,6 +92,8 @@
     if (files.length === 0) return;
     timings.chosen = performance.now();
     chosen = new Map(files.map((file) => [file.path, file.file]));
+    tooLarge.clear();
+    showTooLarge();
     roots = [...new Set(files.map((file) => file.path.split("/")[0]))].sort();
     $("downloads").hidden = true;
     // Files read one by one cost the browser a round trip each: a blob made of many is
@@ -65,25 +113,22 @@
     await Promise.all(reads);
     timings.read = performance.now();
     status(`解析中 (${files.length}個のファイル)…`, 0);
-    const result = await run(["--summary", "--format=html", "-r", "--", ...roots]);
+    summary = await ask({ kind: "summary", args: roots, without: [] });
     timings.analysed = performance.now();
-    summaryPage = result.stdout;
     const frame = $("summary");
-    frame.srcdoc = withoutBlocks(utf8.decode(summaryPage));
+    frame.srcdoc = summaryPageOf(utf8.decode(summary));
     frame.hidden = false;
     $("start").hidden = true;
     status(`${files.length}個のファイルを読みました。`);
     $("downloads").hidden = false;
   }
 
-  // The frame shows the summary page without the cards' report blocks, most of its
-  // bytes: the card view asks the library instead. The saved page keeps them. Card
-  // texts in the blocks are escaped, so no "</template>" ends them early.
-  function withoutBlocks(page) {
-    const open = '<template id="blocks">';
-    const start = page.indexOf(open);
-    const end = page.indexOf("</template>", start);
-    return start < 0 || end < 0 ? page : page.slice(0, start + open.length) + page.slice(end);
+  // The frame shows the summary page filled with the library's summary, as the console
+  // fills it, but without the cards' report blocks, most of its bytes (and for a large
+  // card more than the memory holds): the card view asks the library instead. The
+  // saved page keeps them. In the script element '<' may only stand escaped.
+  function summaryPageOf(json) {
+    return summaryPageParts[0] + json.replace(/</g, "\\u003c") + summaryPageParts[1];
   }
 
   // The summary page opens a card in a dialog of its own, marked with the card's path;
@@ -99,50 +144,78 @@
       dialog.close();
       openCard(dialog.dataset.path);
     }).observe(dialog, { attributes: true, attributeFilter: ["open"] });
-    for (const item of doc.querySelectorAll("#failures li")) {
-      const path = item.firstChild && item.firstChild.nodeType === 3 ? item.firstChild.textContent.replace(/: $/, "") : "";
-      if (!chosen.has(path)) continue;
+    // The summary page lists the failures in the summary's order, one item each.
+    const failures = JSON.parse(utf8.decode(summary)).failures;
+    const items = doc.querySelectorAll("#failures li");
+    if (items.length !== failures.length) failures.length = 0;
+    failures.forEach(({ path }, i) => {
+      const item = items[i];
+      if (!chosen.has(path)) return;
       item.style.cursor = "pointer";
       item.title = "クリックするとカードを表示します";
       item.addEventListener("click", () => openCard(path));
-    }
+    });
     document.body.dataset.ready = "true";
   });
 
   async function openCard(path) {
     const file = chosen.get(path);
     if (!file) return;
-    const [report, listing, buffer] = await Promise.all([run(["--", path]), run(["--explain", "--", path]), file.arrayBuffer()]);
+    // Each part on its own: a card too large for one of them still shows the others.
+    const one = (args) => ask({ kind: "run", args, without: [] }).catch((error) => ({ error }));
+    const [report, listing, buffer] = await Promise.all([one(["--", path]), one(["--explain", "--format=json", "--", path]),
+                                                        file.arrayBuffer()]);
+    const problem = (part) => (part.error.outOfMemory ? outOfMemoryText : `エラー: ${part.error.message}`);
     $("card-path").textContent = path;
-    $("card-report").textContent = utf8.decode(report.stdout) + utf8.decode(report.stderr);
+    $("card-report").textContent = report.error ? problem(report) : utf8.decode(report.stdout) + utf8.decode(report.stderr);
     showBytes(new Uint8Array(buffer));
-    showFields(utf8.decode(listing.stdout));
+    if (listing.error) {
+      $("card-fields").replaceChildren();
+      $("card-fields").textContent = problem(listing);
+    } else showFields(JSON.parse(utf8.decode(listing.stdout)).cards[0]);
     if (!$("card-view").open) $("card-view").showModal();
   }
 
-  // One line per field: offset, size, record path and value; a broken card ends with
-  // "error at 0x...", the byte where reading stopped.
-  function showFields(text) {
+  // One item per field of the listing's JSON (--explain --format=json): where it lies
+  // in the file (in the hex view's own addresses), its record path and the value as
+  // the listing shows it; a broken card ends with the reading error, and its byte is
+  // marked in the hex view.
+  function showFields(card) {
     const list = $("card-fields");
     list.replaceChildren();
-    for (const line of text.split("\n").slice(1)) {
-      if (!line) continue;
+    const part = (text, className) => {
+      const span = document.createElement("span");
+      span.className = className;
+      span.textContent = text;
+      return span;
+    };
+    if (!card.fields) {  // the file could not be opened
       const item = document.createElement("li");
-      item.textContent = line;
-      const field = /^0x([0-9A-F]+) +(\d+)  /.exec(line);
-      const stop = /^error at 0x([0-9A-F]+)/.exec(line);
-      if (field) {
-        item.dataset.offset = parseInt(field[1], 16);
-        item.dataset.size = field[2];
-        item.tabIndex = 0;
-        item.addEventListener("click", () => selectField(item));
-        item.addEventListener("keydown", (event) => { if (event.key === "Enter") selectField(item); });
-      } else if (stop) {
-        item.className = "error";
-        const byte = $("card-hex").querySelector(`span.b[data-offset="${parseInt(stop[1], 16)}"]`);
-        if (byte) { byte.classList.add("stop"); byte.title = "ここで読み込みが止まりました"; }
-        item.addEventListener("click", () => byte && byte.scrollIntoView({ block: "center" }));
-      }
+      item.className = "error";
+      item.textContent = card.error;
+      list.appendChild(item);
+      return;
+    }
+    for (const field of card.fields) {
+      const item = document.createElement("li");
+      item.append(part(hex(field.offset, 8), "at"), part(String(field.size), "size"), part(field.path, "field"),
+                  part(field.shown, "value"));
+      if (field.meaning !== null) item.append(part(`(${field.meaning})`, "meaning"));
+      item.dataset.offset = field.offset;
+      item.dataset.size = field.size;
+      item.tabIndex = 0;
+      item.addEventListener("click", () => selectField(item));
+      item.addEventListener("keydown", (event) => { if (event.key === "Enter") selectField(item); });
+      list.appendChild(item);
+    }
+    const end = card.end;
+    if (!end.complete) {
+      const item = document.createElement("li");
+      item.className = "error";
+      item.append(part(hex(end.offset, 8), "at"), part(end.error + (end.location ? ` (${end.location.path})` : ""), "value"));
+      const byte = $("card-hex").querySelector(`span.b[data-offset="${end.offset}"]`);
+      if (byte) { byte.classList.add("stop"); byte.title = "ここで読み込みが止まりました"; }
+      item.addEventListener("click", () => byte && byte.scrollIntoView({ block: "center" }));
       list.appendChild(item);
     }
   }
@@ -156,10 +229,12 @@
     if (bytes[offset]) bytes[offset].scrollIntoView({ block: "nearest" });
   }
 
+  // The hex view's addresses and bytes, in the page's own view of the file.
+  const hex = (value, width) => value.toString(16).toUpperCase().padStart(width, "0");
+
   // Built from numbers only: no text of the card enters the markup.
   function showBytes(bytes) {
     const shown = Math.min(bytes.length, hexLimit);
-    const hex = (value, width) => value.toString(16).toUpperCase().padStart(width, "0");
     const rows = [];
     for (let row = 0; row < shown; row += hexRowBytes) {
       const cells = [`<span class="o">${hex(row, 8)}</span>`];
@@ -178,6 +253,7 @@
     "text-cp932": { args: ["--encoding=cp932"], name: "report-cp932.txt", type: "text/plain;charset=shift_jis" },
     json: { args: ["--format=json"], name: "cards.json", type: "application/json" },
     csv: { args: ["--summary", "--format=csv"], name: "summary.csv", type: "text/csv" },
+    html: { args: ["--summary", "--format=html"], name: "summary.html", type: "text/html" },
   };
   function save(bytes, name, type) {
     const link = document.createElement("a");
@@ -189,12 +265,13 @@
   for (const button of document.querySelectorAll("[data-download]")) {
     button.addEventListener("click", async () => {
       const kind = button.dataset.download;
-      if (kind === "html") { save(summaryPage, "summary.html", "text/html"); return; }
       const { args, name, type } = downloads[kind];
       status("保存する内容を作成中…", 0);
-      const result = await run([...args, "-r", "--", ...roots]);
-      save(result.stdout, name, type);
-      status(`${chosen.size}個のファイルを読みました。`);
+      try {
+        const result = await runAll((paths) => [...args, "-r", "--", ...paths], roots);
+        save(result.stdout, name, type);
+        status(`${chosen.size}個のファイルを読みました。` + (tooLarge.size ? "解析できなかったカードは保存した内容にもありません。" : ""));
+      } catch (error) { failed(error); }
     });
   }
 
@@ -228,6 +305,6 @@
       await analyse(found);
     } catch (error) { failed(error); }
   });
-  function failed(error) { status(`エラー: ${error.message}`); }
+  function failed(error) { status(error.outOfMemory ? "ブラウザーのメモリが足りません。カードを分けて選んでください。" : `エラー: ${error.message}`); }
   worker.onerror = (event) => failed(new Error(event.message || "ワーカーを開始できません"));
 })();

@@ -26,10 +26,19 @@ const hash = (script) => `'sha256-${createHash("sha256").update(script, "utf8").
 // The worker is a classic one (a module worker cannot start from a file:// page), so
 // the library's export becomes a plain declaration there.
 const workerSource = fill(library, "export default async function", "async function") + "\n" + read("worker.js");
-const appScript = `\n"use strict";\nconst workerSource = ${scriptString(workerSource)};\n${read("app.js")}`;
+// The page shows the summary in the summary page itself, with the library's summary
+// JSON where the console writes it and no report blocks: the page's text before and
+// after the summary's place.
+const summaryPage = readFileSync(summaryPageFile, "utf8");
+const [beforeBlocks, afterBlocks] = summaryPage.split("<!--@BLOCKS@-->");
+const [betweenMarks, afterSummary] = (afterBlocks || "").split("<!--@SUMMARY@-->");
+if (afterSummary === undefined) throw new Error("bundle: the summary page's marks missing");
+const summaryParts = [beforeBlocks + betweenMarks, afterSummary];
+const appScript = `\n"use strict";\nconst workerSource = ${scriptString(workerSource)};\n` +
+  `const summaryPageParts = ${JSON.stringify(summaryParts).replace(/</g, "\\u003c")};\n${read("app.js")}`;
 // The summary page runs in a frame of this page and so under its policy: its script's
 // hash is admitted too.
-const summaryScripts = [...readFileSync(summaryPageFile, "utf8").matchAll(/<script>([\s\S]*?)<\/script>/g)].map((m) => m[1]);
+const summaryScripts = [...summaryPage.matchAll(/<script>([\s\S]*?)<\/script>/g)].map((m) => m[1]);
 const policy = [
   "default-src 'none'",
   `script-src ${[appScript, ...summaryScripts].map(hash).join(" ")} 'wasm-unsafe-eval'`,

@@ -28,6 +28,15 @@ function partsOf(path) {
   return parts;
 }
 
+// What run() throws when the WebAssembly memory cannot hold a run's work or output:
+// a RangeError, with outOfMemory set. The instance stays usable for smaller runs.
+class OutOfMemory extends RangeError {
+  constructor() {
+    super("mornstave.run: the WebAssembly memory ran out (a card or the output is too large)");
+    this.outOfMemory = true;
+  }
+}
+
 export default async function createMornstave() {
   const module = await createMornstaveModule({ wasmBinary: decodeBase64(wasmBase64), print() {}, printErr() {} });
   const FS = module.FS;
@@ -65,19 +74,17 @@ export default async function createMornstave() {
     }
   }
 
-  // Every call starts from an empty folder holding only the given files, which is
-  // removed again whatever happens: no call sees another's files.
-  function run(args, files = {}) {
-    if (!Array.isArray(args) || !args.every((arg) => typeof arg === "string")) {
-      throw new TypeError("mornstave.run: args must be an array of strings");
-    }
+  // The given files in their own folder for one call of the module.
+  function within(files, call) {
     const entries = files instanceof Map ? [...files] : Object.entries(files);
     FS.mkdir(root);
     FS.mount(MEMFS, {}, root);
     try {
       plant(FS.lookupPath(root).node, entries);
       FS.chdir(root);
-      return module.runCommandLine(args);
+      const result = call();
+      if (result.outOfMemory) throw new OutOfMemory();
+      return result;
     } finally {
       FS.chdir("/");
       FS.unmount(root);
@@ -85,5 +92,27 @@ export default async function createMornstave() {
     }
   }
 
-  return { run };
+  // The summary alone, for a front end's own list: its JSON (rows, failures, totals)
+  // as the summary member of `--summary --format=json` writes it, without the cards'
+  // entries. Folders are walked with their subfolders.
+  function summary(paths, files = {}, { order = "difference" } = {}) {
+    if (!Array.isArray(paths) || !paths.every((path) => typeof path === "string")) {
+      throw new TypeError("mornstave.summary: paths must be an array of strings");
+    }
+    if (!["difference", "level", "estimate", "path"].includes(order)) {
+      throw new TypeError(`mornstave.summary: no order ${JSON.stringify(order)}`);
+    }
+    return within(files, () => module.summaryJson(paths, order)).json;
+  }
+
+  // Every call starts from an empty folder holding only the given files, which is
+  // removed again whatever happens: no call sees another's files.
+  function run(args, files = {}) {
+    if (!Array.isArray(args) || !args.every((arg) => typeof arg === "string")) {
+      throw new TypeError("mornstave.run: args must be an array of strings");
+    }
+    return within(files, () => module.runCommandLine(args));
+  }
+
+  return { run, summary };
 }

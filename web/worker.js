@@ -1,7 +1,7 @@
 // The page's worker: holds the chosen files and runs the library over them, so that
 // the page stays responsive however many cards there are. Appended to the library's
 // source in one classic worker.
-const ready = createMornstave();
+let ready = createMornstave();
 let files = new Map();
 
 self.onmessage = async (event) => {
@@ -24,9 +24,26 @@ self.onmessage = async (event) => {
       self.postMessage({ id });
       return;
     }
-    const result = mornstave.run(event.data.args, files);
+    // A run (or a summary, whose args are the paths) may leave out files the page
+    // knows to be too large for it.
+    const { args, without = [] } = event.data;
+    let given = files;
+    if (without.length) {
+      given = new Map(files);
+      for (const path of without) given.delete(path);
+    }
+    if (kind === "summary") {
+      const json = mornstave.summary(args, given);
+      self.postMessage({ id, result: json }, [json.buffer]);
+      return;
+    }
+    const result = mornstave.run(args, given);
     self.postMessage({ id, result }, [result.stdout.buffer, result.stderr.buffer]);
   } catch (error) {
-    self.postMessage({ id, error: String(error && error.message ? error.message : error) });
+    const outOfMemory = Boolean(error && error.outOfMemory) || error instanceof RangeError;
+    // Anything but the library's own report of memory may have left the instance
+    // half-way through a run: the next request gets a new one.
+    if (!(error && error.outOfMemory)) ready = createMornstave();
+    self.postMessage({ id, error: String(error && error.message ? error.message : error), outOfMemory });
   }
 };

@@ -5,8 +5,9 @@ namespace Vantorn {
 namespace {
 
 const std::vector<FormatInfo> formats = {
-#define FORMAT(id, name, extensions, summary, encoding, lineEnds) \
-    FormatInfo{OutputFormat::id, name, extensions, summary, FormatEncoding::encoding, FormatLineEnds::lineEnds},
+#define FORMAT(id, name, extensions, summary, encoding, lineEnds, explain, diff)                       \
+    FormatInfo{OutputFormat::id, name, extensions, summary, FormatEncoding::encoding, FormatLineEnds::lineEnds, \
+               explain, diff},
 #include "engine/Formats.def"
 };
 

@@ -12,7 +12,7 @@
 namespace Vantorn {
 
 enum class OutputFormat {
-#define FORMAT(id, name, extensions, summary, encoding, lineEnds) id,
+#define FORMAT(id, name, extensions, summary, encoding, lineEnds, explain, diff) id,
 #include "engine/Formats.def"
 };
 
@@ -29,6 +29,8 @@ struct FormatInfo {
     bool impliesSummary;
     FormatEncoding encoding;
     FormatLineEnds lineEnds;
+    bool listing;     // --explain writes its listing in it
+    bool comparison;  // --diff writes its comparison in it
 };
 
 // Every format, in the table's order.

@@ -76,6 +76,13 @@ private:
     Summary& rows_;
 };
 
+// The stop of a file whose bytes were never read (too large): the listing gives its
+// place as the other outputs do. A file that could not be opened has no place in it.
+std::optional<ListingStop> unreadStop(const CardResult& result) {
+    if (result.bytes || !result.failure || !result.failure->location) return std::nullopt;
+    return ListingStop{result.failure->message, result.failure->location};
+}
+
 // A broken card's listing ends with where and why, and its error line goes to standard
 // error as well.
 class ListingSink final : public CardSink {
@@ -85,6 +92,10 @@ public:
     bool wantsBytes() const override { return true; }
 
     void prepare(CardResult& result) const override {
+        if (const auto stop = unreadStop(result)) {
+            block(result.text, form_, result.path, [&](std::ostream& out) { writeListing(out, unreadListing(*stop)); });
+            return;
+        }
         if (!result.bytes) return;
         block(result.text, form_, result.path, [&](std::ostream& out) {
             try {
@@ -125,7 +136,9 @@ std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& fo
 }
 
 std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choice) {
-    if (choice.explain) return makeListingSink(output, choice.form);
+    if (choice.explain) {
+        return choice.format == OutputFormat::json ? makeListingJsonSink(output) : makeListingSink(output, choice.form);
+    }
     if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order);
     if (choice.summary || formatInfo(choice.format).impliesSummary) {
         return makeSummarySink(output, choice.format, choice.order, choice.form, choice.csvTexts);

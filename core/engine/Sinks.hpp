@@ -16,7 +16,7 @@ namespace Vantorn {
 struct OutputChoice {
     OutputFormat format = OutputFormat::text;
     bool summary = false;  // a row per card (csv and html always)
-    bool explain = false;  // the listing instead of the report (text only)
+    bool explain = false;  // the listing instead of the report (text or JSON)
     SummaryOrder order = SummaryOrder::difference;
     TextForm form;         // how the output writes paths and the core's texts
     CsvTexts csvTexts = CsvTexts::guarded;  // CSV cells that look like formulas get an apostrophe
@@ -34,6 +34,8 @@ std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& for
                                          ReportFailures failures = ReportFailures::errorLine);
 // The field-by-field listing of each card under its header.
 std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form);
+// The listing of each card as one JSON document.
+std::unique_ptr<CardSink> makeListingJsonSink(SinkOutput& output);
 // The JSON document of every card, with the summary where asked.
 std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order);
 // The summary of the cards as an aligned table, CSV or the HTML page.

@@ -6,6 +6,7 @@
 
 #include "engine/Sinks.hpp"
 #include "engine/TextPieces.hpp"
+#include "explain/Listing.hpp"
 #include "json/CardDocument.hpp"
 #include "json/CardJson.hpp"
 #include "report/Report.hpp"
@@ -60,6 +61,45 @@ private:
     const SummaryOrder order_;
     std::optional<CardDocument> document_;
     std::optional<Summary> summary_;
+};
+
+// The listing of every card as one JSON document, each card's entry written off the
+// output's thread; a file never read has its stop, one never opened its error alone.
+class ListingJsonSink final : public CardSink {
+public:
+    explicit ListingJsonSink(SinkOutput& output) : output_(output) {}
+
+    bool wantsBytes() const override { return true; }
+    void begin() override { document_.emplace(output_.text()); }
+    void prepare(CardResult& result) const override {
+        {
+            PiecesBuffer pieces(result.text);
+            std::ostream out(&pieces);
+            JsonWriter json(out);
+            if (result.bytes) {
+                ListingJson listing(json, result.path);
+                listCard(*result.bytes, listing);
+                // Kept for the error line; the entry has it already.
+                if (const auto& stop = listing.stop()) result.failure = CardFailure{stop->message, stop->location};
+            } else if (result.failure->location) {
+                writeListingJson(json, result.path,
+                                 unreadListing({result.failure->message, result.failure->location}));
+            } else {
+                writeCardErrorJson(json, result.path, result.failure->message);
+            }
+        }
+        result.bytes.reset();
+    }
+    void card(const CardResult& result) override { failure(result); }
+    void failure(const CardResult& result) override {
+        document_->entry(result.text.joined());
+        if (result.failed()) output_.errorLine(result.path, result.failure->message);
+    }
+    void finish() override { document_->finish(); }
+
+private:
+    SinkOutput& output_;
+    std::optional<CardDocument> document_;
 };
 
 // Rows are kept until the end, when they are sorted and written; the page writes each
@@ -118,6 +158,10 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<CardSink> makeListingJsonSink(SinkOutput& output) {
+    return std::make_unique<ListingJsonSink>(output);
+}
 
 std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order) {
     return std::make_unique<JsonSink>(output, summary, order);

@@ -25,10 +25,13 @@ struct FieldRead {
     std::string_view text;  // a string's text (CP932)
 };
 
-// Sees every field a reader reads, in file order (the --explain listing).
+// Sees every field a reader reads, in file order (the --explain listing), and the
+// records it enters and leaves.
 class ReadListener {
 public:
     virtual void field(const CardReader& reader, const FieldRead& read) = 0;
+    virtual void entered(const char* /*record*/, std::int64_t /*number*/) {}
+    virtual void left() {}
 
 protected:
     ~ReadListener() = default;
@@ -93,8 +96,14 @@ public:
     std::uint64_t remaining() const { return offset_ < bytes_.size() ? bytes_.size() - offset_ : 0; }
 
     // The record path: enter("event", 2) ... leave().
-    void enter(const char* record, std::int64_t number) { path_.push_back({record, number}); }
-    void leave() { path_.pop_back(); }
+    void enter(const char* record, std::int64_t number) {
+        path_.push_back({record, number});
+        if (listener_) listener_->entered(record, number);
+    }
+    void leave() {
+        path_.pop_back();
+        if (listener_) listener_->left();
+    }
     std::size_t depth() const { return path_.size(); }
     // The path to `field` in the current record, e.g. "event 2 > content 5 > name".
     // Past a few levels the middle is left out, so that a path stays short however

@@ -66,6 +66,13 @@ private:
 
 }  // namespace
 
+std::string_view summaryPageStyle() {
+    const std::string_view text = page();
+    const std::size_t start = text.find("<style>");
+    const std::size_t end = text.find("</style>");
+    return text.substr(start, end + std::string_view("</style>").size() - start);
+}
+
 SummaryPage::SummaryPage(std::ostream& out) : out_(out) { write(out_, pagePart(0)); }
 
 void SummaryPage::block(std::string_view utf8) {

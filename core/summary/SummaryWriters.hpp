@@ -46,6 +46,9 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary);
 // writes its start, then each path read gives its block (or none, for a failure) in
 // entry order, and finish writes the summary and the page's end. Nothing but the
 // summary's rows is held.
+// The page's <style> element, for other pages in the same look.
+std::string_view summaryPageStyle();
+
 class SummaryPage {
 public:
     explicit SummaryPage(std::ostream& out);

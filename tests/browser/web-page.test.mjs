@@ -2,10 +2,12 @@
 // from disk: a generated folder goes in through its folder input; the table holds
 // every card; a card opens with its report, and selecting a field highlights exactly
 // its bytes; the broken card marks the byte where reading stopped; the JSON download
-// is the native program's document; and no request leaves the page, no console error.
+// is the native program's document; a card of 8 MB nested to the depth bound leaves
+// every other card shown and the page usable; and no request leaves the page, no
+// console error.
 // Prints how long the page took to show the cards (a figure, not a check).
 //
-//   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA [CARDS] [SCREENSHOT.png]
+//   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA EXAMPLES [CARDS] [SCREENSHOT.png]
 
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -14,9 +16,9 @@ import path from "node:path";
 import { pathToFileURL } from "node:url";
 import { launchChromium } from "./chromium.mjs";
 
-const [pageFile, mornstave, benchdata] = process.argv.slice(2, 5).map((p) => path.resolve(p));
-const cardCount = Number(process.argv[5] || 300);
-const screenshot = process.argv[6] && path.resolve(process.argv[6]);
+const [pageFile, mornstave, benchdata, examples] = process.argv.slice(2, 6).map((p) => path.resolve(p));
+const cardCount = Number(process.argv[6] || 300);
+const screenshot = process.argv[7] && path.resolve(process.argv[7]);
 const stepTimeout = 120_000;
 let browser;
 const deadline = setTimeout(() => {
@@ -82,22 +84,23 @@ try {
   const report = await tab.$eval("#card-report", (pre) => pre.textContent);
   check(report === native(first).toString(), "the card's report block as the text report");
   const bytes = fs.readFileSync(path.join(work, first));
-  const nameLine = native("--explain", first).toString().split("\n").find((line) => / {2}name {2}/.test(line));
-  const [, offset, size] = /^0x([0-9A-F]+) +(\d+)/.exec(nameLine);
-  const fields = await tab.$$("#card-fields li");
-  for (const item of fields) {
-    if ((await item.evaluate((li) => li.textContent)) === nameLine) await item.click();
-  }
+  // The field list is the native JSON listing's, field by field.
+  const listing = JSON.parse(native("--explain", "--format=json", first)).cards[0];
+  const listed = await tab.$$eval("#card-fields li:not(.error)", (items) => items.map((li) =>
+    [Number(li.dataset.offset), Number(li.dataset.size), li.querySelector(".field").textContent, li.querySelector(".value").textContent]));
+  check(JSON.stringify(listed) === JSON.stringify(listing.fields.map((f) => [f.offset, f.size, f.path, f.shown])),
+        "the field list as the native listing");
+  const { offset, size } = listing.fields.find((field) => field.name === "name");
+  await tab.click(`#card-fields li[data-offset="${offset}"]`);
   const marked = await tab.$$eval("#card-hex span.sel", (spans) => spans.map((s) => [Number(s.dataset.offset), s.textContent]));
-  const wanted = [...bytes.subarray(parseInt(offset, 16), parseInt(offset, 16) + Number(size))]
-    .map((byte, i) => [parseInt(offset, 16) + i, byte.toString(16).toUpperCase().padStart(2, "0")]);
+  const wanted = [...bytes.subarray(offset, offset + size)]
+    .map((byte, i) => [offset + i, byte.toString(16).toUpperCase().padStart(2, "0")]);
   check(JSON.stringify(marked) === JSON.stringify(wanted), `name field highlighted: ${JSON.stringify(marked)}`);
   await tab.click("#card-close");
 
   // The broken card, from the failures: the byte where reading stopped.
   const broken = "cards/area0/skill-broken.vnt";
-  const stopLine = native("--explain", broken).toString().split("\n").find((line) => line.startsWith("error at "));
-  const stopAt = parseInt(/^error at 0x([0-9A-F]+)/.exec(stopLine)[1], 16);
+  const stopAt = JSON.parse(native("--explain", "--format=json", broken)).cards[0].end.offset;
   await frame.$$eval("#failures li", (items, p) => items.find((li) => li.textContent.startsWith(p + ": ")).click(), broken);
   await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, broken);
   const stops = await tab.$$eval("#card-hex span.stop", (spans) => spans.map((s) => Number(s.dataset.offset)));
@@ -120,6 +123,31 @@ try {
   await new Promise((resolve) => setTimeout(resolve, 300));
   check(fs.existsSync(saved) && fs.readFileSync(saved).equals(native("--format=json", "-r", "--", "cards")),
         "the JSON download is the native document");
+
+  // A card of 8 MB nested to the depth bound, whose report and JSON entry run to
+  // gigabytes, with the seven examples: every card is in the table, the page stays
+  // usable and an example opens.
+  const deep = path.join(work, "deep");
+  fs.cpSync(examples, deep, { recursive: true });
+  execFileSync(benchdata, ["deepest", path.join(deep, "skill-deepest.vnt"), "8"]);
+  await tab.evaluate(() => { delete document.body.dataset.ready; });
+  await (await tab.$("#pick-folder")).uploadFile(deep);
+  await tab.waitForSelector("body[data-ready=true]");
+  const deepFrame = await (await tab.$("#summary")).contentFrame();
+  await deepFrame.waitForSelector("body[data-ready=true]");
+  await deepFrame.select("#page-size", "0");
+  const deepShown = await deepFrame.$$eval("#cards tbody tr td.path", (cells) => cells.map((cell) => cell.textContent));
+  const deepCards = fs.readdirSync(deep).filter((name) => /^skill.*\.vnt$/.test(name)).map((name) => `deep/${name}`);
+  check(JSON.stringify([...deepShown].sort()) === JSON.stringify(deepCards.sort()),
+        `with the deepest card: table of ${JSON.stringify(deepShown)}`);
+  check(!(await tab.$eval("#status", (node) => node.textContent)).includes("エラー"), "with the deepest card: no error");
+  const example = deepShown.find((shownPath) => shownPath.endsWith("/skill1.vnt"));
+  const exampleRow = deepShown.indexOf(example) + 1;
+  await deepFrame.click(`#cards tbody tr:nth-child(${exampleRow}) td.name button`);
+  await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, example);
+  check(await tab.$eval("#card-report", (pre) => pre.textContent) === native(example).toString(),
+        "with the deepest card: an example's report");
+  await tab.click("#card-close");
 
   check(requests.length === 0, `requests: ${requests.join(", ")}`);
   check(problems.length === 0, `console errors: ${problems.join(" | ")}`);

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "CommandLine.hpp"
 
 #include "cards/SkillCard.hpp"
 #include "events/ContentTypes.hpp"
@@ -215,6 +220,127 @@ TEST(Listing, EndsWithTheBytesAfterTheCard) {
     EXPECT_EQ(lastLine(listingOf(card)), "0x00000061  end of the card\n");
     EXPECT_EQ(lastLine(listingOf(card + "x")), "0x00000061  end of the card, then 1 byte not read\n");
     EXPECT_EQ(lastLine(listingOf(card + "xyz")), "0x00000061  end of the card, then 3 bytes not read\n");
+}
+
+// The console's output and error stream for the arguments.
+struct Ran {
+    int status;
+    std::string out;
+    std::string err;
+};
+Ran runConsole(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = runCommandLine(args, out, err, ConsoleEnvironment{});
+    return {status, out.str(), err.str()};
+}
+
+class ListingFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("mornstave-listing-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string file(const std::string& name, const std::string& bytes) {
+        std::ofstream((folder / name), std::ios::binary) << bytes;
+        return (folder / name).string();
+    }
+    std::filesystem::path folder;
+};
+
+// Every field of the JSON listing against the listing's value, its record steps
+// included, and the text written from the value against the text written as read.
+TEST_F(ListingFiles, AsJsonIsTheListingsOwnValue) {
+    SkillCardRecord record;
+    record.name = "炎の\"矢\"";
+    record.targetType = 3;
+    record.motions = {MotionRecord{0, 1, 5, 0, 8}, MotionRecord{2, 3}};
+    record.events = {{ContentRecord(ContentKind::Start, {}, {ContentRecord::make<Content_Wait>([](auto& c) { c.duration = 5; })})},
+                     {ContentRecord(ContentKind::GameOver)}};
+    const std::string whole = record.bytes().data + "xy";
+    MarkedCard broken = markedCard(ContentRecord(ContentKind::GameOver));
+    broken.bytes.replace(broken.nameAt, 4, Bytes().int32(70000).data);
+    const std::vector<std::string> cards = {whole, broken.bytes};
+    std::vector<std::string> args = {"--explain", "--format=json"};
+    for (std::size_t i = 0; i < cards.size(); ++i) args.push_back(file("skill" + std::to_string(i) + ".vnt", cards[i]));
+    const Ran ran = runConsole(args);
+    EXPECT_EQ(ran.status, 0);
+    EXPECT_EQ(ran.err, args[3] + ": ファイルが壊れています\n");
+    const auto document = nlohmann::json::parse(ran.out);
+    ASSERT_EQ(document["cards"].size(), cards.size());
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        SCOPED_TRACE(i);
+        const CardListing listing = listCard(cards[i]);
+        const auto& entry = document["cards"][i];
+        EXPECT_EQ(entry["path"], args[2 + i]);
+        ASSERT_EQ(entry["fields"].size(), listing.fields.size());
+        ASSERT_EQ(entry["records"].size(), listing.records.size());
+        for (std::size_t f = 0; f < listing.fields.size(); ++f) {
+            const ListedField& field = listing.fields[f];
+            const auto& json = entry["fields"][f];
+            EXPECT_EQ(json["offset"], field.offset);
+            EXPECT_EQ(json["size"], field.size);
+            EXPECT_EQ(json["path"], cp932ToUtf8(field.path));
+            EXPECT_EQ(json["name"], field.name);
+            EXPECT_EQ(json["shown"], cp932ToUtf8(field.value));
+            if (field.type == FieldType::string) {
+                EXPECT_EQ(json["value"], cp932ToUtf8(field.text));
+            } else {
+                EXPECT_EQ(json["value"], field.number);
+            }
+            EXPECT_EQ(json["meaning"].is_null() ? std::string() : json["meaning"].get<std::string>(),
+                      cp932ToUtf8(field.meaning));
+            // The steps, read back up the parents, name the path's records.
+            std::string steps;
+            auto at = json["record"];
+            for (; !at.is_null(); at = entry["records"][at.get<std::size_t>()]["parent"]) {
+                const auto& step = entry["records"][at.get<std::size_t>()];
+                steps = step["kind"].get<std::string>() + ' ' + std::to_string(step["number"].get<int>()) + " > " + steps;
+            }
+            std::string expected;
+            for (const ListedRecord* step : recordSteps(listing.records, field.record)) {
+                expected += std::string(step->kind) + ' ' + std::to_string(step->number) + " > ";
+            }
+            EXPECT_EQ(steps, expected);
+            EXPECT_EQ(field.path, expected + field.name);  // shallow: the path is whole
+        }
+        const auto& end = entry["end"];
+        EXPECT_EQ(end["complete"], listing.end.complete());
+        EXPECT_EQ(end["offset"], listing.end.offset);
+        if (listing.end.stop) {
+            const ReadLocation& at = *listing.end.stop->location;
+            EXPECT_EQ(end["error"], cp932ToUtf8("ファイルが壊れています"));
+            EXPECT_EQ(end["location"]["offset"], at.offset);
+            EXPECT_EQ(end["location"]["path"], at.path);
+            EXPECT_EQ(end["location"]["found"], "length 70000");
+            EXPECT_EQ(end["location"]["allowed"], at.allowed);
+        } else {
+            EXPECT_EQ(end["unread"], 2);
+        }
+        std::ostringstream fromValue;
+        writeListing(fromValue, listing);
+        EXPECT_EQ(fromValue.str(), listingOf(cards[i]));
+    }
+    EXPECT_EQ(listCard(whole).records.size(), 2u + 2u + 2u + 1u);  // motions, events, contents, child
+}
+
+// A file over the size limit is never read, yet its listing ends where the other
+// outputs say it fails; a file that cannot be opened has no place to give.
+TEST_F(ListingFiles, OfAFileOverTheLimitEndsWithItsPlace) {
+    const std::string path = file("skill1.vnt", "\x05");
+    std::filesystem::resize_file(path, std::uint64_t{4} << 30);  // sparse: no room taken on the disk
+    const std::string missing = (folder / "skill2.vnt").string();
+    Ran ran = runConsole({"--explain", path, missing});
+    EXPECT_EQ(ran.out, "[" + path + "]\nerror at 0x00000000, fileSize: ファイルが壊れています (found 4294967296 bytes, "
+                       "allowed at most 67108864 bytes)\n\n");
+    EXPECT_EQ(ran.err, path + ": ファイルが壊れています\n" + missing + ": 開けません\n");
+    ran = runConsole({"--explain", "--format=json", path, missing});
+    const auto document = nlohmann::json::parse(ran.out);
+    EXPECT_EQ(document["cards"][0]["fields"].size(), 0u);
+    EXPECT_EQ(document["cards"][0]["end"]["location"]["found"], "4294967296 bytes");
+    EXPECT_EQ(document["cards"][1]["error"], cp932ToUtf8("開けません"));
+    EXPECT_EQ(ran.err, path + ": ファイルが壊れています\n" + missing + ": 開けません\n");
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 """Checks mornstave's JSON export of the given cards: the document is valid JSON,
 valid against docs/card.schema.json, lists the paths in the order given, and each
 card's description and level say what the text report says; with --summary, the
-document is valid too and its rows point at the same cards.
+document is valid too and its rows point at the same cards; the --explain document is
+valid against the schema's listing.
 
 usage: check-export.py MORNSTAVE SCHEMA CARD...   (fails when jsonschema is missing)
 """
@@ -48,5 +49,11 @@ for entry in entries[:-1]:
     level = entry["estimate"]["level"]
     shown = "level: -774" if level is None else "level: %.3g" % level
     assert level_line == shown or float(level_line[7:]) == float(shown[7:]), (level_line, shown)
+
+# The listing's document, against its part of the same schema.
+listings = json.loads(subprocess.run([program, "--explain", "--format=json", *paths], capture_output=True,
+                                     check=False).stdout.decode("utf-8"))
+jsonschema.validate(listings, {"$schema": schema["$schema"], "$defs": schema["$defs"], "$ref": "#/$defs/listingDocument"})
+assert [entry["path"] for entry in listings["cards"]] == paths, "listing paths out of order"
 
 print("%d cards and 1 failure: valid and in step with the text report" % (len(entries) - 1))

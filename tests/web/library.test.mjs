@@ -2,7 +2,8 @@
 // a generated tree with its odd files and cards of extreme numbers (integers beyond
 // 2^53, where the shortest digits and the exact ones differ), run() gives the native
 // program's status, standard output and standard error byte for byte, for every form
-// of output; each call sees only its own files; bad file maps are refused.
+// of output, and summary() the native JSON summary's summary alone; each call sees
+// only its own files; bad file maps are refused.
 //
 //   node library.test.mjs MORNSTAVE.mjs MORNSTAVE BENCHDATA EXAMPLES
 
@@ -70,6 +71,19 @@ try {
     } catch (error) {
       failed += 1;
       console.error(`library: ${JSON.stringify(args)}: ${error.message}`);
+    }
+  }
+
+  // summary(): the summary member of the native JSON summary, byte for byte, alone.
+  for (const [paths, order] of [[["examples", "cards", "missing.vnt"], "difference"], [["numbers"], "estimate"]]) {
+    const native = spawnSync(mornstave, ["--summary", "--format=json", `--sort=${order}`, "-r", ...paths],
+                             { cwd: work, maxBuffer: 1 << 30 }).stdout.toString();
+    const member = native.slice(native.lastIndexOf(',"summary":') + ',"summary":'.length, -2) + "\n";
+    try {
+      assert.equal(Buffer.from(web.summary(paths, files, { order })).toString(), member);
+    } catch (error) {
+      failed += 1;
+      console.error(`library: summary ${JSON.stringify(paths)}: ${error.message.slice(0, 400)}`);
     }
   }
 

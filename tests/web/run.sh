@@ -18,4 +18,5 @@ if ! cmp -s package-lock.json node_modules/.installed-from-lock; then
   timeout 600 npm ci --no-audit --no-fund </dev/null
   cp package-lock.json node_modules/.installed-from-lock
 fi
-timeout 300 node web-page.test.mjs "$web/mornstave.html" "$native/bin/mornstave" "$native/bin/mornstave-benchdata" </dev/null
+timeout 300 node web-page.test.mjs "$web/mornstave.html" "$native/bin/mornstave" "$native/bin/mornstave-benchdata" \
+  "$root/examples" </dev/null
