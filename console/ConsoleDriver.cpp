@@ -74,8 +74,9 @@ OutputEncoding outputBytesEncoding(const ConsoleSettings& settings) {
     return formatEncoding(settings.format, settings.askedEncoding, false);
 }
 
+// The listing and the comparison in JSON or HTML are that format's bytes too.
 bool writesOwnLineEnds(const ConsoleSettings& settings) {
-    return !settings.explain && formatInfo(settings.format).lineEnds == FormatLineEnds::own;
+    return formatInfo(settings.format).lineEnds == FormatLineEnds::own;
 }
 
 std::string usageBanner() {

@@ -48,7 +48,7 @@ OutputEncoding outputBytesEncoding(const ConsoleSettings& settings);
 
 // The run's output ends its lines as its writer does, on every system (CSV, JSON,
 // HTML): a standard output that would translate line ends must take its bytes as they
-// are. The report, the table and the listing are text of the system.
+// are. The report, the table and the listing as text are text of the system.
 bool writesOwnLineEnds(const ConsoleSettings& settings);
 
 // Describes and estimates every card the paths stand for, in order (a folder stands
