@@ -75,6 +75,7 @@ struct Choices {
     bool recursive = false;
     bool explain = false;
     bool rawCsv = false;
+    bool advise = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> paths;
@@ -100,6 +101,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     app.add_flag("--explain", choices.explain);
     app.add_option("--encoding", choices.encoding)->check(CLI::IsMember({"cp932", "utf-8"}));
     app.add_flag("--raw-csv", choices.rawCsv);
+    app.add_flag("--advise", choices.advise);
     app.add_option("cards", choices.paths);
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -135,6 +137,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     summaryOrderNamed(choices.sort, settings.order);
     settings.recursive = choices.recursive;
     settings.explain = choices.explain;
+    settings.advise = choices.advise && !choices.explain;
     if (settings.explain) {  // the listing is text; the other forms have nothing of it
         settings.format = OutputFormat::text;
         settings.summary = false;

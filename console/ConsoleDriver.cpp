@@ -28,6 +28,7 @@ OutputChoice outputChoice(const ConsoleSettings& settings) {
     choice.explain = settings.explain;
     choice.order = settings.order;
     choice.csvTexts = settings.csvTexts;
+    choice.advise = settings.advise;
     choice.form = settings.form;
     choice.form.encoding = outputBytesEncoding(settings);
     return choice;
@@ -92,7 +93,7 @@ private:
         const auto file = [&] { return nativePath(item.path, settings_.form.pathsAreUtf8); };
         CardResult result = item.unreadableFolder ? failedResult(item.entry, item.path, OpenFailedException())
                             : sink_->wantsBytes() ? readCardBytes(item.entry, item.path, file())
-                                                  : analyse(item.entry, item.path, file());
+                                                  : analyse(item.entry, item.path, file(), settings_.advise);
         sink_->prepare(result);
         return result;
     }

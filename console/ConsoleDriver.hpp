@@ -34,6 +34,9 @@ struct ConsoleSettings {
     std::string outputPath;
     // The field-by-field listing of each card instead of its report.
     bool explain = false;
+    // Advice on balance with each card: the report's 提案 lines, JSON's advice, the
+    // summary's 提案 column.
+    bool advise = false;
     // Standard error is a terminal: a long run shows its progress there.
     bool showProgress = false;
 };

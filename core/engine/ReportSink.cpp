@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "engine/Sinks.hpp"
+#include "advice/AdviceLines.hpp"
 #include "engine/TextPieces.hpp"
 #include "explain/Listing.hpp"
 #include "report/Report.hpp"
@@ -32,7 +33,8 @@ void block(TextPieces& text, const TextForm& form, const std::string& path, Writ
 
 class ReportSink final : public CardSink {
 public:
-    ReportSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
+    ReportSink(SinkOutput& output, const TextForm& form, bool advise)
+        : output_(output), form_(form), advise_(advise) {}
 
     // The whole block is made before anything reaches the output.
     void prepare(CardResult& result) const override {
@@ -40,6 +42,7 @@ public:
         block(result.text, form_, result.path, [&](std::ostream& out) {
             writeDescription(out, *result.card);
             writeEstimate(out, result.estimate);
+            if (advise_) writeAdviceLines(out, result.advice);
         });
         result.card.reset();
     }
@@ -49,6 +52,7 @@ public:
 private:
     SinkOutput& output_;
     const TextForm form_;
+    const bool advise_;
 };
 
 // A broken card's listing ends with where and why, and its error line goes to standard
@@ -89,8 +93,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form) {
-    return std::make_unique<ReportSink>(output, form);
+std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form, bool advise) {
+    return std::make_unique<ReportSink>(output, form, advise);
 }
 
 std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form) {
@@ -99,11 +103,11 @@ std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& fo
 
 std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choice) {
     if (choice.explain) return makeListingSink(output, choice.form);
-    if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order);
+    if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order, choice.advise);
     if (choice.summary || formatInfo(choice.format).impliesSummary) {
         return makeSummarySink(output, choice.format, choice.order, choice.form, choice.csvTexts);
     }
-    return makeReportSink(output, choice.form);
+    return makeReportSink(output, choice.form, choice.advise);
 }
 
 }  // namespace Vantorn
