@@ -107,7 +107,7 @@ public:
     // The level as the estimate gives it; none when the changed card is not estimated.
     std::optional<double> level() {
         ++evaluations;
-        const std::optional<double> level = estimateLevel(card_).level;
+        const std::optional<double> level = estimatedLevel(card_);
         if (level && !std::isfinite(*level)) return std::nullopt;
         return level;
     }
@@ -191,6 +191,7 @@ public:
     Search(const SkillCard& card, double estimate)
         : probe_(card), knobs_(knobsOf(card)), stated_(card.cardLevel), estimate_(estimate) {}
 
+    long evaluations() const { return probe_.evaluations; }
     bool exhausted() const { return probe_.evaluations > evaluationBudget; }
 
     Single single(std::size_t index) {
