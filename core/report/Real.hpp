@@ -1,6 +1,8 @@
 #pragma once
 
+#include <charconv>
 #include <iosfwd>
+#include <string>
 
 namespace Vantorn {
 
@@ -13,5 +15,14 @@ struct Real {
 };
 
 std::ostream& operator<<(std::ostream& out, Real real);
+
+// The one way a real becomes digits in every output: std::to_chars in the notation
+// and precision given (a precision past a double's 767 significant digits changes
+// nothing). An exact tie rounds to even, as the level line's 1.125 gives "1.12".
+std::string realText(double value, std::chars_format format, int precision);
+
+// Two decimals, as the summary, its CSV, JSON texts, HTML page and the window's list
+// write a level or a difference: realText's rounding, and "-0.00" never.
+std::string twoDecimals(double value);
 
 }  // namespace Vantorn

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <sstream>
 
@@ -10,41 +9,12 @@
 #include "estimate/Estimate.hpp"
 #include "format/Hex.hpp"
 #include "report/Report.hpp"
+#include "summary/SummaryCells.hpp"
 
 namespace Vantorn {
 namespace {
 
 constexpr std::array<const char*, 4> orderNames = {"path", "level", "estimate", "difference"};
-
-// Largest first, rows without a value last.
-bool largerFirst(const std::optional<double>& a, const std::optional<double>& b, bool& decided) {
-    decided = true;
-    if (a && b && *a != *b) return *a > *b;
-    if (a.has_value() != b.has_value()) return a.has_value();
-    decided = false;
-    return false;
-}
-
-std::optional<double> absolute(const std::optional<double>& value) {
-    if (!value) return std::nullopt;
-    return std::fabs(*value);
-}
-
-bool before(const SummaryRow& a, const SummaryRow& b, SummaryOrder order) {
-    bool decided = false;
-    bool result = false;
-    switch (order) {
-    case SummaryOrder::path: break;
-    case SummaryOrder::level: result = largerFirst(double(a.level), double(b.level), decided); break;
-    case SummaryOrder::estimate: result = largerFirst(a.estimate, b.estimate, decided); break;
-    case SummaryOrder::difference:
-        result = largerFirst(absolute(a.difference()), absolute(b.difference()), decided);
-        break;
-    }
-    if (decided) return result;
-    if (a.path != b.path) return a.path < b.path;
-    return a.entry < b.entry;
-}
 
 // The positions of the rows whose difference has the given sign, furthest first.
 std::vector<std::size_t> furthest(const std::vector<SummaryRow>& rows, double sign) {
@@ -103,8 +73,9 @@ bool summaryOrderNamed(std::string_view name, SummaryOrder& order) {
 
 void Summary::finish(SummaryOrder order) {
     order_ = order;
+    const SummaryColumn column = orderColumn(order);
     std::sort(rows_.begin(), rows_.end(),
-              [order](const SummaryRow& a, const SummaryRow& b) { return before(a, b, order); });
+              [column](const SummaryRow& a, const SummaryRow& b) { return summaryBefore(a, b, column); });
     totals_ = {};
     totals_.read = rows_.size();
     totals_.failed = failures_.size();
@@ -125,15 +96,6 @@ std::string locationText(const SummaryFailure& failure) {
     if (!failure.location) return {};
     const ReadLocation& at = *failure.location;
     return "0x" + hex(at.offset, 8) + ", " + at.path + " (found " + at.found + ", allowed " + at.allowed + ")";
-}
-
-std::string twoDecimals(double value) {
-    std::array<char, 400> digits;  // a double's largest integral part has 309 digits
-    const auto written =
-        std::to_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::fixed, 2);
-    std::string text(digits.data(), written.ptr);
-    if (text == "-0.00") text.erase(0, 1);
-    return text;
 }
 
 }  // namespace Vantorn

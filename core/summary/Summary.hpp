@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "format/Errors.hpp"
+#include "report/Real.hpp"  // twoDecimals, the summary's way to write a level
 
 namespace Vantorn {
 
@@ -46,8 +47,8 @@ struct SummaryFailure {
 // event 1 > content 2 > name"; empty where it is not known.
 std::string locationText(const SummaryFailure& failure);
 
-// How the rows are sorted. path ascending; the others largest first (difference by its
-// absolute value), rows without an estimate last; ties by path.
+// How `--sort` sorts the rows: by the path, the level, the estimate or the difference,
+// each in its column's order (see summaryBefore in SummaryCells.hpp).
 enum class SummaryOrder { path, level, estimate, difference };
 
 // The order's name as the command line and the JSON say it, and back (false when the
@@ -88,8 +89,5 @@ private:
     SummaryTotals totals_;
     SummaryOrder order_ = SummaryOrder::difference;
 };
-
-// A level or difference with two decimals, alike on every platform ("-0.00" never).
-std::string twoDecimals(double value);
 
 }  // namespace Vantorn

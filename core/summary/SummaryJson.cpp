@@ -26,15 +26,67 @@ void positions(JsonWriter& json, std::string_view name, const std::vector<std::s
     json.endArray();
 }
 
+// A row's or a failure's "cells": the columns it fills, by key (a card's columns, or
+// the path and a failure's own). The path is UTF-8 as given, the numbers ASCII, the
+// rest CP932.
+void cells(JsonWriter& json, const SummaryCells& cells, bool failure) {
+    json.key("cells");
+    json.beginObject();
+    for (const SummaryColumnInfo& info : summaryColumns()) {
+        if ((info.kind == ColumnKind::failure) != failure && info.column != SummaryColumn::path) continue;
+        const std::string& cell = cells[static_cast<std::size_t>(info.column)];
+        if (info.column == SummaryColumn::path) {
+            json.member(info.key, std::string_view(cell));
+        } else {
+            text(json, info.key, cell);
+        }
+    }
+    json.endObject();
+}
+
+// Every card column's [place, place reversed] (see summaryRanks).
+void ranks(JsonWriter& json, const SummaryRanks& ranks) {
+    json.key("ranks");
+    json.beginObject();
+    for (std::size_t c = 0; c < cardColumnCount; ++c) {
+        json.key(summaryColumns()[c].key);
+        json.beginArray();
+        for (std::size_t place : ranks.places[c]) json.value(static_cast<std::int64_t>(place));
+        json.endArray();
+    }
+    json.endObject();
+}
+
+const char* kindName(ColumnKind kind) {
+    switch (kind) {
+    case ColumnKind::text: return "text";
+    case ColumnKind::number: return "number";
+    case ColumnKind::failure: break;
+    }
+    return "failure";
+}
+
 }  // namespace
 
 void writeSummaryJson(JsonWriter& json, const Summary& summary) {
     json.beginObject();
     json.member("order", summaryOrderName(summary.order()));
+    json.key("columns");
+    json.beginArray();
+    for (const SummaryColumnInfo& info : summaryColumns()) {
+        json.beginObject();
+        json.member("key", info.key);
+        text(json, "heading", info.heading);
+        json.member("kind", kindName(info.kind));
+        json.endObject();
+    }
+    json.endArray();
+    const std::vector<SummaryRanks> places = summaryRanks(summary.rows());
     json.key("rows");
     json.beginArray();
     json.breakLines();
-    for (const SummaryRow& row : summary.rows()) {
+    for (std::size_t position = 0; position < summary.rows().size(); ++position) {
+        const SummaryRow& row = summary.rows()[position];
         json.beginObject();
         json.member("entry", static_cast<std::int64_t>(row.entry));
         json.member("path", std::string_view(row.path));
@@ -44,6 +96,8 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
         optionalNumber(json, "difference", row.difference());
         text(json, "target", row.target);
         text(json, "effects", row.effects);
+        cells(json, summaryCells(row), false);
+        ranks(json, places[position]);
         json.endObject();
         json.flush();  // the writer holds its text until flushed: a row at a time
     }
@@ -57,6 +111,7 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
         json.member("path", std::string_view(failure.path));
         text(json, "error", failure.message);
         if (failure.location) writeLocationJson(json, *failure.location);
+        cells(json, summaryCells(failure), true);
         json.endObject();
     }
     json.endArray();
@@ -68,6 +123,13 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
     optionalNumber(json, "meanAbsoluteDifference", totals.meanAbsoluteDifference);
     positions(json, "furthestAbove", totals.furthestAbove);
     positions(json, "furthestBelow", totals.furthestBelow);
+    const SummaryTotalTexts texts = summaryTotalTexts(totals);
+    json.key("texts");
+    json.beginObject();
+    json.member("read", std::string_view(texts.read));
+    json.member("failed", std::string_view(texts.failed));
+    json.member("meanAbsoluteDifference", std::string_view(texts.meanAbsoluteDifference));
+    json.endObject();
     json.endObject();
     json.endObject();
 }

@@ -12,10 +12,6 @@ namespace Vantorn {
 namespace {
 
 // Labels are CP932, like every text of the core.
-constexpr std::size_t columnCount = 7;
-constexpr std::array<const char*, columnCount> headings = {"パス", "名称", "技能Lv", "推定Lv", "差", "目標", "効果"};
-constexpr const char* errorHeading = "エラー";
-constexpr const char* locationHeading = "場所";
 constexpr const char* readLabel = "読み込み";
 constexpr const char* failedLabel = "失敗";
 constexpr const char* meanLabel = "差の絶対値の平均";
@@ -24,41 +20,29 @@ constexpr const char* belowLabel = "技能Lvが推定より低い";
 constexpr const char* failuresLabel = "読めなかったもの";
 constexpr const char* cardsUnit = "枚";
 
-std::string optionalTwo(const std::optional<double>& value) { return value ? twoDecimals(*value) : ""; }
+constexpr std::size_t pathColumn = static_cast<std::size_t>(SummaryColumn::path);
+constexpr std::size_t nameColumn = static_cast<std::size_t>(SummaryColumn::name);
+constexpr std::size_t differenceColumn = static_cast<std::size_t>(SummaryColumn::difference);
+constexpr std::size_t errorColumn = static_cast<std::size_t>(SummaryColumn::error);
+constexpr std::size_t locationColumn = static_cast<std::size_t>(SummaryColumn::location);
 
-// One row's fields in the form's encoding.
-std::array<std::string, columnCount> fields(const SummaryRow& row, const TextForm& form) {
-    return {form.path(row.path), form.text(row.name), std::to_string(row.level), optionalTwo(row.estimate),
-            optionalTwo(row.difference()), form.text(row.target), form.text(row.effects)};
+bool isNumeric(std::size_t column) { return summaryColumns()[column].kind == ColumnKind::number; }
+
+// A cell in the form's encoding: the path as the form writes paths, the rest as texts
+// (the numbers' digits are the same in both).
+std::string formCell(const SummaryCells& cells, std::size_t column, const TextForm& form) {
+    return column == pathColumn ? form.path(cells[column]) : form.text(cells[column]);
 }
 
-// A line break or TAB would break the table's lines; CP932 trail bytes are never
-// below 0x40, so this cannot split a character.
-std::string oneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-    return text;
-}
-
-bool isNumeric(std::size_t column) { return column >= 2 && column <= 4; }
-
-// The most display columns a text column of the table takes (0: never cut). Wide
-// enough for the names, targets and effects of ordinary cards; a longer text is cut
-// and ends in "…", so that one card cannot widen every row of the table. Paths are
-// the user's own, bounded by the system, and keep the file's name at their end.
-constexpr std::array<std::size_t, columnCount> widestText = {0, 40, 0, 0, 0, 24, 160};
-constexpr std::size_t pathColumn = 0;
-constexpr std::size_t nameColumn = 1;
-
-// A field as the table shows it: on one line, and within its column's width.
-std::string tableText(std::string text, std::size_t column, TextEncoding encoding) {
-    text = oneLine(std::move(text));
-    return widestText[column] == 0 ? text : fitWidth(text, widestText[column], encoding);
+// A cell as the table shows it: within its column's width.
+std::string tableText(const SummaryCells& cells, std::size_t column, const TextForm& form) {
+    std::string text = formCell(cells, column, form);
+    const std::size_t widest = summaryColumns()[column].widest;
+    return widest == 0 ? text : fitWidth(text, widest, form.encoding);
 }
 
 // A count of cards as the table's totals say it: "7枚".
-std::string countText(std::size_t count, const TextForm& form) {
-    return std::to_string(count) + form.text(cardsUnit);
-}
+std::string countText(const std::string& count, const TextForm& form) { return count + form.text(cardsUnit); }
 
 // --- CSV
 
@@ -77,7 +61,7 @@ void csvField(std::ostream& out, const std::string& field) {
 
 // One CSV record padded to the header's width: the columns, the error and its place.
 void csvRecord(std::ostream& out, const std::vector<std::string>& record) {
-    for (std::size_t i = 0; i < columnCount + 2; ++i) {
+    for (std::size_t i = 0; i < summaryColumnCount; ++i) {
         if (i > 0) out << ',';
         if (i < record.size()) csvField(out, record[i]);
     }
@@ -87,19 +71,20 @@ void csvRecord(std::ostream& out, const std::vector<std::string>& record) {
 }  // namespace
 
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form) {
-    using Cells = std::array<std::string, columnCount>;
+    using Cells = std::array<std::string, cardColumnCount>;
     Cells header;
-    for (std::size_t i = 0; i < columnCount; ++i) header[i] = form.text(headings[i]);
+    for (std::size_t i = 0; i < cardColumnCount; ++i) header[i] = form.text(summaryColumns()[i].heading);
     const auto cellsOf = [&](const SummaryRow& row) {
-        Cells cells = fields(row, form);
-        for (std::size_t i = 0; i < columnCount; ++i) cells[i] = tableText(std::move(cells[i]), i, form.encoding);
-        return cells;
+        const SummaryCells cells = summaryCells(row);
+        Cells shown;
+        for (std::size_t i = 0; i < cardColumnCount; ++i) shown[i] = tableText(cells, i, form);
+        return shown;
     };
     // The cells are made twice, once to measure and once to write, rather than held:
     // memory stays with the rows.
-    std::array<std::size_t, columnCount> widths{};
+    std::array<std::size_t, cardColumnCount> widths{};
     const auto measure = [&](const Cells& cells) {
-        for (std::size_t i = 0; i < columnCount; ++i) {
+        for (std::size_t i = 0; i < cardColumnCount; ++i) {
             widths[i] = std::max(widths[i], displayWidth(cells[i], form.encoding));
         }
     };
@@ -108,7 +93,7 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     std::string line;
     const auto write = [&](const Cells& cells) {
         line.clear();
-        for (std::size_t i = 0; i < columnCount; ++i) {
+        for (std::size_t i = 0; i < cardColumnCount; ++i) {
             const std::string blanks(widths[i] - displayWidth(cells[i], form.encoding), ' ');
             if (i > 0) line += "  ";
             line += isNumeric(i) ? blanks + cells[i] : cells[i] + blanks;
@@ -122,25 +107,25 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     if (!summary.failures().empty()) {
         out << '\n' << form.text(failuresLabel) << ":\n";
         for (const SummaryFailure& failure : summary.failures()) {
-            out << "  " << tableText(form.path(failure.path), pathColumn, form.encoding) << ": "
-                << form.text(failure.message);
-            if (failure.location) out << " (" << oneLine(form.text(locationText(failure))) << ')';
+            const SummaryCells cells = summaryCells(failure);
+            out << "  " << tableText(cells, pathColumn, form) << ": " << formCell(cells, errorColumn, form);
+            if (failure.location) out << " (" << formCell(cells, locationColumn, form) << ')';
             out << '\n';
         }
     }
 
     const SummaryTotals& totals = summary.totals();
-    out << '\n' << form.text(readLabel) << ": " << countText(totals.read, form) << "  " << form.text(failedLabel)
-        << ": " << countText(totals.failed, form) << "  " << form.text(meanLabel) << ": "
-        << optionalTwo(totals.meanAbsoluteDifference) << '\n';
+    const SummaryTotalTexts totalTexts = summaryTotalTexts(totals);
+    out << '\n' << form.text(readLabel) << ": " << countText(totalTexts.read, form) << "  " << form.text(failedLabel)
+        << ": " << countText(totalTexts.failed, form) << "  " << form.text(meanLabel) << ": "
+        << totalTexts.meanAbsoluteDifference << '\n';
     const auto listed = [&](const char* label, const std::vector<std::size_t>& positions) {
         if (positions.empty()) return;
         out << form.text(label) << ":\n";
         for (std::size_t position : positions) {
-            const SummaryRow& row = summary.rows()[position];
-            out << "  " << optionalTwo(row.difference()) << "  "
-                << tableText(form.path(row.path), pathColumn, form.encoding) << "  "
-                << tableText(form.text(row.name), nameColumn, form.encoding) << '\n';
+            const SummaryCells cells = summaryCells(summary.rows()[position]);
+            out << "  " << cells[differenceColumn] << "  " << tableText(cells, pathColumn, form) << "  "
+                << tableText(cells, nameColumn, form) << '\n';
         }
     };
     listed(aboveLabel, totals.furthestAbove);
@@ -148,9 +133,8 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
 }
 
 std::vector<std::string> summaryCsvHeadings() {
-    std::vector<std::string> all(headings.begin(), headings.end());
-    all.push_back(errorHeading);
-    all.push_back(locationHeading);
+    std::vector<std::string> all;
+    for (const SummaryColumnInfo& info : summaryColumns()) all.push_back(info.heading);
     return all;
 }
 
@@ -158,32 +142,42 @@ void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& 
     const auto text = [texts](std::string cell) { return csvText(std::move(cell), texts); };
     if (form.encoding == TextEncoding::utf8) out << "\xEF\xBB\xBF";
     std::vector<std::string> record;
-    for (const std::string& heading : summaryCsvHeadings()) record.push_back(form.text(heading));
+    for (const SummaryColumnInfo& info : summaryColumns()) record.push_back(form.text(info.heading));
     csvRecord(out, record);
+    // A CSV field holds a line break as it is: the texts go whole, the numbers as the
+    // cells write them.
     for (const SummaryRow& row : summary.rows()) {
-        auto cells = fields(row, form);
-        for (std::size_t i = 0; i < columnCount; ++i) {
-            if (!isNumeric(i)) cells[i] = text(std::move(cells[i]));
+        const SummaryCells cells = summaryCells(row);
+        record.assign(cardColumnCount, "");
+        for (std::size_t i = 0; i < cardColumnCount; ++i) {
+            const auto column = static_cast<SummaryColumn>(i);
+            if (isNumeric(i)) {
+                record[i] = cells[i];
+            } else {
+                const std::string_view whole = summaryText(row, column);
+                record[i] = text(i == pathColumn ? form.path(std::string(whole)) : form.text(whole));
+            }
         }
-        csvRecord(out, {cells.begin(), cells.end()});
+        csvRecord(out, record);
     }
     for (const SummaryFailure& failure : summary.failures()) {
-        record.assign(columnCount + 2, "");
-        record.front() = text(form.path(failure.path));
-        record[columnCount] = text(form.text(failure.message));
-        record.back() = text(form.text(locationText(failure)));
+        record.assign(summaryColumnCount, "");
+        record[pathColumn] = text(form.path(failure.path));
+        record[errorColumn] = text(form.text(failure.message));
+        record[locationColumn] = text(form.text(locationText(failure)));
         csvRecord(out, record);
     }
     const SummaryTotals& totals = summary.totals();
+    const SummaryTotalTexts totalTexts = summaryTotalTexts(totals);
     csvRecord(out, {});
-    csvRecord(out, {form.text(readLabel), std::to_string(totals.read)});
-    csvRecord(out, {form.text(failedLabel), std::to_string(totals.failed)});
-    csvRecord(out, {form.text(meanLabel), optionalTwo(totals.meanAbsoluteDifference)});
+    csvRecord(out, {form.text(readLabel), totalTexts.read});
+    csvRecord(out, {form.text(failedLabel), totalTexts.failed});
+    csvRecord(out, {form.text(meanLabel), totalTexts.meanAbsoluteDifference});
     const auto listed = [&](const char* label, const std::vector<std::size_t>& positions) {
         for (std::size_t position : positions) {
             const SummaryRow& row = summary.rows()[position];
             csvRecord(out, {form.text(label), text(form.path(row.path)), text(form.text(row.name)),
-                            optionalTwo(row.difference())});
+                            summaryCells(row)[differenceColumn]});
         }
     };
     listed(aboveLabel, totals.furthestAbove);

@@ -11,6 +11,7 @@
 
 #include "summary/CsvText.hpp"
 #include "summary/Summary.hpp"
+#include "summary/SummaryCells.hpp"
 #include "summary/TextForm.hpp"
 
 namespace Vantorn {
@@ -22,7 +23,7 @@ class JsonWriter;
 // text wider than its column's set width is cut and ends in "…".
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form);
 
-// The CSV's column headings (CP932): the row's columns, then the error and its place.
+// The CSV's column headings (CP932): every column's heading, in order.
 std::vector<std::string> summaryCsvHeadings();
 
 // RFC 4180: a header row, CR LF line ends, a field quoted where it holds a comma, a

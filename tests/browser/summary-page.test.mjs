@@ -1,6 +1,6 @@
 // The HTML summary of a generated folder of 2,000 cards in Debian's headless Chromium,
 // driven through the DevTools protocol: it loads with no console error and no fetch,
-// its table holds every card, a click on a column header sorts it, the filter finds a
+// its table holds every card, a click on a column header sorts it (差 as the core does), the filter finds a
 // card, and a click on a plot point opens that card's block as the text report writes it.
 // Then a page of the same cards with hostile ones added (names of markup, script and
 // terminal controls; a stated level of 2^31 - 1, an estimate of -2*10^10): no element
@@ -96,6 +96,12 @@ try {
   await tab.click("#cards th[data-key=path]");
   const byPath = await shownPaths();
   check(ordered(byPath, false) && byPath.length === tablePaths.length, "not sorted by path");
+  // 差 sorts as the core's --sort=difference wrote the rows: by absolute value, largest first.
+  await tab.click("#cards th[data-key=difference]");
+  check(JSON.stringify(await shownPaths()) === JSON.stringify(summary.rows.map((r) => r.path)),
+        "差 does not sort as the core does");
+  check(JSON.stringify(await column("estimate")) === JSON.stringify(summary.rows.map((r) => r.cells.estimate)),
+        "the estimates shown are not the core's texts");
 
   // The filter box finds the card whose name holds a comma, a quote and a line break.
   await tab.type("#filter", "skill-odd");

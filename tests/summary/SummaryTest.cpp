@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <tuple>
 #include <sstream>
 
 #include "BenchCards.hpp"
@@ -212,6 +213,127 @@ TEST_F(SummaryTest, FormatsFollowTheOptionsAndTheFileName) {
     EXPECT_EQ(run({"--format=csv", one}).first.rfind(u8"\uFEFFパス,", 0), 0u);
     EXPECT_EQ(run({"--format=csv", "--encoding=cp932", one}).first.rfind("パス,", 0), 0u);
     EXPECT_EQ(run({"--summary", "--sort=bogus", one}).second.rfind("mornstave: ", 0), 0u);
+}
+
+// The columns' headings, each number's digits and where a failure stopped come from
+// the core once: one tie (1.125 and 0.125, exact in binary) reads "1.12" and "0.12" in
+// the report's level line, the text summary, the CSV, the JSON's cells and the page.
+TEST_F(SummaryTest, OneTieAndOneFailureReadAlikeInEveryOutput) {
+    testing::SkillCardRecord record;  // aimed at enemies, one 混乱配布: an estimate of 1.125
+    record.name = "互角\n二行";
+    record.targetType = 3;
+    record.cardLevel = 1;
+    record.successModifier = 2;
+    record.bonuses[0] = 11;  // avoidance
+    record.motions = {testing::MotionRecord{7, 6}};
+    const std::string tie = (folder / "skill1.vnt").string();
+    const std::string whole = record.bytes().data;
+    std::ofstream(tie, std::ios::binary) << whole;
+    const std::string broken = (folder / "skill2.vnt").string();
+    std::ofstream(broken, std::ios::binary) << whole.substr(0, 40);
+
+    const nlohmann::json summary =
+        nlohmann::json::parse(run({"--summary", "--format=json", tie, broken}).first)["summary"];
+    const nlohmann::json& row = summary["rows"][0];
+    ASSERT_EQ(row["estimate"].get<double>(), 1.125);
+    EXPECT_EQ(row["cells"], (nlohmann::json{{"path", tie}, {"name", u8"互角 二行"}, {"level", "1"},
+                                            {"estimate", "1.12"}, {"difference", "0.12"},
+                                            {"target", row["target"]}, {"effects", row["effects"]}}));
+    EXPECT_EQ(summary["totals"]["texts"], (nlohmann::json{{"read", "1"}, {"failed", "1"},
+                                                          {"meanAbsoluteDifference", "0.12"}}));
+    const std::string location = summary["failures"][0]["cells"]["location"];
+    EXPECT_EQ(location.rfind("0x000000", 0), 0u) << location;
+
+    const std::string report = run({tie}).first;
+    const std::string text = run({"--summary", tie, broken}).first;
+    const std::string csv = run({"--format=csv", "--encoding=cp932", tie, broken}).first;
+    std::ostringstream pageFile;
+    {
+        const std::string html = (folder / "page.html").string();
+        run({"-o", html, tie, broken});
+        pageFile << std::ifstream(html, std::ios::binary).rdbuf();
+    }
+    const std::string page = pageFile.str();
+    EXPECT_NE(report.find("\nlevel: 1.12\n"), std::string::npos) << report;
+    EXPECT_NE(text.find("  1.12  0.12  "), std::string::npos) << text;
+    EXPECT_NE(text.find("(" + location + ")"), std::string::npos) << text;
+    EXPECT_NE(csv.find(",1,1.12,0.12,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",\"" + location + "\"\r\n"), std::string::npos) << csv;
+    EXPECT_NE(page.find(R"("estimate":"1.12","difference":"0.12")"), std::string::npos);
+    EXPECT_EQ(page.find("toFixed(2)"), std::string::npos) << "the page writes no number of its own";
+    for (const std::string* output : {&text, &csv, &page}) {
+        EXPECT_EQ(output->find("1.13"), std::string::npos);
+        EXPECT_EQ(output->find("0.13"), std::string::npos);
+    }
+
+    // One list of headings: the text table's, the CSV's and the JSON's columns.
+    std::string headings, cardHeadings;
+    for (const nlohmann::json& column : summary["columns"]) {
+        const std::string heading = utf8ToCp932(column["heading"].get<std::string>());
+        headings += (headings.empty() ? "" : ",") + heading;
+        if (column["kind"] != "failure") cardHeadings += (cardHeadings.empty() ? "" : " ") + heading;
+    }
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")), headings);
+    std::string header = text.substr(0, text.find('\n'));
+    header.erase(std::unique(header.begin(), header.end(), [](char a, char b) { return a == ' ' && b == ' '; }),
+                 header.end());
+    EXPECT_EQ(header, cardHeadings);
+}
+
+// One order by each column, for --sort, the page's ranks and the window: texts A to Z
+// by their bytes, numbers largest first, the difference by its size, no value last in
+// either direction, equal values by path, then entry.
+TEST(SummaryOrderTest, EachColumnSortsOneWayAndTheRanksFollowIt) {
+    const auto row = [](std::size_t entry, std::string path, std::string name, std::int32_t level,
+                        std::optional<double> estimate) {
+        SummaryRow made;
+        made.entry = entry;
+        made.path = std::move(path);
+        made.name = std::move(name);
+        made.level = level;
+        made.estimate = estimate;
+        return made;
+    };
+    // difference: A -2, B +2, C none, D 0.5, E NaN (no value either)
+    const std::vector<SummaryRow> rows = {
+        row(0, "b", "炎", 3, 1.0),      row(1, "a", "炎", 1, 3.0), row(2, "c", "ab", 5, std::nullopt),
+        row(3, "d", "\x81\x40", 2, 2.5), row(9, "a", "", 0, std::nan("")),
+    };
+    enum { A, B, C, D, E };
+    using Order = std::vector<std::size_t>;
+    const std::vector<std::tuple<SummaryColumn, Order, Order>> expected = {
+        {SummaryColumn::difference, {B, A, D, E, C}, {D, B, A, E, C}},
+        {SummaryColumn::estimate, {B, D, A, E, C}, {A, D, B, E, C}},
+        {SummaryColumn::level, {C, A, D, B, E}, {E, B, D, A, C}},
+        {SummaryColumn::name, {E, C, D, B, A}, {B, A, D, C, E}},
+        {SummaryColumn::path, {B, E, A, C, D}, {D, C, A, B, E}},
+        {SummaryColumn::target, {B, E, A, C, D}, {B, E, A, C, D}},  // all equal: by path
+    };
+    const std::vector<SummaryRanks> ranks = summaryRanks(rows);
+    for (const auto& [column, forward, backward] : expected) {
+        const char* key = columnInfo(column).key;
+        EXPECT_EQ(summaryOrder(rows, column, false), forward) << key;
+        EXPECT_EQ(summaryOrder(rows, column, true), backward) << key;
+        for (std::size_t place = 0; place < rows.size(); ++place) {
+            EXPECT_EQ(ranks[forward[place]].places[static_cast<std::size_t>(column)][0], place) << key;
+            EXPECT_EQ(ranks[backward[place]].places[static_cast<std::size_t>(column)][1], place) << key;
+        }
+    }
+    for (const auto& [order, column] : {std::pair{SummaryOrder::difference, SummaryColumn::difference},
+                                        std::pair{SummaryOrder::level, SummaryColumn::level}}) {
+        Summary summary;
+        for (const SummaryRow& each : rows) summary.add(each);
+        summary.finish(order);
+        std::vector<std::size_t> entries, wanted;
+        for (const SummaryRow& each : summary.rows()) entries.push_back(each.entry);
+        for (std::size_t position : summaryOrder(rows, column, false)) wanted.push_back(rows[position].entry);
+        EXPECT_EQ(entries, wanted) << "--sort=" << summaryOrderName(order);
+    }
+
+    // A row's cells: on one line, two decimals, never "-0.00", nothing for no value.
+    const SummaryCells cells = summaryCells(row(0, "p\tq", "a\r\nb", 2, -0.0));
+    EXPECT_EQ(cells, (SummaryCells{"p q", "a  b", "2", "0.00", "-2.00", "", "", "", ""}));
+    EXPECT_EQ(summaryCells(rows[C])[static_cast<std::size_t>(SummaryColumn::estimate)], "");
 }
 
 TEST(SummaryTextTest, ColumnsLineUpWhereWideCharactersTakeTwo) {
