@@ -10,10 +10,13 @@
 #include <utility>
 
 #include "cardwriter/CardWriter.hpp"
+#include "cards/CodedFields.hpp"
+#include "cards/Motion.hpp"
 #include "events/Content.hpp"
 #include "events/ContentFactory.hpp"
 #include "events/ContentKind.hpp"
 #include "events/Fields.hpp"
+#include "format/Limits.hpp"
 
 namespace Vantorn::bench {
 namespace {
@@ -78,9 +81,13 @@ constexpr std::array<const char*, 8> flagNames = {
 
 constexpr std::array<const char*, 4> imagePaths = {"", "", "mage.bmp", "fire.bmp"};
 
-// Valid sub-types per motion category; category 8 (summoning) is refused by the
-// reader, so it never appears.
-constexpr std::array<std::int32_t, 8> subTypeCounts = {3, 4, 2, 6, 8, 4, 3, 8};
+// The named sub-types of a motion category, which come first in it; category 8
+// (summoning) is refused by the reader, so it never appears.
+int namedSubTypes(int category) {
+    int count = 0;
+    while (count < effectSubTypeCount && effectType(category, count).name) ++count;
+    return count;
+}
 
 std::string text(Random& random, int sentenceCount) {
     std::string out;
@@ -93,9 +100,9 @@ std::string text(Random& random, int sentenceCount) {
 
 MotionRecord motion(Random& random) {
     const auto category = static_cast<std::uint8_t>(random.below(8));
-    MotionRecord m(category, static_cast<std::uint8_t>(random.below(subTypeCounts[category])),
-                   static_cast<std::uint8_t>(random.below(7)));
-    m.valueType = static_cast<std::uint8_t>(random.below(3));
+    MotionRecord m(category, static_cast<std::uint8_t>(random.below(namedSubTypes(category))),
+                   static_cast<std::uint8_t>(random.below(coded::element.count)));
+    m.valueType = static_cast<std::uint8_t>(random.below(coded::valueType.count));
     m.value = random.between(category == 5 ? -10 : 1, 10);
     m.rounds = random.between(1, 10);
     return m;
@@ -404,9 +411,8 @@ std::string bigCard(std::size_t targetBytes) {
 
 std::string deepestCard(std::size_t targetBytes) {
     constexpr std::size_t bareRecordBytes = 9;
-    constexpr std::size_t maxRoots = 65536;
     const std::size_t chainBytes = bareRecordBytes * maxContentDepth;
-    const std::size_t chains = std::min(maxRoots, (targetBytes + chainBytes - 1) / chainBytes);
+    const std::size_t chains = std::min<std::size_t>(maxListCount, (targetBytes + chainBytes - 1) / chainBytes);
     Bytes event;
     event.int32(static_cast<std::int32_t>(chains));
     for (std::size_t i = 0; i < chains; ++i) {

@@ -14,6 +14,7 @@
 #include "cards/Layouts.hpp"
 #include "events/ContentHeader.hpp"
 #include "events/ContentKind.hpp"
+#include "format/Limits.hpp"
 
 namespace Vantorn {
 class Content;

@@ -23,6 +23,7 @@
 #include "estimate/Estimate.hpp"
 #include "explain/Listing.hpp"
 #include "format/CardReader.hpp"
+#include "format/Limits.hpp"
 #include "report/Report.hpp"
 #include "support/CountingStream.hpp"
 

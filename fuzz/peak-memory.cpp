@@ -30,6 +30,7 @@
 #include "estimate/Estimate.hpp"
 #include "report/Report.hpp"
 #include "events/Content.hpp"
+#include "format/Limits.hpp"
 #include "hostile/HostileCards.hpp"
 #include "support/CountingStream.hpp"
 
@@ -38,6 +39,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace Vantorn::testing;
 using Vantorn::ContentKind;
+using Vantorn::childCountBias;
+using Vantorn::maxChildCount;
+using Vantorn::maxContentDepth;
+using Vantorn::maxListCount;
+using Vantorn::maxStringLength;
 
 struct Shape {
     std::string name;
@@ -52,11 +58,11 @@ Bytes repeated(const Bytes& item, std::size_t times) {
     return out;
 }
 
-// Events of up to 65536 roots each, every root the given record, filling the size.
+// Events of up to maxListCount roots each, every root the given record, filling the size.
 Bytes eventsOf(const Bytes& root, std::size_t size) {
     const std::size_t roots = std::max<std::size_t>(1, size / root.data.size());
-    const std::size_t perEvent = std::min<std::size_t>(roots, 65536);
-    const std::size_t events = std::min<std::size_t>((roots + perEvent - 1) / perEvent, 65536);
+    const std::size_t perEvent = std::min<std::size_t>(roots, maxListCount);
+    const std::size_t events = std::min<std::size_t>((roots + perEvent - 1) / perEvent, maxListCount);
     Bytes part = Bytes().int32(static_cast<std::int32_t>(events));
     const Bytes one = Bytes().int32(static_cast<std::int32_t>(perEvent)).append(repeated(root, perEvent));
     for (std::size_t i = 0; i < events; ++i) part.append(one);
@@ -66,7 +72,7 @@ Bytes eventsOf(const Bytes& root, std::size_t size) {
 Bytes leaf() { return ContentRecord{ContentKind::IncRound}.bytes(); }
 
 Bytes fanOf(std::size_t children) {
-    return headerOf(ContentKind::Start, Vantorn::childCountBias + static_cast<std::int32_t>(children)).append(repeated(leaf(), children));
+    return headerOf(ContentKind::Start, childCountBias + static_cast<std::int32_t>(children)).append(repeated(leaf(), children));
 }
 
 std::vector<Shape> shapes() {
@@ -82,30 +88,30 @@ std::vector<Shape> shapes() {
          [=](std::size_t size) {
              return cardAround(Bytes().int32(0x7FFFFFFF).append(repeated(motion, size / motion.data.size())), none, false);
          }},
-        {"empty-events", "4-byte empty events, 65536 at most",
+        {"empty-events", "4-byte empty events, " + std::to_string(maxListCount) + " at most",
          [=](std::size_t) {
-             return cardAround(none, Bytes().int32(65536).append(repeated(Bytes().int32(0), 65536)));
+             return cardAround(none, Bytes().int32(maxListCount).append(repeated(Bytes().int32(0), maxListCount)));
          }},
-        {"roots", "9-byte roots, 65536 per event",
+        {"roots", "9-byte roots, " + std::to_string(maxListCount) + " per event",
          [=](std::size_t size) { return cardAround(none, eventsOf(leaf(), size)); }},
-        {"wide", "65536 children under each root",
-         [=](std::size_t size) { return cardAround(none, eventsOf(fanOf(65536), size)); }},
+        {"wide", std::to_string(maxChildCount) + " children under each root",
+         [=](std::size_t size) { return cardAround(none, eventsOf(fanOf(maxChildCount), size)); }},
         {"wide-cut", "the same, the file ending in the last child",
          [=](std::size_t size) {
-             const std::string bytes = cardAround(none, eventsOf(fanOf(65536), size), false);
+             const std::string bytes = cardAround(none, eventsOf(fanOf(maxChildCount), size), false);
              return bytes.substr(0, bytes.size() - 3);
          }},
         {"deepest", "chains at the depth bound",
-         [=](std::size_t size) { return cardAround(none, eventsOf(chainOf(Vantorn::maxContentDepth), size)); }},
+         [=](std::size_t size) { return cardAround(none, eventsOf(chainOf(maxContentDepth), size)); }},
         {"deepest-wide", "chains at the depth bound fanning out at the bottom",
          [=](std::size_t size) {
-             return cardAround(none, eventsOf(chainOf(Vantorn::maxContentDepth - 1, fanOf(4096)), size));
+             return cardAround(none, eventsOf(chainOf(maxContentDepth - 1, fanOf(4096)), size));
          }},
-        {"long-texts", "messages of 65536-byte texts",
+        {"long-texts", "messages of " + std::to_string(maxStringLength) + "-byte texts",
          [=](std::size_t size) {
              // The text fills the whole bound, without the terminating zero the writer would add.
              const Bytes message =
-                 ContentRecord(ContentKind::Message, Bytes().string("").int32(65536).raw(std::string(65536, 'x'))).bytes();
+                 ContentRecord(ContentKind::Message, Bytes().string("").int32(maxStringLength).raw(std::string(maxStringLength, 'x'))).bytes();
              return cardAround(none, eventsOf(message, size));
          }},
     };

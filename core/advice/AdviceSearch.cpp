@@ -125,7 +125,7 @@ std::vector<Knob> knobsOf(const SkillCard& card) {
         const Motion& motion = card.motions[i];
         const int place = static_cast<int>(i);
         const ValueForm form = effectType(motion.category, motion.subType).form;
-        const bool amount = (form == ValueForm::strength && (motion.valueType == 0 || motion.valueType == 1));
+        const bool amount = (form == ValueForm::strength && (motion.valueType == ValueType::levelRatio || motion.valueType == ValueType::direct));
         if (amount) {
             knobs.push_back({AdviceField::value, place, 1, largestAmount, motion.value, false, 0});
         } else if (form == ValueForm::strengthAndDuration) {

@@ -13,27 +13,12 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string>
 
+#include "cards/CodedFields.hpp"
+#include "cards/Range.hpp"
+
 namespace Vantorn {
-
-// The values a field may hold; checked by the reader once its record is read.
-struct Range {
-    std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
-    std::int32_t highest = std::numeric_limits<std::int32_t>::max();
-    bool checked() const { return *this != Range{}; }
-    bool holds(std::int32_t value) const { return value >= lowest && value <= highest; }
-    bool operator!=(const Range& other) const { return lowest != other.lowest || highest != other.highest; }
-    // "0..5", "0 and more"
-    std::string text() const {
-        return highest == std::numeric_limits<std::int32_t>::max() ? std::to_string(lowest) + " and more"
-                                                                   : std::to_string(lowest) + ".." + std::to_string(highest);
-    }
-};
-
-constexpr Range unbounded{};
-constexpr Range nonNegative{0, std::numeric_limits<std::int32_t>::max()};
 
 // The skill card file's first byte.
 constexpr std::uint8_t skillCardTag = 5;
@@ -49,12 +34,12 @@ void visitMotionFields(Motion& motion, Unkept& unkept, Visitor& v) {
     v.byte("category", motion.category);
     v.byte("reserved1", unkept.reserved1);
     v.int32("reserved2", unkept.reserved2);
-    v.byte("element", motion.attr);
+    v.byte(coded::element.field, motion.attr, coded::element.bounds());
     v.byte("subType", motion.subType);
     switch (motion.category) {
     case 0:
     case 1:
-        v.byte("valueType", motion.valueType, Range{0, 2});
+        v.byte(coded::valueType.field, motion.valueType, coded::valueType.bounds());
         v.int32("value", motion.value);
         break;
     case 3:
@@ -87,7 +72,7 @@ constexpr std::array<const char*, 2> extraTextNames = {"extraText1", "extraText2
 constexpr std::array<const char*, 5> keyCodeNames = {"keyCode1", "keyCode2", "keyCode3", "keyCode4", "keyCode5"};
 
 // The skill card record. The bounds are checked once the whole card is read, in file
-// order.
+// order. The coded fields' names and codes are in cards/CodedFields.def.
 template <class Card, class Unkept, class Visitor>
 void visitCardFields(Card& card, Unkept& unkept, Visitor& v) {
     v.tag("tag", unkept.tag);
@@ -95,12 +80,12 @@ void visitCardFields(Card& card, Unkept& unkept, Visitor& v) {
     v.string("name", card.name);
     v.int32("number", unkept.number);
     v.string("text2", card.text2);
-    v.int32("physicalElement", card.physicalElement, Range{0, 5});
-    v.int32("mentalElement", card.mentalElement, Range{-5, 5});
+    v.int32(coded::physicalElement.field, card.physicalElement, coded::physicalElement.bounds());
+    v.int32(coded::mentalElement.field, card.mentalElement, coded::mentalElement.bounds());
     v.boolean("unusableWhenSilenced", card.unusableWhenSilenced);
     v.boolean("targetsAll", card.targetsAll);
-    v.byte("targetType", card.targetType, Range{0, 4});
-    v.byte("effectAttribute", card.effectAttribute, Range{0, 3});
+    v.byte(coded::targetType.field, card.targetType, coded::targetType.bounds());
+    v.byte(coded::effectAttribute.field, card.effectAttribute, coded::effectAttribute.bounds());
     v.boolean("usesResist", card.usesResist);
     v.int32("successModifier", card.successModifier, Range{-10, 10});
     v.byte("extraByte", card.extraByte);

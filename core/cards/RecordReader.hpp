@@ -10,7 +10,7 @@
 
 namespace Vantorn {
 
-// Reads the plain fields a layout lists, and keeps the bounds they must hold, to be
+// Reads the plain fields a layout lists (into integers or enums), and keeps the bounds they must hold, to be
 // checked in file order once the record is read.
 class RecordReader {
 public:
@@ -19,14 +19,14 @@ public:
     template <class T>
     void int32(const char* name, T& value, Range range = unbounded) {
         const std::uint64_t at = in.offset();
-        value = in.int32(name);
-        if (range.checked()) bound(name, at, value, range);
+        value = static_cast<T>(in.int32(name));
+        if (range.checked()) bound(name, at, static_cast<std::int32_t>(value), range);
     }
     template <class T>
     void byte(const char* name, T& value, Range range = unbounded) {
         const std::uint64_t at = in.offset();
-        value = in.byte(name);
-        if (range.checked()) bound(name, at, value, range);
+        value = static_cast<T>(in.byte(name));
+        if (range.checked()) bound(name, at, static_cast<std::int32_t>(value), range);
     }
     void boolean(const char* name, bool& value) { value = in.boolean(name); }
     void string(const char* name, std::string& value) { value = in.string(name); }

@@ -103,6 +103,14 @@ void SkillCard::read(CardReader& in) {
     fields.checkBounds([this] { clear(); });
 }
 
+std::string SkillCard::getTargetTypeName(int index) {
+    const char* name = coded::targetType.name(index);
+    if (!name) {
+        throw std::out_of_range("SkillCard::getTargetTypeName(): argument out of range");
+    }
+    return name;
+}
+
 std::int32_t SkillCard::getBonus(int index) const {
     if (index < 0 || index > 2) {
         throw std::out_of_range("SkillCard::getBonus(): argument out of range");

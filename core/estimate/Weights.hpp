@@ -19,8 +19,8 @@ struct Totals {
 // How one effect changes the totals; `amount` and `special` mean what the rule says.
 enum class Rule : unsigned char {
     none,              // changes nothing
-    life,              // valueType 0: L += amount × value; 1: D += amount × value; 2: D += special
-    poison,            // valueType 0: Lp += amount × value; 1: Dp += amount × value; 2: Dp = special
+    life,              // levelRatio: L += amount × value; direct: D += amount × value; maximum: D += special
+    poison,            // levelRatio: Lp += amount × value; direct: Dp += amount × value; maximum: Dp = special
     fixed,             // M += amount
     perRound,          // M += amount × rounds
     sleep,             // up to 3 rounds: M += amount × rounds; past 3, each further round adds special
@@ -43,12 +43,14 @@ constexpr std::uint32_t holy = 1u << 3;
 constexpr std::uint32_t magic = 1u << 4;
 
 // One (category, subType) of an estimator: its weight, and the weight that replaces it
-// when the motion's element is one of `elements`.
+// when the motion's element is one of `elements`. Made from a weight column of
+// cards/Effects.def.
 struct Cell {
-    constexpr Cell() = default;
-    constexpr Cell(Weight weight) : weight(weight), elementWeight(weight) {}
-    constexpr Cell(Weight weight, std::uint32_t elements, Weight elementWeight)
-        : weight(weight), elements(elements), elementWeight(elementWeight) {}
+    constexpr Cell(Rule rule = Rule::none, double amount = 0, double special = 0, std::uint32_t elements = 0,
+                   Rule elementRule = Rule::none, double elementAmount = 0, double elementSpecial = 0)
+        : weight(rule, amount, special),
+          elements(elements),
+          elementWeight(elements ? Weight(elementRule, elementAmount, elementSpecial) : weight) {}
 
     Weight weight;
     std::uint32_t elements = 0;

@@ -7,18 +7,12 @@
 #include <vector>
 
 #include "events/ContentHeader.hpp"
+#include "format/Limits.hpp"  // maxContentDepth
 #include "format/VTObject.hpp"
 
 namespace Vantorn {
 
 class FieldVisitor;
-
-// Contents nested deeper than this make a card corrupt. An event script is a chain of
-// children, so long scripts nest deep; reading, describing and destroying trees never
-// recurse, so the bound guards the report's size, not the stack: every level indents
-// each line below it by one more TAB, so a 9-byte record at depth d costs d bytes of
-// text, and a report stays within about maxContentDepth / 8 bytes per byte of file.
-constexpr std::size_t maxContentDepth = 2000;
 
 class Content;
 using ContentPtr = std::shared_ptr<Content>;

@@ -2,11 +2,9 @@
 
 #include <cstdint>
 
-namespace Vantorn {
+#include "format/Limits.hpp"
 
-// A content record's stored child count is the number of children plus this.
-constexpr std::int32_t childCountBias = 40000;
-constexpr std::int32_t maxChildCount = 65536;
+namespace Vantorn {
 
 // The common part of every content record, listed once in file order: the type code,
 // the name and the child count (stored plus childCountBias). The children follow, then

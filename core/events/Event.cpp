@@ -1,11 +1,10 @@
 #include "events/Event.hpp"
 
 #include "format/CardReader.hpp"
+#include "format/Limits.hpp"
 
 namespace Vantorn {
 namespace {
-
-constexpr std::int32_t maxListCount = 65536;
 
 std::int32_t readListCount(CardReader& in, const char* name) {
     const std::uint64_t at = in.offset();

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "cards/CardNames.hpp"
+#include "cards/CodedFields.hpp"
 #include "cards/Motion.hpp"
 #include "cards/SkillCard.hpp"
 #include "events/ContentHeader.hpp"
@@ -93,20 +93,16 @@ private:
             return "declared " + plural(read.number, "byte", "bytes") + ", text " +
                    plural(static_cast<std::int64_t>(read.text.size()), "byte", "bytes");
         }
-        if (!std::strcmp(name, "targetType")) return named(targetTypeName(value));
-        if (!std::strcmp(name, "effectAttribute")) return named(effectAttributeName(value));
-        if (!std::strcmp(name, "physicalElement")) return named(abilityName(value));
-        if (!std::strcmp(name, "mentalElement")) return named(personalityName(value));
-        if (!std::strcmp(name, "element")) return named(Motion::attrName(value));
+        if (const CodedField* field = codedFieldNamed(name)) {
+            // A value type outside its names means nothing; another code is "?".
+            const char* text = field->name(value);
+            return text || field != &coded::valueType ? named(text) : std::string();
+        }
         if (!std::strcmp(name, "category")) {
             category_ = value;
             return {};
         }
         if (!std::strcmp(name, "subType")) return named(effectType(category_, value).name);
-        if (!std::strcmp(name, "valueType")) {
-            static const char* const forms[] = {"Lv比", "直接", "最大値"};
-            return value >= 0 && value <= 2 ? forms[value] : "";
-        }
         if (!std::strcmp(name, "type") && value >= 0 && value <= maxContentType) {
             const ContentKindInfo& kind = contentKindInfo(value);
             return std::string(kind.label) + ", " + kind.name;

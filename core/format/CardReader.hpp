@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "format/Errors.hpp"
+#include "format/Limits.hpp"
 
 namespace Vantorn {
-
-// The largest string body a card may hold, in bytes.
-constexpr std::uint32_t maxStringLength = 65536;
 
 class CardReader;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "advice/Advice.hpp"
-#include "cards/CardNames.hpp"
+#include "cards/CodedFields.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 #include "events/ContentKind.hpp"
@@ -34,7 +34,7 @@ void textArray(JsonWriter& json, std::string_view name, const Texts& texts) {
 }
 
 // A coded field: its code and the name the report gives it.
-void coded(JsonWriter& json, std::string_view name, std::int32_t code, const char* cp932Name) {
+void codedMember(JsonWriter& json, std::string_view name, std::int32_t code, const char* cp932Name) {
     json.key(name);
     json.beginObject();
     json.member("code", code);
@@ -70,10 +70,10 @@ public:
         json.key("target");
         json.beginObject();
         json.member("code", card_.targetType);
-        text(json, "name", targetTypeName(card_.targetType));
+        text(json, "name", coded::targetType.name(card_.targetType));
         json.member("all", card_.targetsAll);
         json.endObject();
-        coded(json, "effectAttribute", card_.effectAttribute, effectAttributeName(card_.effectAttribute));
+        codedMember(json, "effectAttribute", card_.effectAttribute, coded::effectAttribute.name(card_.effectAttribute));
         json.member("unusableWhenSilenced", card_.unusableWhenSilenced);
         json.member("usesResist", card_.usesResist);
         json.member("successModifier", card_.successModifier);
@@ -83,8 +83,8 @@ public:
         json.member("resistance", card_.bonuses[1]);
         json.member("defence", card_.bonuses[2]);
         json.endObject();
-        coded(json, "physicalElement", card_.physicalElement, abilityName(card_.physicalElement));
-        coded(json, "mentalElement", card_.mentalElement, personalityName(card_.mentalElement));
+        codedMember(json, "physicalElement", card_.physicalElement, coded::physicalElement.name(card_.physicalElement));
+        codedMember(json, "mentalElement", card_.mentalElement, coded::mentalElement.name(card_.mentalElement));
         textArray(json, "keyCodes", card_.keyCodes);
         json.member("codeAfterKeys", card_.codeAfterKeys);
         json.member("extraByte", card_.extraByte);
@@ -122,7 +122,7 @@ private:
         json_.member("category", motion.category);
         json_.member("subType", motion.subType);
         json_.member("element", motion.attr);
-        json_.member("valueType", motion.valueType);
+        json_.member("valueType", static_cast<std::int32_t>(motion.valueType));
         json_.member("value", motion.value);
         json_.member("rounds", motion.rounds);
         text(json_, "text", line(motion, writeMotion));

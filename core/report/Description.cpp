@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "cards/CardNames.hpp"
+#include "cards/CodedFields.hpp"
 #include "cards/SkillCard.hpp"
 #include "report/ContentLines.hpp"
 #include "report/Report.hpp"
@@ -80,7 +80,7 @@ void description(Lines& lines, const SkillCard& card) {
     lines.end();
     lines.line() << "目標: " << targetText(card);
     lines.end();
-    lines.line() << "効果属性: " << effectAttributeName(card.effectAttribute);
+    lines.line() << "効果属性: " << coded::effectAttribute.name(card.effectAttribute);
     lines.end();
     lines.line() << "沈黙時使用: " << (card.unusableWhenSilenced ? "不可" : "可");
     lines.end();
@@ -91,9 +91,9 @@ void description(Lines& lines, const SkillCard& card) {
     lines.line() << "使用時ボーナス(回避, 抵抗, 防御): " << card.bonuses[0] << ", " << card.bonuses[1]
                  << ", " << card.bonuses[2];
     lines.end();
-    lines.line() << "身体的要素: " << abilityName(card.physicalElement);
+    lines.line() << "身体的要素: " << coded::physicalElement.name(card.physicalElement);
     lines.end();
-    lines.line() << "精神的要素: " << personalityName(card.mentalElement);
+    lines.line() << "精神的要素: " << coded::mentalElement.name(card.mentalElement);
     lines.end();
     lines.line() << "キーコード: " << keys[0] << ", " << keys[1] << ", " << keys[2] << ", " << keys[3]
                  << ", " << keys[4];
@@ -105,20 +105,19 @@ void description(Lines& lines, const SkillCard& card) {
     events(lines, card.eventPart);
 }
 
-void writeStrength(std::ostream& out, std::int32_t valueType, std::int32_t value) {
-    switch (valueType) {
-    case 0: out << ": Lv比" << value; break;
-    case 1: out << ": 直接" << value; break;
-    case 2: out << ": 最大値"; break;
-    default: break;
-    }
+// "Lv比8", "直接8", "最大値": a maximum has no number.
+void writeStrength(std::ostream& out, ValueType valueType, std::int32_t value) {
+    const char* name = coded::valueType.name(static_cast<std::int32_t>(valueType));
+    if (!name) return;
+    out << ": " << name;
+    if (valueType != ValueType::maximum) out << value;
 }
 
 }  // namespace
 
 std::string targetText(const SkillCard& card) {
     const char* range = card.targetType == 0 ? "" : card.targetsAll ? "全体" : "単体";
-    return std::string(targetTypeName(card.targetType)) + range;
+    return std::string(coded::targetType.name(card.targetType)) + range;
 }
 
 void writeHeader(std::ostream& out, const std::string& path) {
@@ -143,7 +142,7 @@ void writeMotion(std::ostream& out, const Motion& motion) {
     } else {
         out << "不明な効果[" << motion.category << "," << motion.subType << "]";
     }
-    if (const char* attr = Motion::attrName(motion.attr)) {
+    if (const char* attr = coded::element.name(motion.attr)) {
         out << "(" << attr << ")";
     } else {
         out << "(不明な属性" << motion.attr << ")";

@@ -35,7 +35,7 @@ SkillCardRecord recordOf(const SkillCard& card) {
     for (int i = 0; i < 3; ++i) record.bonuses[i] = card.bonuses[i];
     record.cardLevel = card.cardLevel;
     for (const Motion& m : card.motions) {
-        record.motions.emplace_back(m.category, m.subType, m.attr, m.valueType, m.value, m.rounds);
+        record.motions.emplace_back(m.category, m.subType, m.attr, static_cast<std::uint8_t>(m.valueType), m.value, m.rounds);
     }
     return record;
 }
@@ -93,7 +93,7 @@ std::vector<AdviceChange> everySingleChange(const SkillCard& card) {
         const Motion& m = card.motions[i];
         const ValueForm form = effectType(m.category, m.subType).form;
         const int place = static_cast<int>(i);
-        if (form == ValueForm::strength && m.valueType < 2) each(AdviceField::value, place, m.value, 1, 999);
+        if (form == ValueForm::strength && m.valueType != ValueType::maximum) each(AdviceField::value, place, m.value, 1, 999);
         if (form == ValueForm::strengthAndDuration) each(AdviceField::value, place, m.value, -10, 10);
         if (form == ValueForm::duration || form == ValueForm::strengthAndDuration) {
             each(AdviceField::rounds, place, m.rounds, 1, 99);

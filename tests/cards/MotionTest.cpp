@@ -32,7 +32,7 @@ TEST(MotionRecordTest, StrengthRecordIsThirteenBytes) {
     EXPECT_EQ(motion.category, 1);
     EXPECT_EQ(motion.subType, 0);
     EXPECT_EQ(motion.attr, 2);
-    EXPECT_EQ(motion.valueType, 0);
+    EXPECT_EQ(motion.valueType, ValueType::levelRatio);
     EXPECT_EQ(motion.value, 7);
     EXPECT_EQ(describe(motion), "麻痺状態(精神): Lv比7");
 }
@@ -49,7 +49,7 @@ TEST(MotionRecordTest, TailLengthFollowsTheCategory) {
 
 TEST(MotionRecordTest, FieldsTheCategoryDoesNotCarryStayZero) {
     const Motion sleep = readMotion(MotionRecord{3, 0, 1, 0, 0, 4}.bytes().data);
-    EXPECT_EQ(sleep.valueType, 0);
+    EXPECT_EQ(sleep.valueType, ValueType::levelRatio);
     EXPECT_EQ(sleep.value, 0);
     EXPECT_EQ(sleep.rounds, 4);
     const Motion change = readMotion(MotionRecord{5, 1, 0, 0, -10, 0}.bytes().data);

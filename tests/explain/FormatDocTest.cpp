@@ -1,6 +1,7 @@
 // docs/format.md against the code: its record tables are the record layouts the reader
-// and the card writer follow, its field names are the ones the listing prints for the
-// example cards, and its table of content kinds is the kinds' own.
+// and the card writer follow, with the coded fields' codes and names and the reader's
+// limits, its field names are the ones the listing prints for the example cards, and
+// its table of content kinds is the kinds' own.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <sstream>
 
 #include "cardwriter/CardWriter.hpp"
+#include "cards/CodedFields.hpp"
 #include "cards/Layouts.hpp"
 #include "events/ContentFactory.hpp"
 #include "events/ContentHeader.hpp"
@@ -19,6 +21,7 @@
 #include "events/Fields.hpp"
 #include "explain/Listing.hpp"
 #include "format/CardFile.hpp"
+#include "format/Limits.hpp"
 #include "text/Cp932.hpp"
 
 namespace Vantorn {
@@ -35,12 +38,18 @@ std::vector<std::string> cells(const std::string& row) {
 }
 
 // A row of a record table, or a field of a layout: offset (where fixed), type, field
-// name and its bounds.
+// name and its bounds (and, from the doc, its meaning).
 struct FieldRow {
-    std::string offset, type, field, bounds;
+    std::string offset, type, field, bounds, meaning;
 };
 
+// The page writes a minus sign where the code writes a hyphen.
+std::string withHyphens(const std::string& text) {
+    return std::regex_replace(text, std::regex("\xE2\x88\x92"), "-");
+}
+
 struct FormatDoc {
+    std::string text;
     std::set<std::string> fields;                 // of the record tables
     std::map<std::string, std::vector<FieldRow>> records;  // by section title: its named fields
     std::map<int, std::vector<std::string>> kinds;  // code -> kind, label, family, own fields
@@ -52,6 +61,7 @@ FormatDoc readFormatDoc() {
     enum { none, records, kinds } table = none;
     std::string section;
     for (std::string line; std::getline(in, line);) {
+        doc.text += line + '\n';
         if (line.rfind("## ", 0) == 0) section = line.substr(3);
         if (line.rfind("| offset | type | field |", 0) == 0) table = records;
         else if (line.rfind("| code | kind |", 0) == 0) table = kinds;
@@ -62,7 +72,7 @@ FormatDoc readFormatDoc() {
             const std::string& field = row.at(2);
             if (field.size() > 2 && field.front() == '`') {
                 const std::string name = field.substr(1, field.size() - 2);
-                doc.records[section].push_back({row.at(0), row.at(1), name, row.at(4)});
+                doc.records[section].push_back({row.at(0), row.at(1), name, withHyphens(row.at(4)), withHyphens(row.at(3))});
                 if (name.find(" N") == std::string::npos) doc.fields.insert(name);
             }
         } else if (table == kinds) {
@@ -116,7 +126,7 @@ public:
 private:
     void add(const char* type, const char* name, int width, Range range = unbounded) {
         rows.push_back({offset_ < 0 ? "" : prefix_ + std::to_string(offset_), type, name,
-                        range.checked() ? range.text() : ""});
+                        range.checked() ? range.text() : "", ""});
         offset_ = offset_ < 0 || width < 0 ? -1 : offset_ + width;
     }
     void list(const char* count, const char* type, const char* record) {
@@ -139,8 +149,7 @@ void expectRows(const std::vector<FieldRow>& documented, const std::vector<Field
         if (!doc.offset.empty()) {
             EXPECT_EQ(doc.offset, layout.offset) << record << " " << layout.field;
         }
-        const std::string bounds = std::regex_replace(doc.bounds, std::regex("\xE2\x88\x92"), "-");  // the page's minus sign
-        EXPECT_EQ(bounds.substr(0, layout.bounds.size()), layout.bounds) << record << " " << layout.field;
+        EXPECT_EQ(doc.bounds.substr(0, layout.bounds.size()), layout.bounds) << record << " " << layout.field;
     }
 }
 
@@ -167,8 +176,46 @@ TEST(FormatDoc, RecordTablesAreTheRecordLayouts) {
     std::string name;
     LayoutList header;
     visitContentHeader(type, name, childCount, header);
-    header.rows.push_back({"", "content", "child N", ""});
+    header.rows.push_back({"", "content", "child N", "", ""});
     expectRows(doc.records.at("A content"), header.rows, "content");
+}
+
+const FieldRow& documentedRow(const FormatDoc& doc, const char* section, const std::string& field) {
+    static const FieldRow none;
+    for (const FieldRow& row : doc.records.at(section)) {
+        if (row.field == field) return row;
+    }
+    ADD_FAILURE() << field << " is not in " << section;
+    return none;
+}
+
+// Each coded field's row gives its codes and their names in the table's order, and the
+// reader's limits are the ones the page states.
+TEST(FormatDoc, CodedFieldsAndLimitsAreTheTablesOwn) {
+    const FormatDoc doc = readFormatDoc();
+    for (const CodedField* coded : codedFields) {
+        std::string names;
+        for (std::int32_t code = coded->lowest; code <= coded->highest(); ++code) {
+            names += (names.empty() ? "" : ", ") + cp932ToUtf8(coded->name(code));
+        }
+        const char* section = std::string(coded->field) == "element" || std::string(coded->field) == "valueType"
+                                  ? "A motion" : "The card";
+        const FieldRow& row = documentedRow(doc, section, coded->field);
+        const std::string said = row.meaning + " | " + row.bounds;
+        EXPECT_NE(said.find(coded->range().text() + ": " + names), std::string::npos) << said;
+    }
+
+    const std::string atMostList = "at most " + std::to_string(maxListCount);
+    EXPECT_EQ(documentedRow(doc, "The card", "eventCount").bounds, atMostList);
+    EXPECT_EQ(documentedRow(doc, "An event", "contentCount").bounds, atMostList);
+    const FieldRow& childCount = documentedRow(doc, "A content", "childCount");
+    const std::string bias = std::to_string(childCountBias) + " + ";
+    EXPECT_EQ(childCount.meaning.rfind(bias, 0), 0u) << childCount.meaning;
+    EXPECT_EQ(childCount.bounds, "at most " + bias + std::to_string(maxChildCount));
+    EXPECT_EQ(documentedRow(doc, "A content", "child N").bounds,
+              "a tree at most " + std::to_string(maxContentDepth) + " levels deep");
+    EXPECT_NE(doc.text.find("(at most " + std::to_string(maxStringLength) + ")"), std::string::npos);
+    EXPECT_NE(doc.text.find("at most " + std::to_string(maxCardFileSize) + " bytes"), std::string::npos);
 }
 
 // A kind's own fields as the table writes them: `name` type, ...

@@ -15,6 +15,7 @@
 #include "events/ContentFactory.hpp"
 #include "events/ContentKind.hpp"
 #include "events/Fields.hpp"
+#include "format/Limits.hpp"
 
 namespace Vantorn::testing {
 
@@ -191,7 +192,7 @@ inline Bytes oneTree(const Bytes& root) {
 }
 
 // The header of a content record with no name, its child count stored as given
-// (the bias of 40000 included), for records whose children or count are written by hand.
+// (childCountBias included), for records whose children or count are written by hand.
 inline Bytes headerOf(ContentKind kind, std::int32_t storedChildCount) {
     return Bytes().byte(static_cast<std::uint8_t>(kind)).string("").int32(storedChildCount);
 }
@@ -199,7 +200,7 @@ inline Bytes headerOf(ContentKind kind, std::int32_t storedChildCount) {
 // A chain of Content_Start records, each the only child of the one before, written
 // header by header so that very deep chains cost no recursion to build.
 inline Bytes chainOf(std::size_t depth, const Bytes& tip = ContentRecord(ContentKind::Start).bytes()) {
-    const Bytes link = headerOf(ContentKind::Start, 40001);
+    const Bytes link = headerOf(ContentKind::Start, childCountBias + 1);
     Bytes out;
     for (std::size_t level = 1; level < depth; ++level) out.append(link);
     return out.append(tip);
