@@ -41,6 +41,9 @@ constexpr std::string_view usageText =
     "                     html); exit status 0 when nothing differs, 1 when something\n"
     "                     does, 2 for trouble\n"
     "  --all              --diff: list the unchanged cards too\n"
+    "  --advise           for each card off its stated level by more than 0.5: up to\n"
+    "                     three lines of the nearest changes that balance it (text),\n"
+    "                     or the whole list of them (json)\n"
     "  --encoding=ENC     cp932 or utf-8: the encoding of text output and CSV; text is\n"
     "                     UTF-8 under a UTF-8 locale and CP932 otherwise, CSV UTF-8\n"
     "  --raw-csv          CSV texts exactly as they are; by default a text beginning\n"
@@ -84,6 +87,7 @@ struct Choices {
     bool diff = false;
     bool all = false;
     bool rawCsv = false;
+    bool advise = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> paths;
@@ -111,6 +115,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     app.add_flag("--all", choices.all);
     app.add_option("--encoding", choices.encoding)->check(CLI::IsMember({"cp932", "utf-8"}));
     app.add_flag("--raw-csv", choices.rawCsv);
+    app.add_flag("--advise", choices.advise);
     app.add_option("cards", choices.paths);
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -146,6 +151,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     summaryOrderNamed(choices.sort, settings.order);
     settings.recursive = choices.recursive;
     settings.explain = choices.explain;
+    settings.advise = choices.advise && !choices.explain;
     if (settings.explain) {  // the listing in text or JSON; the other forms have nothing of it
         if (!formatInfo(settings.format).listing) settings.format = OutputFormat::text;
         settings.summary = false;

@@ -24,6 +24,7 @@ OutputChoice outputChoice(const ConsoleSettings& settings) {
     choice.explain = settings.explain;
     choice.order = settings.order;
     choice.csvTexts = settings.csvTexts;
+    choice.advise = settings.advise;
     choice.form = settings.form;
     choice.form.encoding = outputBytesEncoding(settings);
     return choice;
@@ -45,6 +46,7 @@ public:
         RunOptions options;
         options.recursive = settings_.recursive;
         options.pathsAreUtf8 = settings_.form.pathsAreUtf8;
+        options.advise = settings_.advise;
         options.folderListed = [this] { progress_.folderListed(); };
         options.cardDone = [this] { progress_.cardDone(); };
         options.walked = [this] { progress_.clear(); };

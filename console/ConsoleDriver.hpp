@@ -38,6 +38,9 @@ struct ConsoleSettings {
     // unchanged cards are listed too.
     bool diff = false;
     bool all = false;
+    // Advice on balance with each card: the report's 提案 lines, JSON's advice, the
+    // summary's 提案 column.
+    bool advise = false;
     // Standard error is a terminal: a long run shows its progress there.
     bool showProgress = false;
 };

@@ -21,6 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "advice/Advice.hpp"
+#include "cards/SkillCard.hpp"
+#include "estimate/Estimate.hpp"
 #include "json/JsonWriter.hpp"
 #include "summary/SummaryWriters.hpp"
 #include "text/Cp932.hpp"
@@ -192,11 +195,40 @@ void checkConversions(const std::string& text) {
     check(utf8ToCp932(text).size() <= text.size(), "UTF-8 -> CP932 bounded");
 }
 
+// A card made of the input's numbers, as any card read whole may be: the advice on it
+// must end, hold one to three changes each, and state a finite estimate.
+void checkAdvice(Input& input) {
+    SkillCard card;
+    card.targetType = input.byte() % 5;
+    card.targetsAll = input.byte() & 1;
+    card.unusableWhenSilenced = input.byte() & 1;
+    card.effectAttribute = input.byte() % 4;
+    card.successModifier = input.byte() % 21 - 10;
+    for (std::int32_t& bonus : card.bonuses) bonus = input.number<std::int32_t>();
+    card.cardLevel = input.number<std::int32_t>() & 0x7FFFFFFF;
+    for (std::uint8_t count = input.byte() % 8; count > 0; --count) {
+        Motion motion;
+        motion.category = input.byte() % 8;
+        motion.subType = input.byte();
+        motion.attr = input.byte();
+        motion.valueType = static_cast<ValueType>(input.byte() % 3);
+        motion.value = input.number<std::int32_t>();
+        motion.rounds = input.number<std::int32_t>() & 0x7FFFFFFF;
+        card.motions.push_back(motion);
+    }
+    const LevelEstimate estimate = estimateLevel(card);
+    for (const Advice& advice : adviseOn(card, estimate)) {
+        check(!advice.changes.empty() && advice.changes.size() <= 3, "advice holds one to three changes");
+        check(std::isfinite(advice.estimate), "advice states a finite estimate");
+        check(!advice.text.empty(), "advice has its sentence");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Entries until the input ends: a kind byte (bit 0: a failure, bit 1: an
-    // estimate), then the entry's numbers and texts.
+    // estimate, bit 2: a card for the advice), then the entry's numbers and texts.
     Input input(data, size);
     const auto order = static_cast<SummaryOrder>(input.byte() % 4);
     Summary summary;
@@ -209,6 +241,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             failure.path = input.text();
             failure.message = input.text();
             summary.add(std::move(failure));
+            continue;
+        }
+        if (kind & 4) {
+            checkAdvice(input);
             continue;
         }
         SummaryRow row;

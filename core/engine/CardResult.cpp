@@ -8,9 +8,10 @@ namespace Vantorn {
 namespace {
 
 // Everything a card gives, from the card read whole.
-void complete(CardResult& result, SkillCard card) {
+void complete(CardResult& result, SkillCard card, bool advise) {
     auto held = std::make_shared<const SkillCard>(std::move(card));
     result.estimate = estimateLevel(*held);
+    if (advise) result.advice = adviseOn(*held, result.estimate);
     result.row = summaryRow(result.entry, result.path, *held, result.estimate);
     result.card = std::move(held);
 }
@@ -62,14 +63,15 @@ SummaryFailure summaryFailure(const CardResult& result) {
     return {result.entry, result.path, result.failure->message, result.failure->location};
 }
 
-CardResult cardResult(std::size_t entry, std::string path, SkillCard card) {
+CardResult cardResult(std::size_t entry, std::string path, SkillCard card, bool advise) {
     CardResult result = begun(entry, std::move(path));
-    complete(result, std::move(card));
+    complete(result, std::move(card), advise);
     return result;
 }
 
-CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file) {
-    return attempt(entry, std::move(path), [&](CardResult& result) { complete(result, loadSkillCard(file)); });
+CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, bool advise) {
+    return attempt(entry, std::move(path),
+                   [&](CardResult& result) { complete(result, loadSkillCard(file), advise); });
 }
 
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file) {

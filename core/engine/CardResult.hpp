@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "advice/Advice.hpp"
 #include "cards/SkillCard.hpp"
 #include "engine/TextPieces.hpp"
 #include "estimate/Estimate.hpp"
@@ -30,6 +31,8 @@ struct CardResult {
     std::shared_ptr<const SkillCard> card;  // none for a failure, and none once a sink let it go
     LevelEstimate estimate;
     SummaryRow row;
+    // The advice on balance, in order, where it was asked for.
+    std::vector<Advice> advice;
     std::optional<CardFailure> failure;
     // The file as read, kept only for the listing, which reads it field by field.
     std::optional<std::string> bytes;
@@ -48,13 +51,14 @@ CardResult copyOf(const CardResult& result);
 // A failed result as the summary lists it.
 SummaryFailure summaryFailure(const CardResult& result);
 
-// The result of a card read whole: its estimate and row, computed here once.
-CardResult cardResult(std::size_t entry, std::string path, SkillCard card);
+// The result of a card read whole: its estimate and row, computed here once, and the
+// advice on its balance where `advise` asks for it.
+CardResult cardResult(std::size_t entry, std::string path, SkillCard card, bool advise = false);
 // The result of a path whose card could not be read.
 CardResult failedResult(std::size_t entry, std::string path, const std::exception& error);
 
 // The card in the file: read, estimated and summed up, or the failure.
-CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file);
+CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, bool advise = false);
 // The file's bytes alone, for the listing; the failure when it cannot be read.
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file);
 

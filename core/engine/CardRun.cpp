@@ -63,7 +63,7 @@ private:
         const auto file = [&] { return nativePath(item.path, options_.pathsAreUtf8); };
         CardResult result = item.unreadableFolder ? failedResult(item.entry, item.path, OpenFailedException())
                             : sink_.wantsBytes()  ? readCardBytes(item.entry, item.path, file())
-                                                  : analyse(item.entry, item.path, file());
+                                                  : analyse(item.entry, item.path, file(), options_.advise);
         sink_.prepare(result);
         return result;
     }

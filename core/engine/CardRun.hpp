@@ -22,6 +22,8 @@ struct RunOptions {
     // A folder that cannot be listed is an entry of its own that failed ("開けません");
     // otherwise it is passed over, as a folder without cards.
     bool unreadableFoldersFail = true;
+    // Each card's result holds its advice on balance.
+    bool advise = false;
     // Threads that analyse cards; 0: one per processor, at most eight.
     unsigned workers = 0;
     // Set from another thread: the run ends at its next card, and the sink never finishes.

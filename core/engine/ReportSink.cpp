@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "engine/Sinks.hpp"
+#include "advice/AdviceLines.hpp"
 #include "engine/TextPieces.hpp"
 #include "explain/Listing.hpp"
 #include "report/Report.hpp"
@@ -32,8 +33,8 @@ void block(TextPieces& text, const TextForm& form, const std::string& path, Writ
 
 class ReportSink final : public CardSink {
 public:
-    ReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures)
-        : output_(output), form_(form), failures_(failures) {}
+    ReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures, bool advise)
+        : output_(output), form_(form), failures_(failures), advise_(advise) {}
 
     // The whole block is made before anything reaches the output.
     void prepare(CardResult& result) const override {
@@ -41,6 +42,7 @@ public:
             block(result.text, form_, result.path, [&](std::ostream& out) {
                 writeDescription(out, *result.card);
                 writeEstimate(out, result.estimate);
+                if (advise_) writeAdviceLines(out, result.advice);
             });
         } else if (failures_ == ReportFailures::inBlock) {
             block(result.text, form_, result.path, [&](std::ostream& out) { out << result.failure->message << '\n'; });
@@ -60,6 +62,7 @@ private:
     SinkOutput& output_;
     const TextForm form_;
     const ReportFailures failures_;
+    const bool advise_;
 };
 
 // The rows as they come, for a list that sorts them itself.
@@ -125,8 +128,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures) {
-    return std::make_unique<ReportSink>(output, form, failures);
+std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures,
+                                         bool advise) {
+    return std::make_unique<ReportSink>(output, form, failures, advise);
 }
 
 std::unique_ptr<CardSink> makeRowsSink(Summary& rows) { return std::make_unique<RowsSink>(rows); }
@@ -139,11 +143,11 @@ std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choic
     if (choice.explain) {
         return choice.format == OutputFormat::json ? makeListingJsonSink(output) : makeListingSink(output, choice.form);
     }
-    if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order);
+    if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order, choice.advise);
     if (choice.summary || formatInfo(choice.format).impliesSummary) {
         return makeSummarySink(output, choice.format, choice.order, choice.form, choice.csvTexts);
     }
-    return makeReportSink(output, choice.form);
+    return makeReportSink(output, choice.form, ReportFailures::errorLine, choice.advise);
 }
 
 }  // namespace Vantorn

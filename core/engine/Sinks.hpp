@@ -20,6 +20,7 @@ struct OutputChoice {
     SummaryOrder order = SummaryOrder::difference;
     TextForm form;         // how the output writes paths and the core's texts
     CsvTexts csvTexts = CsvTexts::guarded;  // CSV cells that look like formulas get an apostrophe
+    bool advise = false;   // the results hold advice, and the output shows it
 };
 
 // Where the report writes a card that could not be read.
@@ -29,15 +30,15 @@ enum class ReportFailures {
 };
 
 // The report blocks: header, description, estimate and an empty line per card; a
-// failure as `failures` says.
+// failure as `failures` says. With `advise`, up to three 提案 lines follow the level line.
 std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form,
-                                         ReportFailures failures = ReportFailures::errorLine);
+                                         ReportFailures failures = ReportFailures::errorLine, bool advise = false);
 // The field-by-field listing of each card under its header.
 std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form);
 // The listing of each card as one JSON document.
 std::unique_ptr<CardSink> makeListingJsonSink(SinkOutput& output);
 // The JSON document of every card, with the summary where asked.
-std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order);
+std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order, bool advise = false);
 // The summary of the cards as an aligned table, CSV or the HTML page.
 std::unique_ptr<CardSink> makeSummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order,
                                           const TextForm& form, CsvTexts csvTexts = CsvTexts::guarded);

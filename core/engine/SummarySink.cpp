@@ -18,7 +18,8 @@ namespace {
 
 class JsonSink final : public CardSink {
 public:
-    JsonSink(SinkOutput& output, bool summary, SummaryOrder order) : output_(output), order_(order) {
+    JsonSink(SinkOutput& output, bool summary, SummaryOrder order, bool advise)
+        : output_(output), order_(order), advise_(advise) {
         if (summary) summary_.emplace();
     }
 
@@ -33,7 +34,7 @@ public:
                 writeCardErrorJson(json, result.path, result.failure->message,
                                    result.failure->location ? &*result.failure->location : nullptr);
             } else {
-                writeCardJson(json, result.path, *result.card, result.estimate);
+                writeCardJson(json, result.path, *result.card, result.estimate, advise_ ? &result.advice : nullptr);
             }
         }
         result.card.reset();
@@ -59,6 +60,7 @@ public:
 private:
     SinkOutput& output_;
     const SummaryOrder order_;
+    const bool advise_;
     std::optional<CardDocument> document_;
     std::optional<Summary> summary_;
 };
@@ -163,8 +165,8 @@ std::unique_ptr<CardSink> makeListingJsonSink(SinkOutput& output) {
     return std::make_unique<ListingJsonSink>(output);
 }
 
-std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order) {
-    return std::make_unique<JsonSink>(output, summary, order);
+std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order, bool advise) {
+    return std::make_unique<JsonSink>(output, summary, order, advise);
 }
 
 std::unique_ptr<CardSink> makeSummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order,

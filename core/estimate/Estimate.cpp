@@ -8,38 +8,52 @@ namespace {
 // A card that helps its user alone is worth less than one that helps the whole party.
 constexpr double userOnlyFactor = 0.75;
 
-LevelEstimate bothSides(const SkillCard& card) {
-    LevelEstimate estimate{EstimateKind::both, {}, std::nullopt};
-    if (card.targetsAll) {
-        return estimate;
+// The level by the card's target, from the levels of the workings it calls for, each
+// asked of `offensive` and `supportive` (offensive first where it has both).
+template <class Offensive, class Supportive>
+std::optional<double> levelByTarget(const SkillCard& card, const Offensive& offensive,
+                                    const Supportive& supportive) {
+    switch (card.targetType) {
+    case 0: return estimateNoTarget(card);
+    case 1: return supportive() * userOnlyFactor;
+    case 2: return supportive();
+    case 3: return offensive();
+    default: break;  // 4, the last type a loaded card can have
     }
-    estimate.workings = {estimateOffensive(card), estimateSupportive(card)};
-    const double offensive = estimate.workings[0].level;
-    const double supportive = estimate.workings[1].level;
-    estimate.level = offensive > supportive ? offensive : supportive;
-    return estimate;
+    // Cards aimed at both sides as a whole are not estimated.
+    if (card.targetsAll) {
+        return std::nullopt;
+    }
+    const double a = offensive();
+    const double b = supportive();
+    return a > b ? a : b;
 }
 
-LevelEstimate supportive(const SkillCard& card, double factor) {
-    LevelWorking working = estimateSupportive(card);
-    const double level = working.level * factor;
-    return {EstimateKind::supportive, {std::move(working)}, level};
+EstimateKind kindOf(const SkillCard& card) {
+    switch (card.targetType) {
+    case 0: return EstimateKind::none;
+    case 1:
+    case 2: return EstimateKind::supportive;
+    case 3: return EstimateKind::offensive;
+    default: return EstimateKind::both;
+    }
 }
 
 }  // namespace
 
 LevelEstimate estimateLevel(const SkillCard& card) {
-    switch (card.targetType) {
-    case 0: return {EstimateKind::none, {}, estimateNoTarget(card)};
-    case 1: return supportive(card, userOnlyFactor);
-    case 2: return supportive(card, 1);
-    case 3: {
-        LevelWorking working = estimateOffensive(card);
-        const double level = working.level;
-        return {EstimateKind::offensive, {std::move(working)}, level};
-    }
-    default: return bothSides(card);  // 4, the last type a loaded card can have
-    }
+    LevelEstimate estimate{kindOf(card), {}, std::nullopt};
+    const auto keep = [&](LevelWorking working) {
+        estimate.workings.push_back(std::move(working));
+        return estimate.workings.back().level;
+    };
+    estimate.level = levelByTarget(
+        card, [&] { return keep(estimateOffensive(card)); }, [&] { return keep(estimateSupportive(card)); });
+    return estimate;
+}
+
+std::optional<double> estimatedLevel(const SkillCard& card) {
+    return levelByTarget(card, [&] { return offensiveLevel(card); }, [&] { return supportiveLevel(card); });
 }
 
 const char* estimateKindName(EstimateKind kind) {

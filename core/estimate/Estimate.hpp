@@ -37,11 +37,17 @@ struct LevelEstimate {
 
 // The estimate of a loaded card.
 LevelEstimate estimateLevel(const SkillCard& card);
+// Its level alone, computed the same way without keeping the workings: for callers
+// that estimate many variants of a card.
+std::optional<double> estimatedLevel(const SkillCard& card);
 
 // The working of a card aimed at enemies.
 LevelWorking estimateOffensive(const SkillCard& card);
 // The working of a card aimed at the user's side (before the user-only factor).
 LevelWorking estimateSupportive(const SkillCard& card);
+// The levels of the same two workings alone.
+double offensiveLevel(const SkillCard& card);
+double supportiveLevel(const SkillCard& card);
 // The level of a card without a target, judged by its bonuses alone.
 double estimateNoTarget(const SkillCard& card);
 

@@ -19,9 +19,11 @@ constexpr double favouredSuccessFactor = 2.5;
 
 }  // namespace
 
-LevelWorking estimateOffensive(const SkillCard& card) {
-    const Totals totals = weighMotions(offensiveWeights, card.motions);
-    return tryLevels(totals, [&](double f) {
+namespace {
+
+// The card's power at a trial level of factor f.
+auto offensivePower(const SkillCard& card, const Totals& totals) {
+    return [&card, totals](double f) {
         double poison = totals.Lp * f + totals.Dp;
         if (poison > poisonCap) {
             poison = poisonCap;
@@ -41,7 +43,18 @@ LevelWorking estimateOffensive(const SkillCard& card) {
         }
         h = h * attributeFactors[card.effectAttribute];
         return addBonuses(h, card) - powerDeduction;
-    });
+    };
+}
+
+}  // namespace
+
+LevelWorking estimateOffensive(const SkillCard& card) {
+    const Totals totals = weighMotions(offensiveWeights, card.motions);
+    return tryLevels(totals, offensivePower(card, totals));
+}
+
+double offensiveLevel(const SkillCard& card) {
+    return levelOfTrials(offensivePower(card, weighMotions(offensiveWeights, card.motions)));
 }
 
 }  // namespace Vantorn

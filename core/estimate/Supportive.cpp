@@ -13,14 +13,17 @@ constexpr double poisonWeight = 1.2;
 
 constexpr double silencedFactor = 0.8;
 
-}  // namespace
-
-LevelWorking estimateSupportive(const SkillCard& card) {
+Totals supportiveTotals(const SkillCard& card) {
     Totals totals = weighMotions(supportiveWeights, card.motions);
     if (totals.Dp > poisonCap) {
         totals.Dp = poisonCap;
     }
-    return tryLevels(totals, [&](double f) {
+    return totals;
+}
+
+// The card's power at a trial level of factor f.
+auto supportivePower(const SkillCard& card, const Totals& totals) {
+    return [&card, totals](double f) {
         const double a = totals.Lp * poisonWeight + totals.L;
         const double b = totals.Dp * poisonWeight + totals.D;
         double h = (a * f + b) * powerMultiplier + totals.M;
@@ -33,7 +36,18 @@ LevelWorking estimateSupportive(const SkillCard& card) {
             h = h * silencedFactor;
         }
         return addBonuses(h, card) - powerDeduction;
-    });
+    };
+}
+
+}  // namespace
+
+LevelWorking estimateSupportive(const SkillCard& card) {
+    const Totals totals = supportiveTotals(card);
+    return tryLevels(totals, supportivePower(card, totals));
+}
+
+double supportiveLevel(const SkillCard& card) {
+    return levelOfTrials(supportivePower(card, supportiveTotals(card)));
 }
 
 double estimateNoTarget(const SkillCard& card) {

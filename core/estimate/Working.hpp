@@ -30,21 +30,33 @@ inline double levelFactor(int level) {
 }
 
 // Tries the levels 1 to 10 and stops at the first whose power does not reach the next
-// level; the level of the working is the power of the last level tried, in levels.
-// `power` is given the level factor of the trial level.
-template <class Power>
-LevelWorking tryLevels(const Totals& totals, const Power& power) {
-    LevelWorking working{totals, {}, 0};
+// level; returns the power of the last level tried, in levels. `power` is given the
+// level factor of the trial level; `tried` each trial level and its power.
+template <class Power, class Tried>
+double tryLevels(const Power& power, const Tried& tried) {
     double h = 0;
     for (int level = 1; level <= trialLevelCount; ++level) {
         h = power(levelFactor(level));
-        working.trials.push_back({level, h});
+        tried(level, h);
         if (!(h / pointsPerLevel - level >= 1)) {
             break;
         }
     }
-    working.level = h / pointsPerLevel;
+    return h / pointsPerLevel;
+}
+
+// The same, as a working with its totals and every trial level.
+template <class Power>
+LevelWorking tryLevels(const Totals& totals, const Power& power) {
+    LevelWorking working{totals, {}, 0};
+    working.level = tryLevels(power, [&](int level, double h) { working.trials.push_back({level, h}); });
     return working;
+}
+
+// The level alone, for callers that estimate many variants of a card.
+template <class Power>
+double levelOfTrials(const Power& power) {
+    return tryLevels(power, [](int, double) {});
 }
 
 }  // namespace Vantorn

@@ -1,9 +1,12 @@
 #include "json/CardJson.hpp"
 
+#include <optional>
+
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "advice/Advice.hpp"
 #include "cards/CodedFields.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
@@ -58,7 +61,7 @@ public:
     CardJsonWriter(JsonWriter& json, const SkillCard& card, const LevelEstimate& estimate)
         : json_(json), card_(card), estimate_(estimate) {}
 
-    void write(std::string_view path) {
+    void write(std::string_view path, const std::vector<Advice>* adviceList) {
         JsonWriter& json = json_;
         json.beginObject();
         json.member("path", path);
@@ -93,6 +96,7 @@ public:
         events();
         textArray(json, "description", descriptionLines(card_));
         estimate();
+        if (adviceList) advice(*adviceList);
         json.endObject();
     }
 
@@ -109,15 +113,57 @@ private:
     void motions() {
         json_.key("motions");
         json_.beginArray();
-        for (const Motion& motion : card_.motions) {
+        for (const Motion& motion : card_.motions) writeMotionJson(motion);
+        json_.endArray();
+    }
+
+    void writeMotionJson(const Motion& motion) {
+        json_.beginObject();
+        json_.member("category", motion.category);
+        json_.member("subType", motion.subType);
+        json_.member("element", motion.attr);
+        json_.member("valueType", static_cast<std::int32_t>(motion.valueType));
+        json_.member("value", motion.value);
+        json_.member("rounds", motion.rounds);
+        text(json_, "text", line(motion, writeMotion));
+        json_.endObject();
+    }
+
+    // The value at a change's pointer: a number, a flag, or a whole motion removed.
+    void changeValue(const AdviceChange& change, std::optional<std::int32_t> value) {
+        if (change.field == AdviceField::motion) {
+            if (value) {
+                writeMotionJson(card_.motions[static_cast<std::size_t>(change.motion)]);
+            } else {
+                json_.null();
+            }
+        } else if (change.flag()) {
+            json_.value(value.value_or(0) != 0);
+        } else {
+            json_.value(value.value_or(0));
+        }
+    }
+
+    void advice(const std::vector<Advice>& list) {
+        json_.key("advice");
+        json_.beginArray();
+        for (const Advice& advice : list) {
             json_.beginObject();
-            json_.member("category", motion.category);
-            json_.member("subType", motion.subType);
-            json_.member("element", motion.attr);
-            json_.member("valueType", static_cast<std::int32_t>(motion.valueType));
-            json_.member("value", motion.value);
-            json_.member("rounds", motion.rounds);
-            text(json_, "text", line(motion, writeMotion));
+            json_.key("changes");
+            json_.beginArray();
+            for (const AdviceChange& change : advice.changes) {
+                json_.beginObject();
+                json_.member("field", change.pointer());
+                json_.key("from");
+                changeValue(change, change.from);
+                json_.key("to");
+                changeValue(change, change.to);
+                json_.endObject();
+            }
+            json_.endArray();
+            json_.member("estimate", advice.estimate);
+            json_.member("balanced", advice.balanced);
+            text(json_, "text", advice.text);
             json_.endObject();
         }
         json_.endArray();
@@ -222,8 +268,9 @@ private:
 
 }  // namespace
 
-void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card, const LevelEstimate& estimate) {
-    CardJsonWriter(json, card, estimate).write(path);
+void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card, const LevelEstimate& estimate,
+                   const std::vector<Advice>* advice) {
+    CardJsonWriter(json, card, estimate).write(path, advice);
 }
 
 void writeCardErrorJson(JsonWriter& json, std::string_view path, const std::exception& error) {

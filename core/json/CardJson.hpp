@@ -2,9 +2,11 @@
 
 #include <exception>
 #include <string_view>
+#include <vector>
 
 namespace Vantorn {
 
+struct Advice;
 class JsonWriter;
 struct ReadLocation;
 class SkillCard;
@@ -13,7 +15,9 @@ struct LevelEstimate;
 // The JSON object of a decoded card and its estimate: every parameter, the motions,
 // the event trees, the description's lines and the estimate. `path` is UTF-8 (it is written as given
 // where it is; other bytes become U+FFFD). Card texts are converted from CP932.
-void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card, const LevelEstimate& estimate);
+// With `advice`, the entry ends with the member "advice": the advice on balance, in order.
+void writeCardJson(JsonWriter& json, std::string_view path, const SkillCard& card, const LevelEstimate& estimate,
+                   const std::vector<Advice>* advice = nullptr);
 
 // The entry of a card that could not be read: its path, the error's message and,
 // for a reading error, its "location": "offset", the record "path", "found" and

@@ -1,0 +1,123 @@
+// The sentence of a piece of advice, in the description's own words: each line of the
+// description that the changes touch, as it was, an arrow and what follows its label
+// after the changes, then the estimate as the level line writes it.
+
+#include <sstream>
+#include <vector>
+
+#include "advice/Advice.hpp"
+#include "cards/SkillCard.hpp"
+#include "report/Real.hpp"
+#include "report/Report.hpp"
+
+namespace Vantorn {
+namespace {
+
+// The parameter lines of the description, by their place, and the first motion's.
+constexpr std::size_t levelLine = 1;
+constexpr std::size_t targetLine = 2;
+constexpr std::size_t attributeLine = 3;
+constexpr std::size_t silencedLine = 4;
+constexpr std::size_t successLine = 6;
+constexpr std::size_t bonusLine = 7;
+constexpr std::size_t firstMotionLine = 11;
+constexpr std::streamsize levelPrecision = 3;
+
+// What the description needs of a card, without its events.
+SkillCard describable(const SkillCard& card) {
+    SkillCard copy;
+    copy.cardLevel = card.cardLevel;
+    copy.targetType = card.targetType;
+    copy.targetsAll = card.targetsAll;
+    copy.effectAttribute = card.effectAttribute;
+    copy.unusableWhenSilenced = card.unusableWhenSilenced;
+    copy.usesResist = card.usesResist;
+    copy.successModifier = card.successModifier;
+    copy.bonuses = card.bonuses;
+    copy.physicalElement = card.physicalElement;
+    copy.mentalElement = card.mentalElement;
+    copy.motions = card.motions;
+    return copy;
+}
+
+std::size_t lineOf(const AdviceChange& change) {
+    switch (change.field) {
+    case AdviceField::value:
+    case AdviceField::rounds:
+    case AdviceField::motion: return firstMotionLine + static_cast<std::size_t>(change.motion);
+    case AdviceField::successModifier: return successLine;
+    case AdviceField::avoidanceBonus:
+    case AdviceField::resistanceBonus:
+    case AdviceField::defenceBonus: return bonusLine;
+    case AdviceField::targetsAll: return targetLine;
+    case AdviceField::effectAttribute: return attributeLine;
+    case AdviceField::unusableWhenSilenced: return silencedLine;
+    case AdviceField::level: break;
+    }
+    return levelLine;
+}
+
+void apply(SkillCard& card, const AdviceChange& change) {
+    const std::int32_t to = change.to.value_or(0);
+    switch (change.field) {
+    case AdviceField::value: card.motions[change.motion].value = to; break;
+    case AdviceField::rounds: card.motions[change.motion].rounds = to; break;
+    case AdviceField::motion: break;  // the line says so; the motion keeps its place
+    case AdviceField::successModifier: card.successModifier = to; break;
+    case AdviceField::avoidanceBonus: card.bonuses[0] = to; break;
+    case AdviceField::resistanceBonus: card.bonuses[1] = to; break;
+    case AdviceField::defenceBonus: card.bonuses[2] = to; break;
+    case AdviceField::targetsAll: card.targetsAll = to != 0; break;
+    case AdviceField::effectAttribute: card.effectAttribute = to; break;
+    case AdviceField::unusableWhenSilenced: card.unusableWhenSilenced = to != 0; break;
+    case AdviceField::level: card.cardLevel = to; break;
+    }
+}
+
+// "label: before → after", the label written once.
+std::string arrow(const std::string& before, const std::string& after) {
+    const std::size_t colon = before.find(": ");
+    const std::size_t label = colon == std::string::npos ? 0 : colon + 2;
+    if (label > 0 && after.compare(0, label, before, 0, label) == 0) {
+        return before + " → " + after.substr(label);
+    }
+    return before + " → " + after;
+}
+
+}  // namespace
+
+std::string adviceText(const SkillCard& card, const Advice& advice) {
+    const SkillCard before = describable(card);
+    SkillCard after = describable(card);
+    std::vector<std::size_t> lines;
+    std::vector<std::size_t> removed;
+    for (const AdviceChange& change : advice.changes) {
+        apply(after, change);
+        const std::size_t line = lineOf(change);
+        if (change.field == AdviceField::motion) removed.push_back(line);
+        bool seen = false;
+        for (std::size_t known : lines) seen = seen || known == line;
+        if (!seen) lines.push_back(line);
+    }
+    const std::vector<std::string> was = descriptionLines(before);
+    const std::vector<std::string> is = descriptionLines(after);
+    std::ostringstream out;
+    const char* separator = "";
+    for (std::size_t line : lines) {
+        out << separator;
+        separator = "、";
+        bool removal = false;
+        for (std::size_t gone : removed) removal = removal || gone == line;
+        if (removal) {
+            out << was[line] << " → 削除";
+        } else {
+            out << arrow(was[line], is[line]);
+        }
+    }
+    out.precision(levelPrecision);
+    out << " で推定Lv " << Real{advice.estimate};
+    if (!advice.balanced) out << " (釣り合わない)";
+    return out.str();
+}
+
+}  // namespace Vantorn

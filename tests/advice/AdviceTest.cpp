@@ -1,0 +1,242 @@
+// Every piece of advice is a claim about the estimate: the card rewritten with its
+// changes by the card writer and read again must give the estimate and the balance it
+// states, no nearer value may balance the card, and a combination may only stand where
+// no single change would do.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "BenchCards.hpp"
+#include "CommandLine.hpp"
+#include "advice/Advice.hpp"
+#include "cards/SkillCard.hpp"
+#include "cardwriter/CardWriter.hpp"
+#include "estimate/Estimate.hpp"
+
+namespace Vantorn {
+namespace {
+
+using testing::MotionRecord;
+using testing::SkillCardRecord;
+
+// What the estimate reads of a card, as the card writer's record.
+SkillCardRecord recordOf(const SkillCard& card) {
+    SkillCardRecord record;
+    record.targetType = static_cast<std::uint8_t>(card.targetType);
+    record.targetsAll = card.targetsAll;
+    record.effectAttribute = static_cast<std::uint8_t>(card.effectAttribute);
+    record.unusableWhenSilenced = card.unusableWhenSilenced;
+    record.successModifier = card.successModifier;
+    for (int i = 0; i < 3; ++i) record.bonuses[i] = card.bonuses[i];
+    record.cardLevel = card.cardLevel;
+    for (const Motion& m : card.motions) {
+        record.motions.emplace_back(m.category, m.subType, m.attr, static_cast<std::uint8_t>(m.valueType), m.value, m.rounds);
+    }
+    return record;
+}
+
+// The record with the advice's changes made; removals last, by the places as read.
+SkillCardRecord changed(SkillCardRecord record, const std::vector<AdviceChange>& changes) {
+    std::vector<int> removed;
+    for (const AdviceChange& change : changes) {
+        const std::int32_t to = change.to.value_or(0);
+        switch (change.field) {
+        case AdviceField::value: record.motions.at(change.motion).value = to; break;
+        case AdviceField::rounds: record.motions.at(change.motion).rounds = to; break;
+        case AdviceField::motion: removed.push_back(change.motion); break;
+        case AdviceField::successModifier: record.successModifier = to; break;
+        case AdviceField::avoidanceBonus: record.bonuses[0] = to; break;
+        case AdviceField::resistanceBonus: record.bonuses[1] = to; break;
+        case AdviceField::defenceBonus: record.bonuses[2] = to; break;
+        case AdviceField::targetsAll: record.targetsAll = to != 0; break;
+        case AdviceField::effectAttribute: record.effectAttribute = static_cast<std::uint8_t>(to); break;
+        case AdviceField::unusableWhenSilenced: record.unusableWhenSilenced = to != 0; break;
+        case AdviceField::level: record.cardLevel = to; break;
+        }
+    }
+    std::sort(removed.rbegin(), removed.rend());
+    for (int place : removed) record.motions.erase(record.motions.begin() + place);
+    return record;
+}
+
+std::optional<double> levelOf(const SkillCardRecord& record) {
+    return estimateLevel(readSkillCard(record.bytes().data)).level;
+}
+
+// The range a single numeric change of the field is searched in.
+std::pair<std::int32_t, std::int32_t> rangeOf(const AdviceChange& change, const SkillCard& card) {
+    switch (change.field) {
+    case AdviceField::value:
+        return card.motions[change.motion].category == 5 ? std::make_pair(-10, 10) : std::make_pair(1, 999);
+    case AdviceField::rounds: return {1, 99};
+    case AdviceField::effectAttribute: return {0, 3};
+    case AdviceField::targetsAll:
+    case AdviceField::unusableWhenSilenced: return {0, 1};
+    default: return {-10, 10};
+    }
+}
+
+// Every single change the search may try, as a change.
+std::vector<AdviceChange> everySingleChange(const SkillCard& card) {
+    std::vector<AdviceChange> all;
+    const auto each = [&](AdviceField field, int motion, std::int32_t from, std::int32_t lo, std::int32_t hi) {
+        for (std::int32_t to = lo; to <= hi; ++to) {
+            if (to != from && !(field == AdviceField::value && lo == -10 && to == 0)) all.push_back({field, motion, from, to});
+        }
+    };
+    for (std::size_t i = 0; i < card.motions.size(); ++i) {
+        const Motion& m = card.motions[i];
+        const ValueForm form = effectType(m.category, m.subType).form;
+        const int place = static_cast<int>(i);
+        if (form == ValueForm::strength && m.valueType != ValueType::maximum) each(AdviceField::value, place, m.value, 1, 999);
+        if (form == ValueForm::strengthAndDuration) each(AdviceField::value, place, m.value, -10, 10);
+        if (form == ValueForm::duration || form == ValueForm::strengthAndDuration) {
+            each(AdviceField::rounds, place, m.rounds, 1, 99);
+        }
+        all.push_back({AdviceField::motion, place, 0, std::nullopt});
+    }
+    each(AdviceField::successModifier, -1, card.successModifier, -10, 10);
+    each(AdviceField::avoidanceBonus, -1, card.bonuses[0], -10, 10);
+    each(AdviceField::resistanceBonus, -1, card.bonuses[1], -10, 10);
+    each(AdviceField::defenceBonus, -1, card.bonuses[2], -10, 10);
+    each(AdviceField::targetsAll, -1, card.targetsAll, 0, 1);
+    each(AdviceField::effectAttribute, -1, card.effectAttribute, 0, 3);
+    each(AdviceField::unusableWhenSilenced, -1, card.unusableWhenSilenced, 0, 1);
+    return all;
+}
+
+TEST(AdviceTest, EveryClaimOfAGeneratedCorpusHoldsOnTheRewrittenCard) {
+    int advised = 0, combined = 0, notBalancing = 0;
+    for (std::uint32_t index = 1; index <= 150; ++index) {
+        const SkillCard card = readSkillCard(bench::corpusCard(index));
+        const LevelEstimate estimate = estimateLevel(card);
+        const std::vector<Advice> advice = adviseOn(card, estimate);
+        const SkillCardRecord record = recordOf(card);
+        SCOPED_TRACE("corpus card " + std::to_string(index));
+        if (!estimate.level || inBalance(*estimate.level, card.cardLevel)) {
+            EXPECT_TRUE(advice.empty());
+            continue;
+        }
+        ASSERT_FALSE(advice.empty());
+        ++advised;
+        bool singleBalances = false;
+        for (const Advice& piece : advice) {
+            SCOPED_TRACE(piece.text);
+            const SkillCardRecord after = changed(record, piece.changes);
+            const std::optional<double> level = levelOf(after);
+            ASSERT_TRUE(level);
+            EXPECT_EQ(*level, piece.estimate);
+            EXPECT_EQ(inBalance(*level, after.cardLevel), piece.balanced);
+            const AdviceChange& first = piece.changes.front();
+            if (piece.changes.size() == 1 && first.field != AdviceField::level && piece.balanced) {
+                singleBalances = true;
+                if (!first.to) continue;
+                // No nearer value balances the card; an equally near one changes the estimate more.
+                const auto [lo, hi] = rangeOf(first, card);
+                const std::int64_t distance = std::llabs(std::int64_t{*first.to} - first.from);
+                for (std::int64_t to = std::max<std::int64_t>(lo, first.from - distance);
+                     to <= std::min<std::int64_t>(hi, first.from + distance); ++to) {
+                    if (to == first.from || to == *first.to || (lo == -10 && to == 0 && first.field == AdviceField::value)) continue;
+                    AdviceChange other = first;
+                    other.to = static_cast<std::int32_t>(to);
+                    const std::optional<double> otherLevel = levelOf(changed(record, {other}));
+                    if (!otherLevel || !inBalance(*otherLevel, card.cardLevel)) continue;
+                    EXPECT_EQ(std::llabs(to - first.from), distance) << "nearer: " << to;
+                    EXPECT_GE(std::fabs(*otherLevel - *estimate.level), std::fabs(piece.estimate - *estimate.level));
+                }
+            }
+            if (piece.changes.size() > 1) {
+                ++combined;
+                EXPECT_TRUE(piece.balanced);
+            }
+            if (!piece.balanced) ++notBalancing;
+        }
+        // The stated level comes last where the estimate rounds to a level, and a
+        // combination only where no single change does.
+        const double rounded = std::round(*estimate.level);
+        const auto levels = std::count_if(advice.begin(), advice.end(), [](const Advice& a) {
+            return a.changes.front().field == AdviceField::level;
+        });
+        EXPECT_EQ(levels, rounded >= 0 ? 1 : 0);
+        if (rounded >= 0) {
+            EXPECT_EQ(advice.back().changes.front().to, static_cast<std::int32_t>(rounded));
+        }
+        const bool anyCombination =
+            std::any_of(advice.begin(), advice.end(), [](const Advice& a) { return a.changes.size() > 1; });
+        if (anyCombination || !singleBalances) {
+            for (const AdviceChange& single : everySingleChange(card)) {
+                const std::optional<double> level = levelOf(changed(record, {single}));
+                EXPECT_FALSE(level && inBalance(*level, card.cardLevel)) << single.pointer() << " to " << single.to.value_or(-1);
+            }
+        }
+    }
+    // The corpus has every kind of advice.
+    EXPECT_GT(advised, 50);
+    EXPECT_GT(combined, 5);
+    EXPECT_GT(notBalancing, 0);
+}
+
+TEST(AdviceTest, CardsInBalanceUnestimatedOrExtremeGetNone) {
+    SkillCardRecord record;
+    record.targetType = 3;
+    record.motions = {MotionRecord{0, 1, 1, 0, 10}};  // life damage, level ratio 10: 3.84
+    record.cardLevel = 4;
+    const auto adviceFor = [](const SkillCardRecord& r) {
+        const SkillCard card = readSkillCard(r.bytes().data);
+        return adviseOn(card, estimateLevel(card));
+    };
+    EXPECT_TRUE(adviceFor(record).empty());
+    record.cardLevel = 1;
+    const std::vector<Advice> off = adviceFor(record);
+    ASSERT_FALSE(off.empty());
+    EXPECT_EQ(off.front().text, "生命力ダメージ(肉体): Lv比10 → Lv比4 で推定Lv 1.21");
+    EXPECT_EQ(off.front().changes.front().pointer(), "/motions/0/value");
+
+    SkillCardRecord both = record;  // both sides as a whole: not estimated
+    both.targetType = 4;
+    both.targetsAll = true;
+    EXPECT_TRUE(adviceFor(both).empty());
+
+    for (std::int32_t extreme : {INT32_MAX, INT32_MIN}) {
+        SkillCardRecord bonus = record;
+        bonus.bonuses[2] = extreme;
+        EXPECT_TRUE(adviceFor(bonus).empty());
+        SkillCardRecord value = record;
+        value.motions.front().value = extreme;
+        EXPECT_TRUE(adviceFor(value).empty());
+    }
+    SkillCardRecord many = record;  // more motions than the search takes on
+    many.motions.assign(65, MotionRecord{0, 1, 1, 0, 10});
+    EXPECT_TRUE(adviceFor(many).empty());
+}
+
+// The console's output for the bundled examples, with the examples' folder as "examples".
+std::string consoleOutput(std::vector<std::string> args) {
+    const std::string folder = MORNSTAVE_EXAMPLES_DIR;
+    for (int i = 1; i <= 7; ++i) args.push_back(folder + "/skill" + std::to_string(i) + ".vnt");
+    std::ostringstream out, err;
+    runCommandLine(args, out, err, ConsoleEnvironment{});
+    std::string text = out.str();
+    for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "examples");
+    return text;
+}
+
+std::string expected(const std::string& name) {
+    std::ifstream in(std::string(MORNSTAVE_ADVICE_EXPECTED) + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(AdviceTest, TheBundledExamplesAdviceIsFixed) {
+    EXPECT_EQ(consoleOutput({"--advise"}), expected("examples-advise.txt"));
+    EXPECT_EQ(consoleOutput({"--advise", "--format=json"}), expected("examples-advise.json"));
+}
+
+}  // namespace
+}  // namespace Vantorn
