@@ -62,7 +62,7 @@ TEST(CardRowsTest, CellsAreTheSummarysOnOneLineFailuresLastEachFindsItsHeaderLin
     ASSERT_EQ(listed.rows.size(), 5u);
     // The summary's order: largest difference (-7.09, 0.58, -0.54) first,
     // no estimate last, then failures.
-    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"癒しの風", u"Ｚｅｐｈｙｒ  二", u"炎の矢", u"嵐の舞", u""}));
+    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"癒しの風", u"Ｚｅｐｈｙｒ^M^J二", u"炎の矢", u"嵐の舞", u""}));
     EXPECT_EQ(listed.rows.cell(0, kLevel), u"20");
     EXPECT_EQ(listed.rows.cell(0, kEstimate), u"12.91");
     EXPECT_EQ(listed.rows.cell(0, kDifference), u"-7.09");
@@ -83,10 +83,10 @@ TEST(CardRowsTest, SortsByAColumnReversesOnTheSecondAndFiltersByPathOrName) {
     EXPECT_EQ(listed.rows.sortColumn(), kName);
     EXPECT_TRUE(listed.rows.ascending());
     // Texts by their CP932 bytes, as every output of the summary sorts them.
-    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"Ｚｅｐｈｙｒ  二", u"炎の矢", u"癒しの風", u"嵐の舞", u""}));
+    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"Ｚｅｐｈｙｒ^M^J二", u"炎の矢", u"癒しの風", u"嵐の舞", u""}));
     listed.rows.sortBy(kName);
     EXPECT_FALSE(listed.rows.ascending());
-    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"嵐の舞", u"癒しの風", u"炎の矢", u"Ｚｅｐｈｙｒ  二", u""}));
+    EXPECT_EQ(listed.column(kName), (std::vector<std::u16string>{u"嵐の舞", u"癒しの風", u"炎の矢", u"Ｚｅｐｈｙｒ^M^J二", u""}));
     // Numbers largest first, then smallest first; no estimate last both ways.
     listed.rows.sortBy(kLevel);
     EXPECT_EQ(listed.column(kLevel), (std::vector<std::u16string>{u"20", u"9", u"3", u"1", u""}));
@@ -94,10 +94,10 @@ TEST(CardRowsTest, SortsByAColumnReversesOnTheSecondAndFiltersByPathOrName) {
         listed.rows.sortBy(kEstimate);
         EXPECT_EQ(listed.rows.ascending(), ascending);
         EXPECT_EQ(listed.rows.cell(3, kName), u"嵐の舞");
-        EXPECT_EQ(listed.rows.cell(0, kName), ascending ? u"Ｚｅｐｈｙｒ  二" : u"癒しの風");
+        EXPECT_EQ(listed.rows.cell(0, kName), ascending ? u"Ｚｅｐｈｙｒ^M^J二" : u"癒しの風");
     }
     listed.rows.filter(u"ｚｅＰ");
-    EXPECT_EQ(listed.column(kName), std::vector<std::u16string>{u"Ｚｅｐｈｙｒ  二"});
+    EXPECT_EQ(listed.column(kName), std::vector<std::u16string>{u"Ｚｅｐｈｙｒ^M^J二"});
     listed.rows.filter(u"SKILL_D");
     EXPECT_EQ(listed.column(kError), std::vector<std::u16string>{u"技能カードではありません"});
     listed.rows.filter(u"");
