@@ -5,13 +5,14 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
-#include "CardPaths.hpp"
 #include "ConsoleDriver.hpp"
-#include "OrderedWork.hpp"
 #include "OutputGuard.hpp"
 #include "diff/DiffWriters.hpp"
+#include "engine/CardWalk.hpp"
+#include "engine/OrderedWork.hpp"
 #include "files/ReplacingFile.hpp"
 #include "format/CardFile.hpp"
 #include "json/CardDocument.hpp"

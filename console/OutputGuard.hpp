@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "CardPaths.hpp"
+#include "engine/CardWalk.hpp"
 
 namespace Vantorn {
 

@@ -1,17 +1,23 @@
 #include "Compose.hpp"
 
-#include <filesystem>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
+#include "engine/CardRun.hpp"
+#include "engine/Formats.hpp"
 #include "engine/Sinks.hpp"
-#include "format/Errors.hpp"
-#include "report/Report.hpp"
 #include "text/Cp932.hpp"
 
 namespace Mornstave {
 
 namespace {
+
+using Vantorn::CardResult;
+using Vantorn::CardSink;
+using Vantorn::ReportFailures;
+using Vantorn::TextEncoding;
+using Vantorn::TextForm;
 
 template <class Char>
 std::basic_string<Char> publishText(std::basic_string_view<Char> text) {
@@ -30,73 +36,81 @@ std::basic_string<Char> publishText(std::basic_string_view<Char> text) {
     return result;
 }
 
-// How a wide path, kept as UTF-8 in a result, is written in the bytes: a
-// character CP932 lacks becomes '?', as Windows writes such names.
-const Vantorn::TextForm wideBytes{Vantorn::TextEncoding::cp932, true, true};
+// The saved bytes of a wide path, held as UTF-8: a character CP932 lacks
+// becomes '?', as Windows writes such names.
+const TextForm wideBytes{TextEncoding::cp932, true, true};
+// The shown text, as UTF-8 on its way to UTF-16: paths as they are.
+const TextForm wideShown{TextEncoding::utf8, true, false};
 
-// The window's report: each path's block, in the bytes and, for wide
-// paths, as shown.  A card's block is its header, description and
-// estimate; a failure's, its header and the message.  Each form writes
-// its own header, so the shown one holds the path as it is.
-class ComposedReport final : public Vantorn::CardSink {
-public:
-    ComposedReport(Composed& out, bool wide) : out_(out), wide_(wide) {}
+// What an output of the run writes, kept as a string.  The window shows a
+// failure in its block, so no output has error lines.
+struct Collected {
+    std::ostringstream text;
+    Vantorn::SinkOutput output{text, [](const std::string&, const std::string&) {}};
 
-    void card(const Vantorn::CardResult& result) override {
-        header(result);
-        std::ostringstream body;
-        Vantorn::writeDescription(body, *result.card);
-        Vantorn::writeEstimate(body, result.estimate);
-        text(body.str());
+    std::string taken() {
+        output.drain();
+        return text.str();
     }
-    void failure(const Vantorn::CardResult& result) override {
-        header(result);
-        text(result.failure->message + '\n');
-    }
-
-private:
-    void header(const Vantorn::CardResult& result) {
-        Vantorn::writeHeader(bytes_, wide_ ? wideBytes.path(result.path) : result.path);
-        out_.bytes += bytes_.str();
-        bytes_.str({});
-        if (wide_) out_.shown += u"[" + Vantorn::utf8ToUtf16(result.path) + u"]\n";
-    }
-    void text(const std::string& cp932) {
-        out_.bytes += cp932;
-        if (wide_) out_.shown += Vantorn::cp932ToUtf16(cp932);
-    }
-
-    Composed& out_;
-    const bool wide_;
-    std::ostringstream bytes_;
 };
 
-// The card of a byte path, which the platform opens as it is.
-Vantorn::CardResult byteCard(const std::string& path) {
-    Vantorn::SkillCard card;
-    card.load(path);
-    return Vantorn::cardResult(0, path, std::move(card));
+// Notes where each entry starts in the output the sink writes.
+class Marked final : public CardSink {
+public:
+    Marked(std::unique_ptr<CardSink> sink, const Vantorn::SinkOutput& output, std::vector<std::size_t>& starts)
+        : sink_(std::move(sink)), output_(output), starts_(starts) {}
+
+    void begin() override { sink_->begin(); }
+    void prepare(CardResult& result) const override { sink_->prepare(result); }
+    void card(const CardResult& result) override {
+        starts_.push_back(output_.written());
+        sink_->card(result);
+    }
+    void failure(const CardResult& result) override {
+        starts_.push_back(output_.written());
+        sink_->failure(result);
+    }
+    void finish() override { sink_->finish(); }
+
+private:
+    const std::unique_ptr<CardSink> sink_;
+    const Vantorn::SinkOutput& output_;
+    std::vector<std::size_t>& starts_;
+};
+
+// The report of byte paths, opened as they are, and the rows of its cards.
+struct BytePass {
+    std::string report;
+    Vantorn::Summary rows;
+};
+
+BytePass bytePass(const std::vector<std::string>& paths) {
+    Collected report;
+    BytePass pass;
+    std::vector<std::unique_ptr<CardSink>> sinks;
+    sinks.push_back(Vantorn::makeReportSink(report.output, TextForm{}, ReportFailures::inBlock));
+    sinks.push_back(Vantorn::makeRowsSink(pass.rows));
+    Vantorn::RunOptions options;
+    options.argumentsAreCards = true;
+    Vantorn::runCards(paths, *Vantorn::makeFanOutSink(std::move(sinks)), options);
+    pass.report = report.taken();
+    return pass;
 }
 
-// The file at a UTF-16 path: Windows opens it by its wide name, other
-// systems by its UTF-8 name.  A name that has no UTF-8 form (a lone
-// surrogate) cannot be opened there.
-Vantorn::SkillCard loadCard(const std::u16string& path) {
-    std::filesystem::path name;
-    try {
-        name = std::filesystem::path(path);
-    } catch (const std::filesystem::filesystem_error&) {
-        throw Vantorn::OpenFailedException();
-    }
-    return Vantorn::loadSkillCard(name);
+// The summary's table of the format, as the console writes it for these paths.
+std::unique_ptr<CardSink> tableSink(Vantorn::SinkOutput& output, Vantorn::OutputFormat format) {
+    TextForm form = wideBytes;
+    form.encoding = Vantorn::formatEncoding(format, std::nullopt, false);
+    return Vantorn::makeSummarySink(output, format, Vantorn::SummaryOrder::difference, form);
 }
 
 }  // namespace
 
 std::string composeCard(const std::string& path) {
-    Composed out;
-    ComposedReport(out, false).card(byteCard(path));
-    return out.bytes;
+    BytePass pass = bytePass({path});
+    if (!pass.rows.failures().empty()) throw std::runtime_error(pass.rows.failures().front().message);
+    if (!pass.report.empty()) pass.report.pop_back();  // alone: no empty line after the block
+    return pass.report;
 }
 
 std::string folderPrefix(const std::string& folder) {
@@ -113,24 +127,13 @@ std::string folderPrefix(const std::string& folder) {
 }
 
 void composeFolderEntry(std::ostream& out, const std::string& dir, const std::string& name) {
-    const std::string path = dir + name;
-    Composed block;
-    ComposedReport report(block, false);
-    try {
-        // A fresh card per file, so that nothing of an earlier file remains.
-        report.card(byteCard(path));
-    } catch (const std::runtime_error& e) {
-        report.failure(Vantorn::failedResult(0, path, e));
-    }
-    out << block.bytes << '\n';
+    out << bytePass({dir + name}).report;
 }
 
 std::string composeFolder(const std::string& dir, const std::vector<std::string>& names) {
-    std::ostringstream out;
-    for (const auto& name : names) {
-        composeFolderEntry(out, dir, name);
-    }
-    return out.str();
+    std::vector<std::string> paths;
+    for (const auto& name : names) paths.push_back(dir + name);
+    return bytePass(paths).report;
 }
 
 std::string publish(const std::string& text) {
@@ -142,62 +145,66 @@ void Composed::append(const Composed& more) {
     shown += more.shown;
 }
 
-void Table::add(Vantorn::CardResult result, const Composed& block) {
-    result.entry = result.row.entry = results_.size();
-    result.card.reset();
-    if (result.failed()) {
-        summary_.add(Vantorn::summaryFailure(result));
-    } else {
-        // The page's block: the card's block as shown.
-        result.text.assign(Vantorn::utf16ToUtf8(block.shown));
-        summary_.add(result.row);
+std::optional<Composition> Composition::of(const std::vector<std::u16string>& paths, Paths taken, bool alone,
+                                           const std::atomic<bool>* stop) {
+    std::vector<std::string> given;
+    for (const auto& path : paths) given.push_back(Vantorn::utf16ToUtf8(path));
+    Collected bytes, shown, csv, html;
+    Composition result;
+    std::vector<std::size_t> starts;  // in the shown text as UTF-8
+    std::vector<std::unique_ptr<CardSink>> sinks;
+    sinks.push_back(Vantorn::makeReportSink(bytes.output, wideBytes, ReportFailures::inBlock));
+    sinks.push_back(std::make_unique<Marked>(
+        Vantorn::makeReportSink(shown.output, wideShown, ReportFailures::inBlock), shown.output, starts));
+    sinks.push_back(Vantorn::makeRowsSink(result.table.summary_));
+    sinks.push_back(tableSink(csv.output, Vantorn::OutputFormat::csv));
+    sinks.push_back(tableSink(html.output, Vantorn::OutputFormat::html));
+    Vantorn::RunOptions options;
+    options.pathsAreUtf8 = true;
+    // The folder command shows a folder's cards as a file search returns
+    // them: in its order, and an entry that is a folder among them.
+    options.folderOrder = Vantorn::FolderOrder::asListed;
+    options.entries = Vantorn::CardEntries::anyNamed;
+    options.unreadableFoldersFail = false;
+    options.argumentsAreCards = taken == Paths::cards;
+    options.stop = stop;
+    if (!Vantorn::runCards(given, *Vantorn::makeFanOutSink(std::move(sinks)), options)) return std::nullopt;
+
+    result.text.bytes = bytes.taken();
+    // Each block starts on a character of its own, so the blocks convert
+    // apart and their starts are found in the UTF-16 text.
+    const std::string utf8 = shown.taken();
+    std::size_t from = 0;
+    for (std::size_t start : starts) {
+        result.text.shown += Vantorn::utf8ToUtf16(std::string_view(utf8).substr(from, start - from));
+        result.table.starts_.push_back(result.text.shown.size());
+        from = start;
     }
-    results_.push_back(std::move(result));
+    result.text.shown += Vantorn::utf8ToUtf16(std::string_view(utf8).substr(from));
+    result.table.csv_ = csv.taken();
+    result.table.html_ = html.taken();
+    result.cards = result.table.summary_.rows().size() + result.table.summary_.failures().size();
+    if (alone && result.cards == 1) {
+        result.text.bytes.pop_back();
+        result.text.shown.pop_back();
+        result.table.starts_.clear();
+    }
+    return result;
 }
 
-// The table goes through the console's summary sink of the format.
-void Table::write(std::ostream& out, Vantorn::OutputFormat format) const {
-    Vantorn::SinkOutput output(out, [](const std::string&, const std::string&) {});
-    Vantorn::TextForm form = wideBytes;
-    form.encoding = Vantorn::formatEncoding(format, std::nullopt, false);
-    const auto sink = Vantorn::makeSummarySink(output, format, Vantorn::SummaryOrder::difference, form);
-    sink->begin();
-    for (const Vantorn::CardResult& result : results_) {
-        if (result.failed()) {
-            sink->failure(result);
-        } else {
-            sink->card(result);
-        }
-    }
-    sink->finish();
-    output.drain();
+const Vantorn::SummaryFailure* Composition::failure() const {
+    const auto& failures = table.summary().failures();
+    return cards == 1 && !failures.empty() ? &failures.front() : nullptr;
 }
 
-void Table::writeCsv(std::ostream& out) const { write(out, Vantorn::OutputFormat::csv); }
-
-void Table::writeHtml(std::ostream& out) const { write(out, Vantorn::OutputFormat::html); }
-
-Composed composeCard(const std::u16string& path, Table* table) {
-    Vantorn::CardResult result = Vantorn::cardResult(0, Vantorn::utf16ToUtf8(path), loadCard(path));
-    Composed block;
-    ComposedReport(block, true).card(result);
-    if (table != nullptr) table->add(std::move(result), block);
-    return block;
+Composed composeCard(const std::u16string& path) {
+    Composition result = *Composition::of({path}, Composition::Paths::cards, true);
+    if (const Vantorn::SummaryFailure* failed = result.failure()) throw std::runtime_error(failed->message);
+    return std::move(result.text);
 }
 
-void composeEntry(Composed& out, const std::u16string& path, Table* table) {
-    if (table != nullptr) table->startEntry(out.shown.size());
-    try {
-        out.append(composeCard(path, table));
-    } catch (const std::runtime_error& e) {
-        Vantorn::CardResult result = Vantorn::failedResult(0, Vantorn::utf16ToUtf8(path), e);
-        Composed block;
-        ComposedReport(block, true).failure(result);
-        out.append(block);
-        if (table != nullptr) table->add(std::move(result), block);
-    }
-    out.bytes += '\n';
-    out.shown += u'\n';
+void composeEntry(Composed& out, const std::u16string& path) {
+    out.append(Composition::of({path}, Composition::Paths::cards)->text);
 }
 
 std::u16string folderPrefix(const std::u16string& folder) {
@@ -205,11 +212,9 @@ std::u16string folderPrefix(const std::u16string& folder) {
 }
 
 Composed composeFolder(const std::u16string& dir, const std::vector<std::u16string>& names) {
-    Composed result;
-    for (const auto& name : names) {
-        composeEntry(result, dir + name);
-    }
-    return result;
+    std::vector<std::u16string> paths;
+    for (const auto& name : names) paths.push_back(dir + name);
+    return std::move(Composition::of(paths, Composition::Paths::cards)->text);
 }
 
 std::u16string publish(std::u16string_view text) {

@@ -1,7 +1,9 @@
 #pragma once
 
 // The text that the window's commands show, built without any window so
-// that it can be tested on every platform.
+// that it can be tested on every platform.  The engine's run loop makes it:
+// the report sink writes each block, a summary sink the card list and the
+// table the window saves, all in one pass.
 //
 // Two forms: the byte form, where paths and texts are CP932 bytes (what
 // the benchmarks, the fuzzer and the byte-exact tests read), and the wide
@@ -9,22 +11,22 @@
 // kept both as the CP932 bytes that "save" writes and as the UTF-16 text
 // the result box shows.
 
+#include <atomic>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/CardResult.hpp"
-#include "engine/Formats.hpp"
+#include "summary/Summary.hpp"
 
 namespace Mornstave {
 
 // --- byte form: paths are CP932 bytes, opened as they are ---------------------
 
 // One card: the bracketed path line, the description and the level
-// estimate, with no empty line after it.  Reading errors propagate as the
-// core throws them (the std::runtime_error family).
+// estimate, with no empty line after it.  A card that cannot be read
+// throws a std::runtime_error with the core's message.
 std::string composeCard(const std::string& path);
 
 // The folder path with exactly one trailing backslash.  A CP932 character
@@ -56,18 +58,13 @@ struct Composed {
     void append(const Composed& more);
 };
 
-// The table of the cards composed: each path's result, kept without its
-// card, and each card's block for the HTML page.  Paths are kept as UTF-8,
-// as the console program takes them on Windows, so that the table equals
-// its --summary output for the same paths.
+// The table of the cards of a result, made in the same pass as its text:
+// the rows and failures for the card list, and the saved table as
+// `mornstave --summary` writes it for the same paths (held as UTF-8, as
+// the console program takes them on Windows).
 class Table {
 public:
-    bool empty() const { return results_.empty(); }
-    // The result of the next path, and its block as composed (a card's
-    // block has no empty line after it).
-    void add(Vantorn::CardResult result, const Composed& block);
-    // The next entry's block starts at this offset of the shown text.
-    void startEntry(std::size_t shownOffset) { starts_.push_back(shownOffset); }
+    bool empty() const { return summary_.rows().empty() && summary_.failures().empty(); }
 
     // The rows and failures in entry order, for the window's card list.
     const Vantorn::Summary& summary() const { return summary_; }
@@ -76,26 +73,48 @@ public:
     const std::vector<std::size_t>& starts() const { return starts_; }
 
     // As `mornstave --summary --format=csv` (UTF-8 with a byte-order mark).
-    void writeCsv(std::ostream& out) const;
+    void writeCsv(std::ostream& out) const { out << csv_; }
     // As `mornstave --summary --format=html`.
-    void writeHtml(std::ostream& out) const;
+    void writeHtml(std::ostream& out) const { out << html_; }
 
 private:
-    void write(std::ostream& out, Vantorn::OutputFormat format) const;
-
-    std::vector<Vantorn::CardResult> results_;
-    Vantorn::Summary summary_;  // the same rows and failures, for the list
+    friend struct Composition;
+    Vantorn::Summary summary_;
     std::vector<std::size_t> starts_;
+    std::string csv_;
+    std::string html_;
 };
 
-// One card, as the byte form's composeCard; throws the core's errors.
-// With a table, the card's row joins it.
-Composed composeCard(const std::u16string& path, Table* table = nullptr);
+// What a command shows: the text and the table of its cards.
+struct Composition {
+    Composed text;
+    Table table;
+    std::size_t cards = 0;  // entries, failures included; 0: the paths held no card at all
 
-// One block of a list of cards: the card as composeCard gives it or, when
-// reading fails, the header and the error message; then an empty line.
-// With a table, the entry's row or failure joins it.
-void composeEntry(Composed& out, const std::u16string& path, Table* table = nullptr);
+    // How the paths are taken.
+    enum class Paths {
+        walked,  // each folder stands for its entries named skill*.vnt, as a file
+                 // search lists them (a folder that cannot be listed, for none)
+        cards,   // each path is a card: names a file search found
+    };
+
+    // Each entry's block ends with an empty line, a failure's holds its
+    // message.  Alone (one path, one card): no empty line after the block and
+    // no starts, as the open command shows it.  Stopped (stop set meanwhile):
+    // nothing.
+    static std::optional<Composition> of(const std::vector<std::u16string>& paths, Paths taken = Paths::walked,
+                                         bool alone = false, const std::atomic<bool>* stop = nullptr);
+    // The failure of a card composed alone, if it failed.
+    const Vantorn::SummaryFailure* failure() const;
+};
+
+// One card, as the byte form's composeCard; throws a std::runtime_error
+// with the core's message when it cannot be read.
+Composed composeCard(const std::u16string& path);
+
+// One block of a list of cards: the card's block or, when reading fails,
+// the header and the error message; then an empty line.
+void composeEntry(Composed& out, const std::u16string& path);
 
 // The folder path with exactly one trailing backslash.
 std::u16string folderPrefix(const std::u16string& folder);

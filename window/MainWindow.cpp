@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
+#include <optional>
 #include <vector>
 
 #include "Compose.hpp"
@@ -78,13 +78,12 @@ void publishResult(HWND window, const Composed& composed, Table table) {
 }
 
 void showCard(HWND window, const std::u16string& path) {
-    try {
-        Table table;
-        const Composed composed = composeCard(path, &table);
-        publishResult(window, composed, std::move(table));
-    } catch (const std::runtime_error& e) {
-        showMessage(window, Vantorn::cp932ToUtf16(e.what()));
+    Composition result = *Composition::of({path}, Composition::Paths::cards, true);
+    if (const Vantorn::SummaryFailure* failed = result.failure()) {
+        showMessage(window, Vantorn::cp932ToUtf16(failed->message));
+        return;
     }
+    publishResult(window, result.text, std::move(result.table));
 }
 
 // Folders are walked and cards composed off the window's thread.
@@ -114,25 +113,60 @@ std::u16string folderOf(const wchar_t* path, WORD fileOffset) {
     return utf16(path).substr(0, fileOffset);
 }
 
-void processCardFile(HWND window) {
-    Session& session = sessionOf(window);
-    wchar_t path[kPathBufferSize] = L"skill*.vnt";
+// The one set-up of the file dialogs: the name the box starts with, the
+// filter (pairs of strings, ended by one more zero character), the folder
+// it opens in (empty: the system's choice) and the flags.
+struct FileDialog {
+    HWND owner = nullptr;
+    const wchar_t* name = L"";
+    const wchar_t* filter = nullptr;
+    DWORD filterIndex = 0;
+    const wchar_t* defaultExtension = nullptr;
+    std::u16string folder;
+    DWORD flags = 0;
+};
+
+struct ChosenFile {
+    std::u16string path;
+    std::u16string folder;  // separator included
+    DWORD filterIndex = 0;  // the file type chosen, from 1
+};
+
+std::optional<ChosenFile> chooseFile(const FileDialog& setUp, bool save) {
+    wchar_t path[kPathBufferSize] = L"";
+    lstrcpynW(path, setUp.name, kPathBufferSize);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = window;
-    // One string, ended by two zero characters: the literal's own and this one.
-    dialog.lpstrFilter = L"skill*.vnt\0";
+    dialog.hwndOwner = setUp.owner;
+    dialog.lpstrFilter = setUp.filter;
+    dialog.nFilterIndex = setUp.filterIndex;
+    dialog.lpstrDefExt = setUp.defaultExtension;
     dialog.lpstrFile = path;
     dialog.nMaxFile = kPathBufferSize;
-    dialog.lpstrInitialDir =
-        session.settings.cardFolder.empty() ? nullptr : wide(session.settings.cardFolder);
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameW(&dialog)) {
+    dialog.lpstrInitialDir = setUp.folder.empty() ? nullptr : wide(setUp.folder);
+    dialog.Flags = setUp.flags;
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) {
+        return std::nullopt;
+    }
+    return ChosenFile{utf16(path), folderOf(path, dialog.nFileOffset), dialog.nFilterIndex};
+}
+
+void processCardFile(HWND window) {
+    Session& session = sessionOf(window);
+    FileDialog setUp;
+    setUp.owner = window;
+    setUp.name = L"skill*.vnt";
+    // One string, ended by two zero characters: the literal's own and this one.
+    setUp.filter = L"skill*.vnt\0";
+    setUp.folder = session.settings.cardFolder;
+    setUp.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    const std::optional<ChosenFile> chosen = chooseFile(setUp, false);
+    if (!chosen) {
         return;
     }
-    session.settings.cardFolder = folderOf(path, dialog.nFileOffset);
+    session.settings.cardFolder = chosen->folder;
     saveSettings(session.settings);
-    showCard(window, utf16(path));
+    showCard(window, chosen->path);
 }
 
 // Starts the folder browser in the folder chosen last.
@@ -181,58 +215,52 @@ std::string savedBytes(const Session& session) {
 
 void saveResult(HWND window) {
     Session& session = sessionOf(window);
-    wchar_t path[kPathBufferSize] = L"report.txt";
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = nullptr;  // the main window stays usable meanwhile
-    dialog.lpstrFilter = L"*.txt\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kPathBufferSize;
-    dialog.lpstrInitialDir =
-        session.settings.saveFolder.empty() ? nullptr : wide(session.settings.saveFolder);
+    FileDialog setUp;
+    setUp.owner = nullptr;  // the main window stays usable meanwhile
+    setUp.name = L"report.txt";
+    setUp.filter = L"*.txt\0";
+    setUp.folder = session.settings.saveFolder;
     // No default extension, on purpose; an existing file is asked about first.
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameW(&dialog)) {
+    setUp.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
+    const std::optional<ChosenFile> chosen = chooseFile(setUp, true);
+    if (!chosen) {
         return;
     }
-    session.settings.saveFolder = folderOf(path, dialog.nFileOffset);
+    session.settings.saveFolder = chosen->folder;
     saveSettings(session.settings);
     const std::string bytes = savedBytes(session);
-    const auto failure = saveWhole(path, [&](std::ostream& file) {
+    const auto failure = saveWhole(wide(chosen->path), [&](std::ostream& file) {
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     });
-    if (failure) warn(window, utf16(path) + *failure);
+    if (failure) warn(window, chosen->path + *failure);
 }
 
 // The table of the last result as CSV or HTML, as the file type chosen in
 // the dialog says.
 void saveTable(HWND window) {
     Session& session = sessionOf(window);
-    wchar_t path[kPathBufferSize] = L"summary";
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = window;
-    dialog.lpstrFilter = L"CSV (*.csv)\0*.csv\0HTML (*.html)\0*.html\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrDefExt = L"csv";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kPathBufferSize;
-    dialog.lpstrInitialDir =
-        session.settings.saveFolder.empty() ? nullptr : wide(session.settings.saveFolder);
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameW(&dialog)) {
+    FileDialog setUp;
+    setUp.owner = window;
+    setUp.name = L"summary";
+    setUp.filter = L"CSV (*.csv)\0*.csv\0HTML (*.html)\0*.html\0";
+    setUp.filterIndex = 1;
+    setUp.defaultExtension = L"csv";
+    setUp.folder = session.settings.saveFolder;
+    setUp.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
+    const std::optional<ChosenFile> chosen = chooseFile(setUp, true);
+    if (!chosen) {
         return;
     }
-    session.settings.saveFolder = folderOf(path, dialog.nFileOffset);
+    session.settings.saveFolder = chosen->folder;
     saveSettings(session.settings);
-    const auto failure = saveWhole(path, [&](std::ostream& file) {
-        if (dialog.nFilterIndex == 2) {
+    const auto failure = saveWhole(wide(chosen->path), [&](std::ostream& file) {
+        if (chosen->filterIndex == 2) {
             session.table.writeHtml(file);
         } else {
             session.table.writeCsv(file);
         }
     });
-    if (failure) warn(window, utf16(path) + *failure);
+    if (failure) warn(window, chosen->path + *failure);
 }
 
 void onOptions(HWND window) {

@@ -16,19 +16,9 @@
 
 namespace Mornstave {
 
-// The card paths of a folder, as the folder command walks it: the names a
-// search for skill*.vnt returns, in its order, after folderPrefix(folder).
-std::vector<std::u16string> folderCards(const std::u16string& folder);
-
 // The message a finished composition sends; its LPARAM is a Composition*
 // that the window takes over (takeResult).
 constexpr UINT kComposedMessage = WM_APP + 1;
-
-struct Composition {
-    Composed text;
-    Table table;
-    std::size_t cards = 0;  // 0: the paths held no card at all
-};
 
 class Work {
 public:
@@ -37,9 +27,8 @@ public:
     Work(const Work&) = delete;
     Work& operator=(const Work&) = delete;
 
-    // Composes, in order, the cards of each folder among paths (as
-    // folderCards finds them) and each other path as a card (composeEntry),
-    // and posts the result to window.
+    // Composes the paths as Composition::of does and posts the result to
+    // window.
     void start(HWND window, std::vector<std::u16string> paths);
     bool running() const { return thread_.joinable(); }
     // Ends the work at its next card and waits for the thread.

@@ -46,6 +46,18 @@ CardFailure failureOf(const std::exception& error) {
     return {error.what(), location ? std::optional<ReadLocation>(*location) : std::nullopt};
 }
 
+CardResult copyOf(const CardResult& result) {
+    CardResult copy;
+    copy.entry = result.entry;
+    copy.path = result.path;
+    copy.card = result.card;
+    copy.estimate = result.estimate;
+    copy.row = result.row;
+    copy.failure = result.failure;
+    copy.bytes = result.bytes;
+    return copy;
+}
+
 SummaryFailure summaryFailure(const CardResult& result) {
     return {result.entry, result.path, result.failure->message, result.failure->location};
 }

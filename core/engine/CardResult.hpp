@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cards/SkillCard.hpp"
 #include "engine/TextPieces.hpp"
@@ -34,12 +35,16 @@ struct CardResult {
     std::optional<std::string> bytes;
     // What a sink made of the result ahead, off the output's thread (a block, an entry).
     TextPieces text;
+    // A fan-out's copy of the result for each of its sinks, each prepared by its own.
+    std::vector<CardResult> branches;
 
     bool failed() const { return failure.has_value(); }
 };
 
 // A reading error as a result's failure: its message and, where known, its place.
 CardFailure failureOf(const std::exception& error);
+// The result's values without what a sink made of it (text, branches), sharing its card.
+CardResult copyOf(const CardResult& result);
 // A failed result as the summary lists it.
 SummaryFailure summaryFailure(const CardResult& result);
 

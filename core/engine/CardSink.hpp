@@ -29,6 +29,8 @@ public:
     std::ostream& text() { return text_; }
     // Hands what is held on to the output and flushes it.
     void drain();
+    // The bytes written to the text stream so far, held or handed on.
+    std::size_t written() const { return passed_ + static_cast<std::size_t>(pptr() - pbase()); }
     void errorLine(const std::string& path, const std::string& message);
 
 private:
@@ -40,6 +42,7 @@ private:
     std::ostream& out_;
     ErrorLine errorLine_;
     std::string buffer_;
+    std::size_t passed_ = 0;
     std::ostream text_;
 };
 

@@ -32,23 +32,48 @@ void block(TextPieces& text, const TextForm& form, const std::string& path, Writ
 
 class ReportSink final : public CardSink {
 public:
-    ReportSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
+    ReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures)
+        : output_(output), form_(form), failures_(failures) {}
 
     // The whole block is made before anything reaches the output.
     void prepare(CardResult& result) const override {
-        if (result.failed()) return;
-        block(result.text, form_, result.path, [&](std::ostream& out) {
-            writeDescription(out, *result.card);
-            writeEstimate(out, result.estimate);
-        });
+        if (!result.failed()) {
+            block(result.text, form_, result.path, [&](std::ostream& out) {
+                writeDescription(out, *result.card);
+                writeEstimate(out, result.estimate);
+            });
+        } else if (failures_ == ReportFailures::inBlock) {
+            block(result.text, form_, result.path, [&](std::ostream& out) { out << result.failure->message << '\n'; });
+        }
         result.card.reset();
     }
     void card(const CardResult& result) override { result.text.writeTo(output_.text()); }
-    void failure(const CardResult& result) override { output_.errorLine(result.path, result.failure->message); }
+    void failure(const CardResult& result) override {
+        if (failures_ == ReportFailures::inBlock) {
+            result.text.writeTo(output_.text());
+        } else {
+            output_.errorLine(result.path, result.failure->message);
+        }
+    }
 
 private:
     SinkOutput& output_;
     const TextForm form_;
+    const ReportFailures failures_;
+};
+
+// The rows as they come, for a list that sorts them itself.
+class RowsSink final : public CardSink {
+public:
+    explicit RowsSink(Summary& rows) : rows_(rows) {}
+
+    bool smallResults() const override { return true; }
+    void prepare(CardResult& result) const override { result.card.reset(); }
+    void card(const CardResult& result) override { rows_.add(result.row); }
+    void failure(const CardResult& result) override { rows_.add(summaryFailure(result)); }
+
+private:
+    Summary& rows_;
 };
 
 // The stop of a file whose bytes were never read (too large): the listing gives its
@@ -100,9 +125,11 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form) {
-    return std::make_unique<ReportSink>(output, form);
+std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures) {
+    return std::make_unique<ReportSink>(output, form, failures);
 }
+
+std::unique_ptr<CardSink> makeRowsSink(Summary& rows) { return std::make_unique<RowsSink>(rows); }
 
 std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form) {
     return std::make_unique<ListingSink>(output, form);

@@ -19,6 +19,7 @@ SinkOutput::~SinkOutput() { pass(); }
 void SinkOutput::pass() {
     const auto held = static_cast<std::streamsize>(pptr() - pbase());
     if (held > 0) out_.write(pbase(), held);
+    passed_ += static_cast<std::size_t>(held);
     setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
@@ -53,6 +54,7 @@ std::streamsize SinkOutput::xsputn(const char* data, std::streamsize count) {
     pass();
     if (count >= static_cast<std::streamsize>(buffer_.size())) {
         out_.write(data, count);
+        passed_ += static_cast<std::size_t>(count);
         return count;
     }
     std::memcpy(pptr(), data, static_cast<std::size_t>(count));

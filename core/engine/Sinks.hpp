@@ -3,6 +3,7 @@
 // The sinks of the outputs, each chosen once from what was asked.
 
 #include <memory>
+#include <vector>
 
 #include "engine/CardSink.hpp"
 #include "engine/Formats.hpp"
@@ -21,9 +22,16 @@ struct OutputChoice {
     CsvTexts csvTexts = CsvTexts::guarded;  // CSV cells that look like formulas get an apostrophe
 };
 
+// Where the report writes a card that could not be read.
+enum class ReportFailures {
+    errorLine,  // the error line beside the blocks (standard error)
+    inBlock,    // a block of its own: the header, the message, an empty line
+};
+
 // The report blocks: header, description, estimate and an empty line per card; a
-// failure's error line beside them.
-std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form);
+// failure as `failures` says.
+std::unique_ptr<CardSink> makeReportSink(SinkOutput& output, const TextForm& form,
+                                         ReportFailures failures = ReportFailures::errorLine);
 // The field-by-field listing of each card under its header.
 std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& form);
 // The listing of each card as one JSON document.
@@ -33,6 +41,13 @@ std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, Summary
 // The summary of the cards as an aligned table, CSV or the HTML page.
 std::unique_ptr<CardSink> makeSummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order,
                                           const TextForm& form, CsvTexts csvTexts = CsvTexts::guarded);
+
+// The rows and failures of the cards, in the order read, added to `rows` for a front
+// end's own list (unsorted: the list sorts it).
+std::unique_ptr<CardSink> makeRowsSink(Summary& rows);
+// Feeds every one of the sinks in one pass, each in the order given. Their outputs stay
+// their own; all read the cards, or all their bytes (the listing), never a mixture.
+std::unique_ptr<CardSink> makeFanOutSink(std::vector<std::unique_ptr<CardSink>> sinks);
 
 // The one sink for the choice.
 std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choice);

@@ -35,11 +35,14 @@ struct Listed {
             {"skill_a.vnt", card("炎の矢", 3, 3)},     {"skill_b.vnt", card("Ｚｅｐｈｙｒ\r\n二", 1, 3)},
             {"skill_c.vnt", card("嵐の舞", 9, 4)},     {"skill_d.vnt", "broken"},
             {"skill_e.vnt", card("癒しの風", 20, 3)}};
+        std::vector<std::u16string> paths;
         for (const auto& [name, bytes] : files) {
             std::ofstream(dir / name, std::ios::binary) << bytes;
-            composeEntry(composed, Vantorn::utf8ToUtf16((dir / name).string()), &table);
+            paths.push_back(Vantorn::utf8ToUtf16((dir / name).string()));
         }
-        published = publish(composed.shown);
+        Composition composition = *Composition::of(paths);
+        table = std::move(composition.table);
+        published = publish(composition.text.shown);
         rows = CardRows(table, published);
     }
     std::vector<std::u16string> column(int at) const {
@@ -48,7 +51,6 @@ struct Listed {
         return cells;
     }
     Table table;
-    Composed composed;
     std::u16string published;
     CardRows rows;
 };

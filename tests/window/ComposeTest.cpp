@@ -117,7 +117,7 @@ TEST(ComposeCardTest, ReadingErrorsReachTheCallerWithTheirMessage) {
     EXPECT_EQ(messageOf(folder.dir() + "skill_missing.vnt"), "開けません");
     EXPECT_EQ(messageOf(folder.write("skill_text.vnt", notACard())), "技能カードではありません");
     EXPECT_EQ(messageOf(folder.write("skill_broken.vnt", corruptCard())), "ファイルが壊れています");
-    EXPECT_THROW(composeCard(folder.dir() + "skill_missing.vnt"), Vantorn::OpenFailedException);
+    EXPECT_THROW(composeCard(folder.dir() + "skill_missing.vnt"), std::runtime_error);
 }
 
 TEST(ComposeFolderTest, BlocksKeepTheGivenOrderAndAFailureStaysInsideItsOwnBlock) {
@@ -247,9 +247,9 @@ TEST(ComposeWideTest, AnEmojiInTheNameIsShownWhole) {
     CardFolder folder;
     const std::u16string path = wideFolder(folder, u"\U0001F525") + u"skill1.vnt";
     writeWide(path, cardWithEvent());
-    Table table;
-    Composed list;
-    composeEntry(list, path, &table);
+    const Composition composition = *Composition::of({path});
+    const Composed& list = composition.text;
+    const Table& table = composition.table;
     const std::string lossy = Vantorn::utf16ToCp932(path);
     EXPECT_NE(lossy.find("/?/skill1.vnt"), std::string::npos);
     EXPECT_EQ(list.bytes.substr(0, list.bytes.find('\n')), "[" + lossy + "]");
@@ -292,9 +292,8 @@ TEST(ComposeTableTest, IsTheConsolesSummaryOfTheSamePaths) {
     writeWide(dir + u"skill3.vnt", cardWithoutEvent());
     const std::vector<std::u16string> paths = {dir + u"skill3.vnt", dir + u"skill2.vnt",
                                                dir + u"skill_missing.vnt", dir + u"skill1.vnt"};
-    Table table;
-    Composed composed;
-    for (const auto& path : paths) composeEntry(composed, path, &table);
+    const Composition composition = *Composition::of(paths);
+    const Table& table = composition.table;
 
     std::vector<std::string> given;
     for (const auto& path : paths) given.push_back(Vantorn::utf16ToUtf8(path));
@@ -314,6 +313,53 @@ TEST(ComposeTableTest, IsTheConsolesSummaryOfTheSamePaths) {
     EXPECT_EQ(csv.str(), console(Vantorn::OutputFormat::csv));
     EXPECT_EQ(html.str(), console(Vantorn::OutputFormat::html));
     EXPECT_NE(csv.str().find("skill_missing.vnt"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace Mornstave
+
+namespace Mornstave {
+namespace {
+
+// A dropped folder is walked as the folder command walks it: the entries
+// a search for skill*.vnt finds, in the system's order, a folder of that
+// name too (its block says it cannot be opened); nothing of its
+// subfolders, and a folder without cards gives no entry at all.
+TEST(ComposeWalkTest, AFolderStandsForItsEntriesNamedLikeCardsAsListed) {
+    CardFolder folder;
+    folder.write("skill1.vnt", cardWithEvent());
+    folder.write("SKILL2.VNT", cardWithoutEvent());
+    folder.write("notes.txt", cardWithEvent());
+    fs::create_directories(fs::path(folder.dir()) / "skill_dir.vnt");
+    fs::create_directories(fs::path(folder.dir()) / "sub");
+    folder.write("sub/skill9.vnt", cardWithEvent());
+    std::vector<std::u16string> names;
+    for (const auto& entry : fs::directory_iterator(folder.dir())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "notes.txt" && name != "sub") names.push_back(cp932ToUtf16(name));
+    }
+    ASSERT_EQ(names.size(), 3u);
+    const std::u16string dir = cp932ToUtf16(folder.dir());
+    const std::u16string top = dir.substr(0, dir.size() - 1);
+
+    const Composition walked = *Composition::of({top, dir + u"skill_missing.vnt"});
+    Composed expected = composeFolder(dir, names);
+    composeEntry(expected, dir + u"skill_missing.vnt");
+    EXPECT_EQ(walked.text.bytes, expected.bytes);
+    EXPECT_EQ(walked.text.shown, expected.shown);
+    EXPECT_EQ(walked.cards, 4u);
+    // Windows cannot open it; elsewhere reading it fails.
+    EXPECT_NE(walked.text.bytes.find("skill_dir.vnt]\n"), std::string::npos);
+    EXPECT_EQ(walked.table.starts().size(), 4u);
+    EXPECT_EQ(walked.text.shown.compare(walked.table.starts()[3], dir.size() + 1, u"[" + dir), 0);
+
+    EXPECT_EQ(Composition::of({dir + u"sub/skill9.vnt"}, Composition::Paths::cards, true)->text.bytes,
+              composeCard(folder.dir() + "sub/skill9.vnt"));
+    EXPECT_EQ(Composition::of({dir + u"sub/none"})->cards, 1u);
+    fs::remove(fs::path(folder.dir()) / "sub" / "skill9.vnt");
+    EXPECT_EQ(Composition::of({dir + u"sub"})->cards, 0u);
+    const std::atomic<bool> stop{true};
+    EXPECT_FALSE(Composition::of({top}, Composition::Paths::walked, false, &stop));
 }
 
 }  // namespace

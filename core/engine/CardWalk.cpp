@@ -1,4 +1,4 @@
-#include "CardPaths.hpp"
+#include "engine/CardWalk.hpp"
 
 #include <algorithm>
 #include <exception>
@@ -38,19 +38,23 @@ struct Listing {
 
 // The cards and, where wanted, the subfolders of one folder; throws when it cannot be
 // listed whole.
-Listing list(const fs::path& folder, bool recursive) {
+Listing list(const fs::path& folder, const CardWalk& walk) {
     Listing listing;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const fs::directory_entry& entry = *it;
+        const bool named = isCardName(entry.path().filename());
         std::error_code ignored;  // an entry that cannot be looked at is no folder
-        if (entry.is_directory(ignored)) {
-            if (recursive && !entry.is_symlink(ignored)) listing.subfolders.push_back(entry.path());
-        } else if (isCardName(entry.path().filename())) {
+        if (named && walk.entries == CardEntries::anyNamed) {
+            listing.cards.push_back(entry.path());
+        } else if (entry.is_directory(ignored)) {
+            if (walk.recursive && !entry.is_symlink(ignored)) listing.subfolders.push_back(entry.path());
+        } else if (named) {
             listing.cards.push_back(entry.path());
         }
     }
     if (error) throw fs::filesystem_error("listing", folder, error);
+    if (walk.order == FolderOrder::asListed) return listing;
     std::sort(listing.cards.begin(), listing.cards.end(), byName);
     std::sort(listing.subfolders.begin(), listing.subfolders.end(), byName);
     return listing;
@@ -63,7 +67,7 @@ void walkFolder(const fs::path& top, const CardWalk& walk) {
         pending.pop_back();
         std::vector<std::string> cards;
         try {
-            Listing listing = list(folder, walk.recursive);
+            Listing listing = list(folder, walk);
             for (const fs::path& card : listing.cards) cards.push_back(givenPath(card, walk.pathsAreUtf8));
             pending.insert(pending.end(), std::make_move_iterator(listing.subfolders.rbegin()),
                            std::make_move_iterator(listing.subfolders.rend()));
@@ -88,7 +92,7 @@ void walkCardPaths(const std::vector<std::string>& arguments, const CardWalk& wa
     for (const std::string& argument : arguments) {
         const fs::path path = nativePath(argument, walk.pathsAreUtf8);
         std::error_code error;
-        if (fs::is_directory(path, error)) {
+        if (!walk.argumentsAreCards && fs::is_directory(path, error)) {
             walkFolder(path, walk);
         } else {
             walk.card(argument);

@@ -1,0 +1,121 @@
+// The run loop and the fan-out: one pass gives what separate runs give, each sink its
+// own output, the failures where each output puts them.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "CommandLine.hpp"
+#include "engine/CardRun.hpp"
+#include "engine/Sinks.hpp"
+#include "support/CardTesting.hpp"
+
+namespace Vantorn {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("mornstave-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder / "cards");
+        std::ofstream(folder / "cards" / "skill2.vnt", std::ios::binary) << testing::goodCard("二");
+        std::ofstream(folder / "cards" / "SKILL1.VNT", std::ios::binary) << "broken";
+        std::ofstream(folder / "cards" / "skill3.vnt", std::ios::binary) << testing::goodCard("三");
+        std::ofstream(folder / "cards" / "other.vnt", std::ios::binary) << testing::goodCard("外");
+        std::ofstream(folder / "skill9.vnt", std::ios::binary) << testing::goodCard("九");
+        paths = {(folder / "cards").string(), (folder / "missing.vnt").string(), (folder / "skill9.vnt").string()};
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string console(std::vector<std::string> args, std::string* err = nullptr) {
+        args.insert(args.end(), paths.begin(), paths.end());
+        std::ostringstream out, errors;
+        runCommandLine(args, out, errors, ConsoleEnvironment{});
+        if (err != nullptr) *err = errors.str();
+        return out.str();
+    }
+
+    fs::path folder;
+    std::vector<std::string> paths;
+};
+
+TEST_F(RunTest, OnePassFeedsEverySinkAsItsOwnRunWould) {
+    std::vector<std::string> errors;
+    const auto errorLine = [&](const std::string& path, const std::string& message) {
+        errors.push_back(path + ": " + message);
+    };
+    std::ostringstream reportText, blocksText, summaryText;
+    SinkOutput report(reportText, errorLine), blocks(blocksText, errorLine), summary(summaryText, errorLine);
+    Summary rows;
+    std::vector<std::unique_ptr<CardSink>> sinks;
+    sinks.push_back(makeReportSink(report, TextForm{}));
+    sinks.push_back(makeReportSink(blocks, TextForm{}, ReportFailures::inBlock));
+    sinks.push_back(makeRowsSink(rows));
+    sinks.push_back(makeSummarySink(summary, OutputFormat::text, SummaryOrder::difference, TextForm{}));
+    const auto fanOut = makeFanOutSink(std::move(sinks));
+    RunOptions options;
+    options.workers = 2;
+    int done = 0;
+    options.cardDone = [&] { ++done; };
+    ASSERT_TRUE(runCards(paths, *fanOut, options));
+    report.drain();
+    blocks.drain();
+    summary.drain();
+
+    std::string consoleErrors;
+    EXPECT_EQ(reportText.str(), console({}, &consoleErrors));
+    EXPECT_EQ(summaryText.str(), console({"--summary"}));
+    // Every sink that writes error lines wrote its own, in the order read.
+    std::string expectedErrors;
+    for (std::size_t i = 0; i < errors.size(); i += 2) {
+        EXPECT_EQ(errors[i], errors[i + 1]);
+        expectedErrors += errors[i] + '\n';
+    }
+    EXPECT_EQ(errors.size(), 4u);
+    EXPECT_EQ(expectedErrors, consoleErrors);
+    // A failure's block holds its message, in the blocks of the cards around it.
+    const std::string cards = (folder / "cards").string();
+    const std::string nine = (folder / "skill9.vnt").string();
+    EXPECT_EQ(blocksText.str().substr(0, blocksText.str().find("\n\n") + 2),
+              "[" + (fs::path(cards) / "SKILL1.VNT").string() + "]\n技能カードではありません\n\n");
+    EXPECT_NE(blocksText.str().find("\n\n[" + (folder / "missing.vnt").string() + "]\n開けません\n\n[" + nine + "]\n"),
+              std::string::npos);
+    // The rows in the order read, each with its entry.
+    ASSERT_EQ(rows.rows().size(), 3u);
+    ASSERT_EQ(rows.failures().size(), 2u);
+    EXPECT_EQ(rows.failures()[0].entry, 0u);
+    EXPECT_EQ(rows.rows()[0].entry, 1u);
+    EXPECT_EQ(rows.failures()[1].entry, 3u);
+    EXPECT_EQ(rows.rows()[2].path, nine);
+    EXPECT_EQ(done, 5);
+}
+
+TEST_F(RunTest, AStoppedRunNeverFinishesAndAMixedFanOutIsRefused) {
+    std::ostringstream text;
+    SinkOutput output(text, [](const std::string&, const std::string&) { ADD_FAILURE() << "an error line"; });
+    const auto sink = makeSummarySink(output, OutputFormat::csv, SummaryOrder::path, TextForm{});
+    std::atomic<bool> stop{true};
+    RunOptions options;
+    options.stop = &stop;
+    options.walked = [] { ADD_FAILURE() << "walked"; };
+    EXPECT_FALSE(runCards(paths, *sink, options));
+    output.drain();
+    EXPECT_EQ(text.str(), "");
+
+    std::vector<std::unique_ptr<CardSink>> mixed;
+    mixed.push_back(makeReportSink(output, TextForm{}));
+    mixed.push_back(makeListingSink(output, TextForm{}));
+    EXPECT_THROW(makeFanOutSink(std::move(mixed)), std::invalid_argument);
+    EXPECT_THROW(makeFanOutSink({}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace Vantorn
