@@ -120,7 +120,9 @@ int runDiff(const std::string& oldTop, const std::string& newTop, std::ostream& 
     const bool oldIsFolder = fs::is_directory(nativePath(oldTop, form.pathsAreUtf8), error);
     const bool newIsFolder = fs::is_directory(nativePath(newTop, form.pathsAreUtf8), error);
     if (oldIsFolder != newIsFolder) {
-        trouble(oldIsFolder ? newTop : oldTop, "フォルダとカードは比べられません");
+        const std::string& card = oldIsFolder ? newTop : oldTop;
+        trouble(card, fs::exists(nativePath(card, form.pathsAreUtf8), error) ? "フォルダとカードは比べられません"
+                                                                             : OpenFailedException().what());
         return 2;
     }
     CardWalk walk;
