@@ -13,6 +13,8 @@
 #include "engine/CardWalk.hpp"
 #include "engine/OrderedWork.hpp"
 #include "diff/DiffWriters.hpp"
+#include "engine/CardWalk.hpp"
+#include "engine/OrderedWork.hpp"
 #include "files/ReplacingFile.hpp"
 #include "format/CardFile.hpp"
 #include "json/CardDocument.hpp"
@@ -120,7 +122,9 @@ int runDiff(const std::string& oldTop, const std::string& newTop, std::ostream& 
     const bool oldIsFolder = fs::is_directory(nativePath(oldTop, form.pathsAreUtf8), error);
     const bool newIsFolder = fs::is_directory(nativePath(newTop, form.pathsAreUtf8), error);
     if (oldIsFolder != newIsFolder) {
-        trouble(oldIsFolder ? newTop : oldTop, "フォルダとカードは比べられません");
+        const std::string& card = oldIsFolder ? newTop : oldTop;
+        trouble(card, fs::exists(nativePath(card, form.pathsAreUtf8), error) ? "フォルダとカードは比べられません"
+                                                                             : OpenFailedException().what());
         return 2;
     }
     CardWalk walk;

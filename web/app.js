@@ -305,6 +305,23 @@
       await analyse(found);
     } catch (error) { failed(error); }
   });
+  // 比較: a second version's folder, compared with the one chosen (--diff), whose page
+  // the frame shows. Its files go in under a folder of their own.
+  $("pick-compare").addEventListener("change", async (event) => {
+    const files = picked(event.target);
+    event.target.value = "";
+    if (files.length === 0) return;
+    if (roots.length !== 1) { status("比較するには、フォルダを一つ選んでからにしてください。"); return; }
+    try {
+      const prefix = "#compare/";
+      const bytes = await new Blob(files.map((file) => file.file)).arrayBuffer();
+      await ask({ kind: "add", bytes, paths: files.map((file) => prefix + file.path), sizes: files.map((file) => file.file.size) }, [bytes]);
+      const other = files[0].path.split("/")[0];
+      const result = await run(["--diff", "-r", "--format=html", "--", roots[0], prefix + other]);
+      $("summary").srcdoc = utf8.decode(result.stdout);
+      status(`${roots[0]} と ${other} を比べました。`);
+    } catch (error) { failed(error); }
+  });
   function failed(error) { status(error.outOfMemory ? "ブラウザーのメモリが足りません。カードを分けて選んでください。" : `エラー: ${error.message}`); }
   worker.onerror = (event) => failed(new Error(event.message || "ワーカーを開始できません"));
 })();

@@ -228,15 +228,16 @@ void writeDiffPage(std::ostream& out, std::vector<CardDiff> diffs, const DiffTot
         if (moved(a) != moved(b)) return moved(a) > moved(b);
         return a.path < b.path;
     });
-    out << "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+    // The page's own texts are CP932 literals like every other: UTF-8 here.
+    out << cp932ToUtf8("<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-           "<meta name=\"generator\" content=\"Mornstave\">\n<title>技能カードの比較</title>\n";
+           "<meta name=\"generator\" content=\"Mornstave\">\n<title>技能カードの比較</title>\n");
     const std::string_view style = summaryPageStyle();
     out.write(style.data(), static_cast<std::streamsize>(style.size()));
-    out << "\n<style>\n.change td { vertical-align: top; white-space: pre-wrap; overflow-wrap: anywhere; }\n"
+    out << cp932ToUtf8("\n<style>\n.change td { vertical-align: top; white-space: pre-wrap; overflow-wrap: anywhere; }\n"
            "td.old { color: var(--above); } td.new { color: var(--below); }\n"
-           "section.pair { margin: 16px 0; }\n</style>\n</head>\n<body>\n<header>\n<h1>技能カードの比較</h1>\n<p id=\"totals\">";
+           "section.pair { margin: 16px 0; }\n</style>\n</head>\n<body>\n<header>\n<h1>技能カードの比較</h1>\n<p id=\"totals\">");
     htmlCp932(out, totalsText(totals));
     out << "</p>\n</header>\n<main>\n";
     for (const CardDiff& diff : diffs) {
@@ -252,7 +253,7 @@ void writeDiffPage(std::ostream& out, std::vector<CardDiff> diffs, const DiffTot
                 htmlCp932(out, lines[i]);
                 out << "</p>\n";
             }
-            out << "<table class=\"change\">\n<thead><tr><th>項目</th><th>旧</th><th>新</th></tr></thead>\n<tbody>\n";
+            out << cp932ToUtf8("<table class=\"change\">\n<thead><tr><th>項目</th><th>旧</th><th>新</th></tr></thead>\n<tbody>\n");
             for (const FieldChange& change : diff.changes) {
                 out << "<tr><td class=\"path\">";
                 htmlCp932(out, change.field);

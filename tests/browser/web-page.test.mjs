@@ -2,9 +2,9 @@
 // from disk: a generated folder goes in through its folder input; the table holds
 // every card; a card opens with its report, and selecting a field highlights exactly
 // its bytes; the broken card marks the byte where reading stopped; the JSON download
-// is the native program's document; a card of 8 MB nested to the depth bound leaves
-// every other card shown and the page usable; and no request leaves the page, no
-// console error.
+// is the native program's document; 比較 with a second version shows the comparison;
+// a card of 8 MB nested to the depth bound leaves every other card shown and the page
+// usable; and no request leaves the page, no console error.
 // Prints how long the page took to show the cards (a figure, not a check).
 //
 //   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA EXAMPLES [CARDS] [SCREENSHOT.png]
@@ -123,6 +123,24 @@ try {
   await new Promise((resolve) => setTimeout(resolve, 300));
   check(fs.existsSync(saved) && fs.readFileSync(saved).equals(native("--format=json", "-r", "--", "cards")),
         "the JSON download is the native document");
+
+  // 比較: a second version of the folder, one card holding another's bytes, shows the
+  // comparison's page with that card changed.
+  const next = path.join(work, "next");
+  fs.cpSync(tree, next, { recursive: true });
+  const cardFiles = fs.readdirSync(next).filter((name) => /^skill.*\.vnt$/i.test(name)).sort();
+  fs.copyFileSync(path.join(next, cardFiles[1]), path.join(next, cardFiles[0]));
+  await (await tab.$("#pick-compare")).uploadFile(next);
+  await tab.waitForFunction(() => document.getElementById("summary").contentDocument?.title === "技能カードの比較" ||
+                                  document.getElementById("status").textContent.startsWith("エラー"));
+  check(await tab.evaluate(() => !document.getElementById("status").textContent.startsWith("エラー")),
+        `比較: ${await tab.evaluate(() => document.getElementById("status").textContent)}`);
+  const compared = await tab.evaluate(() => {
+    const doc = document.getElementById("summary").contentDocument;
+    return [...doc.querySelectorAll("section.pair")].map((s) => [s.className, s.querySelector(".path").textContent]);
+  });
+  check(compared.length === 1 && compared[0][0] === "pair changed" && compared[0][1] === cardFiles[0],
+        `the comparison shows the one changed card: ${JSON.stringify(compared)}`);
 
   // A card of 8 MB nested to the depth bound, whose report and JSON entry run to
   // gigabytes, with the seven examples: every card is in the table, the page stays

@@ -208,6 +208,8 @@ TEST_F(DiffRun, FoldersPairByRelativePathInAnyCaseAndExitAsDiffDoes) {
     // The page: changed cards first.
     EXPECT_EQ(run({"--diff", "-r", "--format=html", older, newer}), 1);
     EXPECT_LT(out.str().find("sub/skill2.vnt"), out.str().find("skill5.vnt"));
+    EXPECT_TRUE(isUtf8(out.str()));
+    EXPECT_NE(out.str().find(cp932ToUtf8("<title>技能カードの比較</title>")), std::string::npos);
 
     EXPECT_EQ(run({"--diff", "-r", older, older}), 0);
     EXPECT_EQ(out.str(), "変更 0, 追加 0, 削除 0, 読込失敗 0, 変更なし 4\n");

@@ -21,10 +21,11 @@ cp ../old/skill1.vnt skill1.vnt
 git add .gitattributes skill1.vnt
 git commit -q -m first
 cp ../next/skill1.vnt skill1.vnt
-changes=$(git -c core.pager=cat diff --no-color --unified=0 -- skill1.vnt | grep '^[-+][^-+]' || true)
-expected='-生命力ダメージ(炎): Lv比8
-+生命力ダメージ(炎): Lv比10'
-case "$changes" in
-  "$expected"*) echo "git diff shows the changed motion" ;;
-  *) printf 'git diff gave:\n%s\n' "$changes" >&2; exit 1 ;;
-esac
+changes=$(git -c core.pager=cat diff --no-color --unified=0 -- skill1.vnt)
+if printf '%s\n' "$changes" | grep -Fqx -- '-生命力ダメージ(炎): Lv比8' &&
+   printf '%s\n' "$changes" | grep -Fqx -- '+生命力ダメージ(炎): Lv比10'; then
+  echo "git diff shows the changed motion as a changed report line"
+else
+  printf 'git diff gave:\n%s\n' "$changes" >&2
+  exit 1
+fi

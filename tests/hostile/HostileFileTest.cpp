@@ -20,6 +20,7 @@
 #include "estimate/Estimate.hpp"
 #include "report/Report.hpp"
 #include "events/Content.hpp"
+#include "diff/CardDiff.hpp"
 #include "explain/Listing.hpp"
 #include "hostile/HostileCards.hpp"
 #include "support/CardTesting.hpp"
@@ -363,6 +364,35 @@ TEST_F(HostileFileTest, EveryKeptFuzzingInputGivesADefinedOutcome) {
         const Outcome outcome = process(readFile(entry.path()), false);
         EXPECT_TRUE(outcome.loaded || isDefinedMessage(outcome.message)) << outcome.message;
     }
+}
+
+// The comparison walks the deepest trees and the widest lists without running away:
+// one change at the bottom of a tree, one record put in the middle of a wide list.
+TEST_F(HostileFileTest, ComparisonsOfTheDeepestTreesAndWidestListsNameTheirOneChange) {
+    const auto compared = [](const std::string& before, const std::string& after) {
+        const CardVersion older{before, std::nullopt}, newer{after, std::nullopt};
+        return compareCards("skill1.vnt", &older, &newer);
+    };
+    const Bytes leaf = ContentRecord{ContentKind::IncRound}.bytes();
+    const CardDiff deep = compared(cardAround(Bytes().int32(0), oneTree(chainOf(maxContentDepth))),
+                                   cardAround(Bytes().int32(0), oneTree(chainOf(maxContentDepth, leaf))));
+    ASSERT_EQ(deep.status, DiffStatus::changed);
+    ASSERT_FALSE(deep.changes.empty());
+    EXPECT_LE(deep.changes.size(), 3u);
+    EXPECT_NE(deep.changes[0].field.find(" more > child 1 > child 1 > child 1 > "), std::string::npos) << deep.changes[0].field;
+
+    const auto fanOf = [&](int children, bool marked) {
+        Bytes fan = headerOf(ContentKind::Start, 40000 + children + (marked ? 1 : 0));
+        for (int i = 0; i < children; ++i) {
+            if (marked && i == children / 2) fan.append(ContentRecord{ContentKind::GameOver}.bytes());
+            fan.append(i % 2 ? leaf : ContentRecord{ContentKind::Start}.bytes());
+        }
+        return cardAround(Bytes().int32(0), oneTree(fan));
+    };
+    const CardDiff wide = compared(fanOf(60000, false), fanOf(60000, true));
+    ASSERT_EQ(wide.changes.size(), 1u);
+    EXPECT_EQ(wide.changes[0].field, "event 1 > content 1 > child 30001");
+    EXPECT_FALSE(wide.changes[0].oldValue);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 valid against docs/card.schema.json, lists the paths in the order given, and each
 card's description and level say what the text report says; with --summary, the
 document is valid too and its rows point at the same cards; the --explain document is
-valid against the schema's listing.
+valid against the schema's listing, and the --diff document against its part.
 
 usage: check-export.py MORNSTAVE SCHEMA CARD...   (fails when jsonschema is missing)
 """
@@ -55,5 +55,13 @@ listings = json.loads(subprocess.run([program, "--explain", "--format=json", *pa
                                      check=False).stdout.decode("utf-8"))
 jsonschema.validate(listings, {"$schema": schema["$schema"], "$defs": schema["$defs"], "$ref": "#/$defs/listingDocument"})
 assert [entry["path"] for entry in listings["cards"]] == paths, "listing paths out of order"
+
+# The comparison of the cards with themselves and with nothing, against its part.
+def part(name):
+    return {"$schema": schema["$schema"], "$defs": schema["$defs"], "$ref": "#/$defs/" + name}
+for old, new in [(cards[0], cards[0]), (cards[0], cards[-1])]:
+    compared = subprocess.run([program, "--diff", "--all", "--format=json", old, new], capture_output=True)
+    assert compared.returncode == (0 if old == new else 1), compared
+    jsonschema.validate(json.loads(compared.stdout.decode("utf-8")), part("diffDocument"))
 
 print("%d cards and 1 failure: valid and in step with the text report" % (len(entries) - 1))

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Times --diff -r of two trees of 20,000 cards that differ in 1% of their cards against
+# --summary -r of one tree. Prints figures; asserts nothing.
+#
+#   bench/diff.sh [--rounds N] [--cards N]
+#
+#   1. Writes the tree (mornstave-benchdata tree) and a copy in which every hundredth
+#      card holds another card's bytes.
+#   2. Times, round by round and interleaved: mornstave --summary -r OLD and
+#      mornstave --diff -r OLD NEW, each writing to a file. Prints the medians, wall
+#      and CPU, and the median of the per-round wall ratios.
+#
+# Uses the build in $MST_BENCH_BUILD (default build/), configuring it if needed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rounds=7
+cards=20000
+while [ $# -gt 0 ]; do
+  case $1 in
+    --rounds) rounds=$2; shift 2 ;;
+    --cards) cards=$2; shift 2 ;;
+    *) echo "usage: bench/diff.sh [--rounds N] [--cards N]" >&2; exit 2 ;;
+  esac
+done
+
+# shellcheck source=bench-common.sh
+source bench/bench-common.sh
+bench_build
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-diff-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+echo "== Machine"
+date
+echo "$(nproc) CPUs, $(uname -srm)"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
+
+old=$work/old
+new=$work/new
+"$benchdata" tree "$old" "$cards"
+cp -r "$old" "$new"
+mapfile -t files < <(cd "$new" && find . -type f -name 'skill*.vnt' | sort)
+changed=0
+for ((i = 0; i + 1 < ${#files[@]}; i += 100)); do
+  cp "$new/${files[i + 1]}" "$new/${files[i]}"
+  changed=$((changed + 1))
+done
+echo "$(find "$old" -type f | wc -l) cards in each tree, $changed changed in the second"
+
+run_summary() { measure "$work/summary.out" "$native" --summary -r "$old"; }
+# --diff exits 1: the trees differ.
+run_diff() { measure "$work/diff.out" "$native" --diff -r "$old" "$new" || [ $? -eq 1 ]; }
+kinds=(summary diff)
+for kind in "${kinds[@]}"; do
+  run_$kind  # warms the page cache
+  : > "$work/$kind.wall"; : > "$work/$kind.cpu"
+done
+
+echo
+echo "== Time: $rounds rounds, interleaved"
+for round in $(seq "$rounds"); do
+  for kind in "${kinds[@]}"; do
+    run_$kind
+    field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
+    field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
+  done
+done
+for kind in "${kinds[@]}"; do
+  printf '%-8s median wall %8.1f ms    CPU %8.1f ms\n' "$kind" "$(median < "$work/$kind.wall")" \
+         "$(median < "$work/$kind.cpu")"
+done
+paste "$work/diff.wall" "$work/summary.wall" | awk '{ print $1 / $2 }' > "$work/ratios"
+paste "$work/diff.cpu" "$work/summary.cpu" | awk '{ print $1 / $2 }' > "$work/cpu-ratios"
+echo "diff/summary, median of the per-round ratios: wall $(median < "$work/ratios" | awk '{ printf "%.2f", $1 }')," \
+     "CPU $(median < "$work/cpu-ratios" | awk '{ printf "%.2f", $1 }') (target: at most 2)"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+tail -1 "$work/diff.out"
