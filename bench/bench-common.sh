@@ -41,8 +41,8 @@ against() {
          "$(ratio "$wall" "$(median < "$work/$base.wall")")" "$base" "$cpu" \
          "$(ratio "$cpu" "$(median < "$work/$base.cpu")")" "$base"
 }
-# The median of KIND's per-round wall-time ratios to BASE's: immune to load that changes
-# between rounds.
+# The median of KIND's per-round ratios to BASE's, of wall time or of CPU time (the
+# third word, wall by default): immune to load that changes between rounds.
 round_ratio() {
-  paste "$work/$1.wall" "$work/$2.wall" | awk '{ print $1 / $2 }' | median | awk '{ printf "%.2f", $1 }'
+  paste "$work/$1.${3:-wall}" "$work/$2.${3:-wall}" | awk '{ print $1 / $2 }' | median | awk '{ printf "%.2f", $1 }'
 }

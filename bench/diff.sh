@@ -52,27 +52,11 @@ run_summary() { measure "$work/summary.out" "$native" --summary -r "$old"; }
 # --diff exits 1: the trees differ.
 run_diff() { measure "$work/diff.out" "$native" --diff -r "$old" "$new" || [ $? -eq 1 ]; }
 kinds=(summary diff)
-for kind in "${kinds[@]}"; do
-  run_$kind  # warms the page cache
-  : > "$work/$kind.wall"; : > "$work/$kind.cpu"
-done
-
 echo
 echo "== Time: $rounds rounds, interleaved"
-for round in $(seq "$rounds"); do
-  for kind in "${kinds[@]}"; do
-    run_$kind
-    field "$work/$kind.out.stats" wall_ms >> "$work/$kind.wall"
-    field "$work/$kind.out.stats" cpu_ms >> "$work/$kind.cpu"
-  done
-done
-for kind in "${kinds[@]}"; do
-  printf '%-8s median wall %8.1f ms    CPU %8.1f ms\n' "$kind" "$(median < "$work/$kind.wall")" \
-         "$(median < "$work/$kind.cpu")"
-done
-paste "$work/diff.wall" "$work/summary.wall" | awk '{ print $1 / $2 }' > "$work/ratios"
-paste "$work/diff.cpu" "$work/summary.cpu" | awk '{ print $1 / $2 }' > "$work/cpu-ratios"
-echo "diff/summary, median of the per-round ratios: wall $(median < "$work/ratios" | awk '{ printf "%.2f", $1 }')," \
-     "CPU $(median < "$work/cpu-ratios" | awk '{ printf "%.2f", $1 }') (target: at most 2)"
+interleave "${kinds[@]}"
+against diff summary
+echo "diff/summary, median of the per-round ratios: wall $(round_ratio diff summary)," \
+     "CPU $(round_ratio diff summary cpu) (target: at most 2)"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 tail -1 "$work/diff.out"
