@@ -186,11 +186,18 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (environment.stderrIsTerminal) plainErr.emplace(*err.rdbuf(), environment.localeIsUtf8);
     std::ostream terminalOut(plainOut ? &*plainOut : out.rdbuf());
     std::ostream terminalErr(plainErr ? &*plainErr : err.rdbuf());
+    // A write that failed through these streams is the caller's streams' failure too:
+    // an output cut short (a full disk, a buffer that cannot grow) never passes for whole.
+    const auto passOn = [&](int status) {
+        if (terminalOut.bad()) out.setstate(std::ios::badbit);
+        if (terminalErr.bad()) err.setstate(std::ios::badbit);
+        return status;
+    };
     const CommandLine line = readCommandLine(args, terminalOut, terminalErr, environment);
     if (line.exitStatus) {
-        return *line.exitStatus;
+        return passOn(*line.exitStatus);
     }
-    return runConsole(line.paths, terminalOut, terminalErr, line.settings);
+    return passOn(runConsole(line.paths, terminalOut, terminalErr, line.settings));
 }
 
 }  // namespace Vantorn

@@ -208,6 +208,20 @@ TEST_F(CommandLineTest, OutputsKeepWhatTheUserRelies) {
     run({hostile}, reportOnTerminal);
     EXPECT_NE(err.str().find("bad\x1b]0;x\x07.vnt: "), std::string::npos) << "a pipe gets the bytes";
 
+    // An output that could take only part of the report is known to be cut short.
+    struct ShortBuffer : std::streambuf {
+        std::streamsize room = 100;
+        std::streamsize xsputn(const char*, std::streamsize count) override {
+            const std::streamsize taken = std::min(count, room);
+            room -= taken;
+            return taken;
+        }
+        int_type overflow(int_type c) override { return room-- > 0 ? c : traits_type::eof(); }
+    } shortBuffer;
+    std::ostream shortOut(&shortBuffer);
+    EXPECT_EQ(runCommandLine({good}, shortOut, err, {}), 0);
+    EXPECT_TRUE(shortOut.bad());
+
     // An -o file written again keeps who may read it.
     const std::filesystem::path output = folder / "private.txt";
     std::ofstream(output) << "old";
