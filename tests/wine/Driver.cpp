@@ -1184,10 +1184,18 @@ using Mornstave::kPath;
 constexpr int kListId = 1004;
 constexpr int kColumns = Mornstave::kCardColumns;
 
-// A cell as the list shows it: on one line.
-std::u16string oneLine(std::u16string text) {
-    std::replace_if(text.begin(), text.end(), [](char16_t c) { return c < 0x20; }, u' ');
-    return text;
+// A cell as the list shows it: on one line, a control character in caret notation.
+std::u16string oneLine(const std::u16string& text) {
+    std::u16string line;
+    for (char16_t c : text) {
+        if (c < 0x20) {
+            line += u'^';
+            line += static_cast<char16_t>(c + 0x40);
+        } else {
+            line += c;
+        }
+    }
+    return line;
 }
 
 // The console's CSV records (UTF-8, quoted fields) before the empty one
