@@ -80,19 +80,10 @@ std::vector<std::string> detailLines(const CardDiff& diff) {
     return lines;
 }
 
-void writeSide(JsonWriter& json, const char* key, const std::optional<std::int32_t>& oldValue,
-               const std::optional<std::int32_t>& newValue) {
-    json.key(key);
-    json.beginObject();
-    json.key("old");
-    oldValue ? json.value(*oldValue) : json.null();
-    json.key("new");
-    newValue ? json.value(*newValue) : json.null();
-    json.endObject();
-}
-
-void writeSide(JsonWriter& json, const char* key, const std::optional<double>& oldValue,
-               const std::optional<double>& newValue) {
+// {"old", "new"}, null for a side without the value.
+template <class Number>
+void writeSide(JsonWriter& json, const char* key, const std::optional<Number>& oldValue,
+               const std::optional<Number>& newValue) {
     json.key(key);
     json.beginObject();
     json.key("old");
