@@ -55,7 +55,7 @@ kinds=(summary diff)
 echo
 echo "== Time: $rounds rounds, interleaved"
 interleave "${kinds[@]}"
-against diff summary
+for kind in "${kinds[@]}"; do against "$kind" summary; done
 echo "diff/summary, median of the per-round ratios: wall $(round_ratio diff summary)," \
      "CPU $(round_ratio diff summary cpu) (target: at most 2)"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
