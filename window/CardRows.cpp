@@ -10,14 +10,13 @@ namespace Mornstave {
 
 namespace {
 
-using Vantorn::SummaryColumn;
 
 // The summary's cells as the list shows them: the path, held as UTF-8, and
 // the core's CP932 texts in UTF-16.
 std::array<std::u16string, kCardColumns> shownCells(const Vantorn::SummaryCells& cells) {
     std::array<std::u16string, kCardColumns> shown;
     for (int column = 0; column < kCardColumns; ++column) {
-        const std::string& cell = cells[static_cast<std::size_t>(column)];
+        const std::string& cell = cells[static_cast<std::size_t>(kSummaryColumns[column])];
         shown[static_cast<std::size_t>(column)] =
             column == kPath ? Vantorn::utf8ToUtf16(cell) : Vantorn::cp932ToUtf16(cell);
     }
@@ -33,14 +32,14 @@ std::u16string folded(std::u16string text) {
 }
 
 const Vantorn::SummaryColumnInfo& infoOf(int column) {
-    return Vantorn::summaryColumns()[static_cast<std::size_t>(column)];
+    return Vantorn::columnInfo(kSummaryColumns[column]);
 }
 
 }  // namespace
 
 std::vector<std::u16string> CardRows::headings() {
     std::vector<std::u16string> headings;
-    for (const auto& column : Vantorn::summaryColumns()) headings.push_back(Vantorn::cp932ToUtf16(column.heading));
+    for (int column = 0; column < kCardColumns; ++column) headings.push_back(Vantorn::cp932ToUtf16(infoOf(column).heading));
     return headings;
 }
 
@@ -109,7 +108,7 @@ void CardRows::sortBy(int column) {
     ascending_ = (infoOf(column).kind != Vantorn::ColumnKind::number) != reversed_;
     // The cards in the summary's order of the column; the failures, after
     // them, stay in the order read.
-    order_ = Vantorn::summaryOrder(rows_, static_cast<SummaryColumn>(column), reversed_);
+    order_ = Vantorn::summaryOrder(rows_, kSummaryColumns[column], reversed_);
     for (std::size_t failure = rows_.size(); failure < items_.size(); ++failure) order_.push_back(failure);
     refilter();
 }

@@ -19,9 +19,14 @@
 
 namespace Mornstave {
 
-// The summary's columns, in its order.
+// The list's columns: the summary's, in its order, but for the advice.
 enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kPlace, kCardColumns };
-static_assert(kCardColumns == static_cast<int>(Vantorn::summaryColumnCount), "the list shows every summary column");
+// The summary's column each of the list's shows.
+constexpr Vantorn::SummaryColumn kSummaryColumns[kCardColumns] = {
+    Vantorn::SummaryColumn::path,     Vantorn::SummaryColumn::name,   Vantorn::SummaryColumn::level,
+    Vantorn::SummaryColumn::estimate, Vantorn::SummaryColumn::difference, Vantorn::SummaryColumn::target,
+    Vantorn::SummaryColumn::effects,  Vantorn::SummaryColumn::error,  Vantorn::SummaryColumn::location,
+};
 
 class CardRows {
 public:

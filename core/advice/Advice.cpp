@@ -33,8 +33,8 @@ std::string AdviceChange::pointer() const {
     return "/level";
 }
 
-void writeAdviceLines(std::ostream& out, const std::vector<Advice>& advice) {
-    for (std::size_t i = 0; i < advice.size() && i < reportedAdvice; ++i) {
+void writeAdviceLines(std::ostream& out, const std::vector<Advice>& advice, std::size_t most) {
+    for (std::size_t i = 0; i < advice.size() && i < most; ++i) {
         out << "提案: " << advice[i].text << '\n';
     }
 }

@@ -10,7 +10,7 @@ namespace Vantorn {
 // The report shows this many pieces of advice; the structured outputs show them all.
 constexpr std::size_t reportedAdvice = 3;
 
-// Up to three lines "提案: " and the advice's sentence, in CP932, after the level line.
-void writeAdviceLines(std::ostream& out, const std::vector<Advice>& advice);
+// Up to `most` lines "提案: " and the advice's sentence, in CP932, after the level line.
+void writeAdviceLines(std::ostream& out, const std::vector<Advice>& advice, std::size_t most = reportedAdvice);
 
 }  // namespace Vantorn

@@ -13,6 +13,7 @@ void complete(CardResult& result, SkillCard card, bool advise) {
     result.estimate = estimateLevel(*held);
     if (advise) result.advice = adviseOn(*held, result.estimate);
     result.row = summaryRow(result.entry, result.path, *held, result.estimate);
+    if (!result.advice.empty()) result.row.advice = result.advice.front().text;
     result.card = std::move(held);
 }
 

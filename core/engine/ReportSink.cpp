@@ -145,7 +145,7 @@ std::unique_ptr<CardSink> makeSink(SinkOutput& output, const OutputChoice& choic
     }
     if (choice.format == OutputFormat::json) return makeJsonSink(output, choice.summary, choice.order, choice.advise);
     if (choice.summary || formatInfo(choice.format).impliesSummary) {
-        return makeSummarySink(output, choice.format, choice.order, choice.form, choice.csvTexts);
+        return makeSummarySink(output, choice.format, choice.order, choice.form, choice.csvTexts, choice.advise);
     }
     return makeReportSink(output, choice.form, ReportFailures::errorLine, choice.advise);
 }

@@ -39,9 +39,11 @@ std::unique_ptr<CardSink> makeListingSink(SinkOutput& output, const TextForm& fo
 std::unique_ptr<CardSink> makeListingJsonSink(SinkOutput& output);
 // The JSON document of every card, with the summary where asked.
 std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, SummaryOrder order, bool advise = false);
-// The summary of the cards as an aligned table, CSV or the HTML page.
+// The summary of the cards as an aligned table, CSV or the HTML page. With `advise`,
+// the summary has the 提案 column and each block of the page all the advice.
 std::unique_ptr<CardSink> makeSummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order,
-                                          const TextForm& form, CsvTexts csvTexts = CsvTexts::guarded);
+                                          const TextForm& form, CsvTexts csvTexts = CsvTexts::guarded,
+                                          bool advise = false);
 
 // The rows and failures of the cards, in the order read, added to `rows` for a front
 // end's own list (unsorted: the list sorts it).

@@ -6,6 +6,7 @@
 
 #include "engine/Sinks.hpp"
 #include "engine/TextPieces.hpp"
+#include "advice/AdviceLines.hpp"
 #include "explain/Listing.hpp"
 #include "json/CardDocument.hpp"
 #include "json/CardJson.hpp"
@@ -20,7 +21,7 @@ class JsonSink final : public CardSink {
 public:
     JsonSink(SinkOutput& output, bool summary, SummaryOrder order, bool advise)
         : output_(output), order_(order), advise_(advise) {
-        if (summary) summary_.emplace();
+        if (summary) summary_.emplace(advise);
     }
 
     void begin() override { document_.emplace(output_.text()); }
@@ -109,8 +110,9 @@ private:
 class SummarySink final : public CardSink {
 public:
     SummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order, const TextForm& form,
-                CsvTexts csvTexts)
-        : output_(output), format_(format), order_(order), form_(form), csvTexts_(csvTexts) {}
+                CsvTexts csvTexts, bool advise)
+        : output_(output), format_(format), order_(order), form_(form), csvTexts_(csvTexts), advise_(advise),
+          summary_(advise) {}
 
     bool smallResults() const override { return format_ != OutputFormat::html; }
 
@@ -123,6 +125,8 @@ public:
             std::ostringstream body;
             writeDescription(body, *result.card);
             writeEstimate(body, result.estimate);
+            // The card's dialog lists all the advice; the report shows three.
+            if (advise_) writeAdviceLines(body, result.advice, result.advice.size());
             std::string utf8 = '[' + result.path + "]\n";
             appendCp932AsUtf8(utf8, body.str());
             result.text.assign(utf8);
@@ -155,6 +159,7 @@ private:
     const SummaryOrder order_;
     const TextForm form_;
     const CsvTexts csvTexts_;
+    const bool advise_;
     Summary summary_;
     std::optional<SummaryPage> page_;
 };
@@ -170,8 +175,8 @@ std::unique_ptr<CardSink> makeJsonSink(SinkOutput& output, bool summary, Summary
 }
 
 std::unique_ptr<CardSink> makeSummarySink(SinkOutput& output, OutputFormat format, SummaryOrder order,
-                                          const TextForm& form, CsvTexts csvTexts) {
-    return std::make_unique<SummarySink>(output, format, order, form, csvTexts);
+                                          const TextForm& form, CsvTexts csvTexts, bool advise) {
+    return std::make_unique<SummarySink>(output, format, order, form, csvTexts, advise);
 }
 
 }  // namespace Vantorn

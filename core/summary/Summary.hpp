@@ -28,6 +28,7 @@ struct SummaryRow {
     std::optional<double> estimate;  // none where the card is not estimated
     std::string target;     // as the description names it: "敵方単体", …
     std::string effects;    // the motions' lines, joined by " / "
+    std::string advice;     // the first piece of advice's sentence, where advice was asked for
 
     // estimate - level, where there is an estimate.
     std::optional<double> difference() const;
@@ -72,6 +73,9 @@ struct SummaryTotals {
 
 class Summary {
 public:
+    // `advised`: the rows hold advice, and the outputs show its column.
+    explicit Summary(bool advised = false) : advised_(advised) {}
+
     void add(SummaryRow row) { rows_.push_back(std::move(row)); }
     void add(SummaryFailure failure) { failures_.push_back(std::move(failure)); }
 
@@ -82,12 +86,14 @@ public:
     const std::vector<SummaryFailure>& failures() const { return failures_; }
     const SummaryTotals& totals() const { return totals_; }
     SummaryOrder order() const { return order_; }
+    bool advised() const { return advised_; }
 
 private:
     std::vector<SummaryRow> rows_;
     std::vector<SummaryFailure> failures_;
     SummaryTotals totals_;
     SummaryOrder order_ = SummaryOrder::difference;
+    bool advised_ = false;
 };
 
 }  // namespace Vantorn

@@ -14,7 +14,7 @@ namespace Vantorn {
 namespace {
 
 constexpr std::array<SummaryColumnInfo, summaryColumnCount> columns = {{
-#define SUMMARY_COLUMN(id, heading, kind, widest) {SummaryColumn::id, #id, heading, ColumnKind::kind, widest},
+#define SUMMARY_COLUMN(id, heading, kind, widest, shown) {SummaryColumn::id, #id, heading, ColumnKind::kind, widest, ColumnShown::shown},
 #include "summary/SummaryColumns.def"
 }};
 
@@ -40,6 +40,7 @@ std::string_view summaryText(const SummaryRow& row, SummaryColumn column) {
     case SummaryColumn::name: return row.name;
     case SummaryColumn::target: return row.target;
     case SummaryColumn::effects: return row.effects;
+    case SummaryColumn::advice: return row.advice;
     default: return {};
     }
 }
@@ -148,6 +149,14 @@ std::vector<std::size_t> forwardOrder(const std::vector<SummaryRow>& rows, Summa
 }  // namespace
 
 const std::array<SummaryColumnInfo, summaryColumnCount>& summaryColumns() { return columns; }
+
+std::vector<SummaryColumnInfo> summaryColumns(bool advised) {
+    std::vector<SummaryColumnInfo> shown;
+    for (const SummaryColumnInfo& info : columns) {
+        if (info.shownIn(advised)) shown.push_back(info);
+    }
+    return shown;
+}
 
 const SummaryColumnInfo& columnInfo(SummaryColumn column) { return columns[static_cast<std::size_t>(column)]; }
 

@@ -16,11 +16,12 @@
 namespace Vantorn {
 
 enum class SummaryColumn {
-#define SUMMARY_COLUMN(id, heading, kind, widest) id,
+#define SUMMARY_COLUMN(id, heading, kind, widest, shown) id,
 #include "summary/SummaryColumns.def"
 };
 
 enum class ColumnKind { text, number, failure };
+enum class ColumnShown { always, advised };
 
 struct SummaryColumnInfo {
     SummaryColumn column;
@@ -28,20 +29,26 @@ struct SummaryColumnInfo {
     const char* heading;  // CP932
     ColumnKind kind;
     std::size_t widest;   // in the text table; 0: never cut
+    ColumnShown shown;
+
+    // Whether a summary made with advice, or without, has the column.
+    bool shownIn(bool advised) const { return shown == ColumnShown::always || advised; }
 };
 
 constexpr std::size_t summaryColumnCount = 0
-#define SUMMARY_COLUMN(id, heading, kind, widest) +1
+#define SUMMARY_COLUMN(id, heading, kind, widest, shown) +1
 #include "summary/SummaryColumns.def"
     ;
 // The card's columns come first; the failure's own follow them.
 constexpr std::size_t cardColumnCount = 0
-#define SUMMARY_COLUMN(id, heading, kind, widest) +(ColumnKind::kind != ColumnKind::failure)
+#define SUMMARY_COLUMN(id, heading, kind, widest, shown) +(ColumnKind::kind != ColumnKind::failure)
 #include "summary/SummaryColumns.def"
     ;
 
 // Every column, in order.
 const std::array<SummaryColumnInfo, summaryColumnCount>& summaryColumns();
+// The columns a summary has, in order: every column, or every one but those of advice.
+std::vector<SummaryColumnInfo> summaryColumns(bool advised);
 const SummaryColumnInfo& columnInfo(SummaryColumn column);
 // The column an order of `--sort` sorts by.
 SummaryColumn orderColumn(SummaryOrder order);

@@ -29,10 +29,10 @@ void positions(JsonWriter& json, std::string_view name, const std::vector<std::s
 // A row's or a failure's "cells": the columns it fills, by key (a card's columns, or
 // the path and a failure's own). The path is UTF-8 as given, the numbers ASCII, the
 // rest CP932.
-void cells(JsonWriter& json, const SummaryCells& cells, bool failure) {
+void cells(JsonWriter& json, const SummaryCells& cells, bool failure, bool advised) {
     json.key("cells");
     json.beginObject();
-    for (const SummaryColumnInfo& info : summaryColumns()) {
+    for (const SummaryColumnInfo& info : summaryColumns(advised)) {
         if ((info.kind == ColumnKind::failure) != failure && info.column != SummaryColumn::path) continue;
         const std::string& cell = cells[static_cast<std::size_t>(info.column)];
         if (info.column == SummaryColumn::path) {
@@ -45,10 +45,11 @@ void cells(JsonWriter& json, const SummaryCells& cells, bool failure) {
 }
 
 // Every card column's [place, place reversed] (see summaryRanks).
-void ranks(JsonWriter& json, const SummaryRanks& ranks) {
+void ranks(JsonWriter& json, const SummaryRanks& ranks, bool advised) {
     json.key("ranks");
     json.beginObject();
     for (std::size_t c = 0; c < cardColumnCount; ++c) {
+        if (!summaryColumns()[c].shownIn(advised)) continue;
         json.key(summaryColumns()[c].key);
         json.beginArray();
         for (std::size_t place : ranks.places[c]) json.value(static_cast<std::int64_t>(place));
@@ -73,7 +74,7 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
     json.member("order", summaryOrderName(summary.order()));
     json.key("columns");
     json.beginArray();
-    for (const SummaryColumnInfo& info : summaryColumns()) {
+    for (const SummaryColumnInfo& info : summaryColumns(summary.advised())) {
         json.beginObject();
         json.member("key", info.key);
         text(json, "heading", info.heading);
@@ -96,8 +97,8 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
         optionalNumber(json, "difference", row.difference());
         text(json, "target", row.target);
         text(json, "effects", row.effects);
-        cells(json, summaryCells(row), false);
-        ranks(json, places[position]);
+        cells(json, summaryCells(row), false, summary.advised());
+        ranks(json, places[position], summary.advised());
         json.endObject();
         json.flush();  // the writer holds its text until flushed: a row at a time
     }
@@ -111,7 +112,7 @@ void writeSummaryJson(JsonWriter& json, const Summary& summary) {
         json.member("path", std::string_view(failure.path));
         text(json, "error", failure.message);
         if (failure.location) writeLocationJson(json, *failure.location);
-        cells(json, summaryCells(failure), true);
+        cells(json, summaryCells(failure), true, summary.advised());
         json.endObject();
     }
     json.endArray();

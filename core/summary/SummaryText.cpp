@@ -59,31 +59,41 @@ void csvField(std::ostream& out, const std::string& field) {
 }
 
 // One CSV record padded to the header's width: the columns, the error and its place.
-void csvRecord(std::ostream& out, const std::vector<std::string>& record) {
-    for (std::size_t i = 0; i < summaryColumnCount; ++i) {
+void csvRecord(std::ostream& out, const std::vector<std::string>& record, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i) {
         if (i > 0) out << ',';
         if (i < record.size()) csvField(out, record[i]);
     }
     out << "\r\n";
 }
 
+// The card columns a summary shows, by their place among every column.
+std::vector<std::size_t> shownCardColumns(const Summary& summary) {
+    std::vector<std::size_t> shown;
+    for (std::size_t i = 0; i < cardColumnCount; ++i) {
+        if (summaryColumns()[i].shownIn(summary.advised())) shown.push_back(i);
+    }
+    return shown;
+}
+
 }  // namespace
 
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form) {
-    using Cells = std::array<std::string, cardColumnCount>;
+    const std::vector<std::size_t> columns = shownCardColumns(summary);
+    using Cells = std::vector<std::string>;
     Cells header;
-    for (std::size_t i = 0; i < cardColumnCount; ++i) header[i] = form.text(summaryColumns()[i].heading);
+    for (std::size_t column : columns) header.push_back(form.text(summaryColumns()[column].heading));
     const auto cellsOf = [&](const SummaryRow& row) {
         const SummaryCells cells = summaryCells(row);
         Cells shown;
-        for (std::size_t i = 0; i < cardColumnCount; ++i) shown[i] = tableText(cells, i, form);
+        for (std::size_t column : columns) shown.push_back(tableText(cells, column, form));
         return shown;
     };
     // The cells are made twice, once to measure and once to write, rather than held:
     // memory stays with the rows.
-    std::array<std::size_t, cardColumnCount> widths{};
+    std::vector<std::size_t> widths(columns.size(), 0);
     const auto measure = [&](const Cells& cells) {
-        for (std::size_t i = 0; i < cardColumnCount; ++i) {
+        for (std::size_t i = 0; i < columns.size(); ++i) {
             widths[i] = std::max(widths[i], displayWidth(cells[i], form.encoding));
         }
     };
@@ -92,10 +102,10 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     std::string line;
     const auto write = [&](const Cells& cells) {
         line.clear();
-        for (std::size_t i = 0; i < cardColumnCount; ++i) {
+        for (std::size_t i = 0; i < columns.size(); ++i) {
             const std::string blanks(widths[i] - displayWidth(cells[i], form.encoding), ' ');
             if (i > 0) line += "  ";
-            line += isNumeric(i) ? blanks + cells[i] : cells[i] + blanks;
+            line += isNumeric(columns[i]) ? blanks + cells[i] : cells[i] + blanks;
         }
         line.erase(line.find_last_not_of(' ') + 1);  // no trailing blanks
         out << line << '\n';
@@ -131,52 +141,59 @@ void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm&
     listed(belowLabel, totals.furthestBelow);
 }
 
-std::vector<std::string> summaryCsvHeadings() {
-    std::vector<std::string> all;
-    for (const SummaryColumnInfo& info : summaryColumns()) all.push_back(info.heading);
-    return all;
-}
-
 void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& form, CsvTexts texts) {
     const auto text = [texts](std::string cell) { return csvText(std::move(cell), texts); };
     if (form.encoding == TextEncoding::utf8) out << "\xEF\xBB\xBF";
+    // Records are made with every column, then written with the summary's own.
+    std::vector<std::size_t> columns;
+    for (std::size_t i = 0; i < summaryColumnCount; ++i) {
+        if (summaryColumns()[i].shownIn(summary.advised())) columns.push_back(i);
+    }
+    const std::size_t width = columns.size();
     std::vector<std::string> record;
-    for (const SummaryColumnInfo& info : summaryColumns()) record.push_back(form.text(info.heading));
-    csvRecord(out, record);
+    const auto writeColumns = [&](const std::vector<std::string>& all) {
+        record.clear();
+        for (std::size_t column : columns) record.push_back(all[column]);
+        csvRecord(out, record, width);
+    };
+    std::vector<std::string> all;
+    for (const SummaryColumnInfo& info : summaryColumns()) all.push_back(form.text(info.heading));
+    writeColumns(all);
     // A CSV field holds a line break as it is: the texts go whole, the numbers as the
     // cells write them.
     for (const SummaryRow& row : summary.rows()) {
         const SummaryCells cells = summaryCells(row);
-        record.assign(cardColumnCount, "");
+        all.assign(summaryColumnCount, "");
         for (std::size_t i = 0; i < cardColumnCount; ++i) {
             const auto column = static_cast<SummaryColumn>(i);
             if (isNumeric(i)) {
-                record[i] = cells[i];
+                all[i] = cells[i];
             } else {
                 const std::string_view whole = summaryText(row, column);
-                record[i] = text(i == pathColumn ? form.path(std::string(whole)) : form.text(whole));
+                all[i] = text(i == pathColumn ? form.path(std::string(whole)) : form.text(whole));
             }
         }
-        csvRecord(out, record);
+        writeColumns(all);
     }
     for (const SummaryFailure& failure : summary.failures()) {
-        record.assign(summaryColumnCount, "");
-        record[pathColumn] = text(form.path(failure.path));
-        record[errorColumn] = text(form.text(failure.message));
-        record[locationColumn] = text(form.text(locationText(failure)));
-        csvRecord(out, record);
+        all.assign(summaryColumnCount, "");
+        all[pathColumn] = text(form.path(failure.path));
+        all[errorColumn] = text(form.text(failure.message));
+        all[locationColumn] = text(form.text(locationText(failure)));
+        writeColumns(all);
     }
     const SummaryTotals& totals = summary.totals();
     const SummaryTotalTexts totalTexts = summaryTotalTexts(totals);
-    csvRecord(out, {});
-    csvRecord(out, {form.text(readLabel), totalTexts.read});
-    csvRecord(out, {form.text(failedLabel), totalTexts.failed});
-    csvRecord(out, {form.text(meanLabel), totalTexts.meanAbsoluteDifference});
+    csvRecord(out, {}, width);
+    csvRecord(out, {form.text(readLabel), totalTexts.read}, width);
+    csvRecord(out, {form.text(failedLabel), totalTexts.failed}, width);
+    csvRecord(out, {form.text(meanLabel), totalTexts.meanAbsoluteDifference}, width);
     const auto listed = [&](const char* label, const std::vector<std::size_t>& positions) {
         for (std::size_t position : positions) {
             const SummaryRow& row = summary.rows()[position];
             csvRecord(out, {form.text(label), text(form.path(row.path)), text(form.text(row.name)),
-                            summaryCells(row)[differenceColumn]});
+                            summaryCells(row)[differenceColumn]},
+                      width);
         }
     };
     listed(aboveLabel, totals.furthestAbove);

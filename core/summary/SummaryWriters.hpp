@@ -24,9 +24,6 @@ class JsonWriter;
 // text wider than its column's set width is cut and ends in "…".
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form);
 
-// The CSV's column headings (CP932): every column's heading, in order.
-std::vector<std::string> summaryCsvHeadings();
-
 // RFC 4180: a header row, CR LF line ends, a field quoted where it holds a comma, a
 // quote or a line break, quotes doubled. UTF-8 starts with a byte-order mark, so that
 // spreadsheet programs take it for UTF-8. Failures follow the cards as rows with their

@@ -8,15 +8,18 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "BenchCards.hpp"
 #include "CommandLine.hpp"
 #include "advice/Advice.hpp"
+#include "advice/AdviceLines.hpp"
 #include "cards/SkillCard.hpp"
 #include "cardwriter/CardWriter.hpp"
 #include "estimate/Estimate.hpp"
+#include "format/CardFile.hpp"
 
 namespace Vantorn {
 namespace {
@@ -215,15 +218,17 @@ TEST(AdviceTest, CardsInBalanceUnestimatedOrExtremeGetNone) {
     EXPECT_TRUE(adviceFor(many).empty());
 }
 
-// The console's output for the bundled examples, with the examples' folder as "examples".
+// The console's output for the bundled examples, run beside their folder so that the
+// paths, and the summary's columns with them, are those of any checkout.
 std::string consoleOutput(std::vector<std::string> args) {
-    const std::string folder = MORNSTAVE_EXAMPLES_DIR;
-    for (int i = 1; i <= 7; ++i) args.push_back(folder + "/skill" + std::to_string(i) + ".vnt");
+    const std::filesystem::path folder = MORNSTAVE_EXAMPLES_DIR;
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(folder.parent_path());
+    for (int i = 1; i <= 7; ++i) args.push_back(folder.filename().string() + "/skill" + std::to_string(i) + ".vnt");
     std::ostringstream out, err;
     runCommandLine(args, out, err, ConsoleEnvironment{});
-    std::string text = out.str();
-    for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "examples");
-    return text;
+    std::filesystem::current_path(was);
+    return out.str();
 }
 
 std::string expected(const std::string& name) {
@@ -236,6 +241,23 @@ std::string expected(const std::string& name) {
 TEST(AdviceTest, TheBundledExamplesAdviceIsFixed) {
     EXPECT_EQ(consoleOutput({"--advise"}), expected("examples-advise.txt"));
     EXPECT_EQ(consoleOutput({"--advise", "--format=json"}), expected("examples-advise.json"));
+    EXPECT_EQ(consoleOutput({"--advise", "--summary"}), expected("examples-advise-summary.txt"));
+    EXPECT_EQ(consoleOutput({"--advise", "--format=csv"}), expected("examples-advise-summary.csv"));
+}
+
+// The report shows three pieces of advice; a card's dialog on the page lists all of them.
+TEST(AdviceTest, ThePagesBlocksListEveryPieceOfAdvice) {
+    const std::string page = consoleOutput({"--advise", "--format=html"});
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = page.find("\n\xE6\x8F\x90\xE6\xA1\x88: ", at)) != std::string::npos; ++at) ++lines;
+    std::size_t pieces = 0;
+    for (const char* card : {"skill1", "skill2", "skill3", "skill4", "skill5", "skill6", "skill7"}) {
+        const std::string path = std::string(MORNSTAVE_EXAMPLES_DIR) + "/" + card + ".vnt";
+        const SkillCard read = loadSkillCard(path);
+        pieces += adviseOn(read, estimateLevel(read)).size();
+    }
+    EXPECT_GT(pieces, reportedAdvice * 3);
+    EXPECT_EQ(lines, pieces);
 }
 
 }  // namespace

@@ -40,6 +40,16 @@ for row in summarised["summary"]["rows"]:
     assert (card["path"], card["level"], card["estimate"]["level"]) == (row["path"], row["level"], row["estimate"])
 assert [f["path"] for f in summarised["summary"]["failures"]] == ["missing-skill.vnt"]
 
+# With --advise too: the 提案 column after the effects, its cell the entry's first advice.
+advised = json.loads(subprocess.run([program, "--summary", "--advise", "--format=json", *paths], capture_output=True,
+                                    check=True).stdout.decode("utf-8"))
+jsonschema.validate(advised, schema)
+keys = [column["key"] for column in advised["summary"]["columns"]]
+assert keys[keys.index("effects") + 1] == "advice", keys
+for row in advised["summary"]["rows"]:
+    advice = advised["cards"][row["entry"]]["advice"]
+    assert row["cells"]["advice"] == (advice[0]["text"] if advice else ""), row
+
 for entry in entries[:-1]:
     text = subprocess.run([program, "--encoding=utf-8", entry["path"]], capture_output=True,
                           check=True).stdout.decode("utf-8")
