@@ -67,10 +67,10 @@ void csvRecord(std::ostream& out, const std::vector<std::string>& record, std::s
     out << "\r\n";
 }
 
-// The card columns a summary shows, by their place among every column.
-std::vector<std::size_t> shownCardColumns(const Summary& summary) {
+// The first `count` columns that a summary shows, by their place among every column.
+std::vector<std::size_t> shownColumns(const Summary& summary, std::size_t count) {
     std::vector<std::size_t> shown;
-    for (std::size_t i = 0; i < cardColumnCount; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (summaryColumns()[i].shownIn(summary.advised())) shown.push_back(i);
     }
     return shown;
@@ -79,7 +79,7 @@ std::vector<std::size_t> shownCardColumns(const Summary& summary) {
 }  // namespace
 
 void writeSummaryText(std::ostream& out, const Summary& summary, const TextForm& form) {
-    const std::vector<std::size_t> columns = shownCardColumns(summary);
+    const std::vector<std::size_t> columns = shownColumns(summary, cardColumnCount);
     using Cells = std::vector<std::string>;
     Cells header;
     for (std::size_t column : columns) header.push_back(form.text(summaryColumns()[column].heading));
@@ -145,10 +145,7 @@ void writeSummaryCsv(std::ostream& out, const Summary& summary, const TextForm& 
     const auto text = [texts](std::string cell) { return csvText(std::move(cell), texts); };
     if (form.encoding == TextEncoding::utf8) out << "\xEF\xBB\xBF";
     // Records are made with every column, then written with the summary's own.
-    std::vector<std::size_t> columns;
-    for (std::size_t i = 0; i < summaryColumnCount; ++i) {
-        if (summaryColumns()[i].shownIn(summary.advised())) columns.push_back(i);
-    }
+    const std::vector<std::size_t> columns = shownColumns(summary, summaryColumnCount);
     const std::size_t width = columns.size();
     std::vector<std::string> record;
     const auto writeColumns = [&](const std::vector<std::string>& all) {
