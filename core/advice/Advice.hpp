@@ -52,10 +52,16 @@ struct Advice {
 constexpr double balanceTolerance = 0.5;
 bool inBalance(double estimate, std::int32_t statedLevel);
 
+// How the search walks a wide field: by bisection where the estimate allows it, or value
+// by value, the slow reference that bisection must agree with (and the only walk not
+// bounded per card).
+enum class AdviceWalk : unsigned char { bisecting, stepping };
+
 // The advice for a card read whole and its estimate, in order (see adviseOn's notes in
 // AdviceSearch.cpp). None for a card in balance, without an estimate, or with fields so
 // extreme that no claim about them could be trusted.
-std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate);
+std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate,
+                             AdviceWalk walk = AdviceWalk::bisecting);
 
 // The sentence of a piece of advice whose changes and estimate are set.
 std::string adviceText(const SkillCard& card, const Advice& advice);

@@ -11,6 +11,14 @@
 //   4. last, stating the level the estimate rounds to.
 // A numeric field is moved to the value nearest to its own that balances the card; of
 // two equally near, the one that changes the estimate less.
+//
+// A wide field (an amount, rounds) is walked by bisection wherever the estimate is
+// monotone in it over each run of values that try as many trial levels: the field then
+// enters the card's one working once, through operations that each keep or reverse the
+// order of their input, and in the same direction at every trial level, so that the
+// number of trial levels is monotone too. Bisection finds the runs, and in each run the
+// first value in balance; it finds what a walk value by value would, in far fewer
+// estimates. Where an estimate fails, the walk goes value by value after all.
 
 #include <algorithm>
 #include <array>
@@ -24,6 +32,7 @@
 #include "advice/Advice.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
+#include "estimate/Weights.hpp"
 
 namespace Vantorn {
 namespace {
@@ -45,6 +54,8 @@ constexpr std::size_t widestPairs = 24;
 constexpr std::size_t widestTriples = 10;
 // Most combinations given, of the size found.
 constexpr std::size_t mostCombinations = 3;
+// Fields narrower than this are walked value by value: bisection would not save estimates.
+constexpr std::int32_t narrowestBisected = 16;
 
 struct Knob {
     AdviceField field;
@@ -104,10 +115,11 @@ public:
     }
     void reset(const Knob& knob) { set(knob, knob.current); }
 
-    // The level as the estimate gives it; none when the changed card is not estimated.
-    std::optional<double> level() {
+    // The level as the estimate gives it, and how many trial levels it tried; none when
+    // the changed card is not estimated.
+    std::optional<double> level(int* trials = nullptr) {
         ++evaluations;
-        const std::optional<double> level = estimatedLevel(card_);
+        const std::optional<double> level = estimatedLevel(card_, trials);
         if (level && !std::isfinite(*level)) return std::nullopt;
         return level;
     }
@@ -175,56 +187,135 @@ struct Move {
     double relative;
 };
 
+// The estimates a walk saw: how far the field moves the estimate, and the value that
+// brings it closest to the stated level (of values equally close, the nearest to the
+// field's own, the lower first).
+class Seen {
+public:
+    Seen(std::int64_t current, std::int32_t stated) : current_(current), stated_(stated) {}
+
+    void add(std::int64_t at, double level) {
+        if (!any || closer(at, level)) {
+            closest = at;
+            closestLevel = level;
+        }
+        lowest = any ? std::min(lowest, level) : level;
+        highest = any ? std::max(highest, level) : level;
+        any = true;
+    }
+    void add(const Seen& other) {
+        if (!other.any) return;
+        add(other.closest, other.closestLevel);
+        lowest = std::min(lowest, other.lowest);
+        highest = std::max(highest, other.highest);
+    }
+    void clear() { *this = Seen(current_, stated_); }
+
+    bool any = false;
+    double lowest = 0, highest = 0;
+    std::int64_t closest = 0;
+    double closestLevel = 0;
+
+private:
+    bool closer(std::int64_t at, double level) const {
+        const double off = std::fabs(level - stated_), closestOff = std::fabs(closestLevel - stated_);
+        if (off != closestOff) return off < closestOff;
+        const std::int64_t distance = std::llabs(at - current_), closestDistance = std::llabs(closest - current_);
+        return distance != closestDistance ? distance < closestDistance : at < closest;
+    }
+
+    std::int64_t current_;
+    std::int32_t stated_;
+};
+
+// The first value of a walk at which the card is in balance, and its estimate.
+struct Balancing {
+    std::int64_t at;
+    double level;
+};
+
 // One knob's single changes, searched outward from its value.
 struct Single {
     std::optional<Move> balancing;  // the nearest value that balances the card
     double estimate = 0;
-    // The value that comes closest to the stated level, and where it takes the estimate.
-    std::optional<Move> closest;
-    double closestEstimate = 0;
-    // How far the field moves the estimate over its range.
-    double lowest = 0, highest = 0;
+    // What the field does to the estimate over its range, once no value balances the card.
+    Seen seen;
+};
+
+// A value of a field walked by bisection, as the estimate saw it.
+struct Point {
+    std::int64_t at;
+    double level;
+    int trials;
 };
 
 class Search {
 public:
-    Search(const SkillCard& card, double estimate)
-        : probe_(card), knobs_(knobsOf(card)), stated_(card.cardLevel), estimate_(estimate) {}
+    Search(const SkillCard& card, double estimate, AdviceWalk walk)
+        : probe_(card),
+          knobs_(knobsOf(card)),
+          stated_(card.cardLevel),
+          estimate_(estimate),
+          walk_(walk),
+          weights_(workingWeights(card)),
+          motions_(card.motions),
+          ends_(endsAll(knobs_)),
+          negativePoison_(std::any_of(card.motions.begin(), card.motions.end(), [](const Motion& motion) {
+              return ruleOf(offensiveWeights, motion) == Rule::poison && motion.value < 0;
+          })) {}
 
     long evaluations() const { return probe_.evaluations; }
-    bool exhausted() const { return probe_.evaluations > evaluationBudget; }
+    // The reference walk is not bounded: it is what bisection is checked against.
+    bool exhausted() const { return walk_ == AdviceWalk::bisecting && probe_.evaluations > evaluationBudget; }
 
+    // The nearest value on either side that balances the card; of two equally near, the
+    // one that changes the estimate less. Both sides are walked whole when neither does.
     Single single(std::size_t index) {
         const Knob& knob = knobs_[index];
-        Single result;
+        Single result{std::nullopt, 0, Seen(knob.current, stated_)};
+        const std::optional<Balancing> nearest = bisectable(knob) ? nearestBisected(knob, result.seen)
+                                                                  : nearestStepped(knob, result.seen);
+        if (nearest) {
+            const auto to = static_cast<std::int32_t>(nearest->at);
+            result.balancing = Move{index, to, knob.relative(to)};
+            result.estimate = nearest->level;
+        }
+        return result;
+    }
+
+    std::optional<Balancing> nearestBisected(const Knob& knob, Seen& seen) {
+        const std::int64_t current = knob.current;
+        Seen belowSeen = seen, aboveSeen = seen;
+        const std::optional<Balancing> below = firstInBalance(knob, current - 1, knob.lo, -1, &belowSeen);
+        const std::optional<Balancing> above = firstInBalance(knob, current + 1, knob.hi, 1, &aboveSeen);
+        seen.add(belowSeen);
+        seen.add(aboveSeen);
+        const auto distance = [current](const std::optional<Balancing>& found) { return std::llabs(found->at - current); };
+        if (above && (!below || distance(above) < distance(below) ||
+                      (distance(above) == distance(below) &&
+                       std::fabs(above->level - estimate_) < std::fabs(below->level - estimate_)))) {
+            return above;
+        }
+        return below;
+    }
+
+    // Outward from the field's value, a step at a time on both sides.
+    std::optional<Balancing> nearestStepped(const Knob& knob, Seen& seen) {
         const std::int64_t current = knob.current;
         const std::int64_t nearest = std::max<std::int64_t>({1, knob.lo - current, current - knob.hi});
         const std::int64_t furthest = std::max<std::int64_t>(knob.hi - current, current - knob.lo);
-        for (std::int64_t distance = nearest; distance <= furthest; ++distance) {
+        std::optional<Balancing> found;
+        for (std::int64_t distance = nearest; distance <= furthest && !found && !exhausted(); ++distance) {
             for (const std::int64_t to : {current - distance, current + distance}) {
                 if (!knob.allows(to)) continue;
-                const auto value = static_cast<std::int32_t>(to);
-                const std::optional<double> level = tryOne(knob, value);
+                const std::optional<double> level = tryOne(knob, static_cast<std::int32_t>(to));
                 if (!level) continue;
-                const Move move{index, value, knob.relative(value)};
-                result.lowest = result.closest ? std::min(result.lowest, *level) : *level;
-                result.highest = result.closest ? std::max(result.highest, *level) : *level;
-                const double off = std::fabs(*level - stated_);
-                if (!result.closest || off < std::fabs(result.closestEstimate - stated_)) {
-                    result.closest = move;
-                    result.closestEstimate = *level;
-                }
-                if (!inBalance(*level, stated_)) continue;
-                // Of two equally near, the smaller change of the estimate.
-                if (!result.balancing ||
-                    std::fabs(*level - estimate_) < std::fabs(result.estimate - estimate_)) {
-                    result.balancing = move;
-                    result.estimate = *level;
-                }
+                seen.add(to, *level);
+                if (side(*level) != 0) continue;
+                if (!found || std::fabs(*level - estimate_) < std::fabs(found->level - estimate_)) found = Balancing{to, *level};
             }
-            if (result.balancing || exhausted()) break;
         }
-        return result;
+        return found;
     }
 
     const std::vector<Knob>& knobs() const { return knobs_; }
@@ -294,7 +385,7 @@ private:
     }
 
     // The ends of a field's range that are a change of it.
-    std::vector<std::int32_t> ends(const Knob& knob) const {
+    static std::vector<std::int32_t> endsOf(const Knob& knob) {
         std::vector<std::int32_t> values;
         for (std::int64_t to = knob.lo; to <= knob.hi; ++to) {
             if (knob.allows(to)) {
@@ -311,14 +402,19 @@ private:
         return values;
     }
 
+    static std::vector<std::vector<std::int32_t>> endsAll(const std::vector<Knob>& knobs) {
+        std::vector<std::vector<std::int32_t>> all;
+        for (const Knob& knob : knobs) all.push_back(endsOf(knob));
+        return all;
+    }
+
     int side(double level) const { return level > stated_ + balanceTolerance ? 1 : level < stated_ - balanceTolerance ? -1 : 0; }
 
     std::optional<std::vector<Move>> bestOfSet(const std::vector<std::size_t>& set) {
-        std::vector<std::vector<std::int32_t>> choices;
         for (std::size_t index : set) {
-            choices.push_back(ends(knobs_[index]));
-            if (choices.back().empty()) return std::nullopt;
+            if (ends_[index].empty()) return std::nullopt;
         }
+        const auto choices = [&](std::size_t i) -> const std::vector<std::int32_t>& { return ends_[set[i]]; };
         const int start = side(estimate_);
         std::optional<std::vector<Move>> best;
         double bestCost = 0;
@@ -332,10 +428,11 @@ private:
             }
         };
         std::vector<std::size_t> pick(set.size(), 0);
+        std::vector<Move> corner;
         while (!exhausted()) {
-            std::vector<Move> corner;
+            corner.clear();
             for (std::size_t i = 0; i < set.size(); ++i) {
-                const std::int32_t to = choices[i][pick[i]];
+                const std::int32_t to = choices(i)[pick[i]];
                 corner.push_back({set[i], to, knobs_[set[i]].relative(to)});
             }
             const std::optional<double> level = tryMoves(corner);
@@ -348,7 +445,7 @@ private:
                 }
             }
             std::size_t i = 0;
-            while (i < pick.size() && ++pick[i] == choices[i].size()) pick[i++] = 0;
+            while (i < pick.size() && ++pick[i] == choices(i).size()) pick[i++] = 0;
             if (i == pick.size()) break;
         }
         return best;
@@ -364,16 +461,10 @@ private:
             if (i != last) probe_.set(knobs_[corner[i].knob], corner[i].to);
         }
         const std::int64_t step = move.to > knob.current ? 1 : -1;
-        for (std::int64_t to = knob.current + step; to != move.to + step && !exhausted(); to += step) {
-            if (!knob.allows(to)) continue;
-            probe_.set(knob, static_cast<std::int32_t>(to));
-            const std::optional<double> level = probe_.level();
-            if (level && side(*level) == 0) {
-                move.to = static_cast<std::int32_t>(to);
-                move.relative = knob.relative(move.to);
-                found = corner;
-                break;
-            }
+        if (const std::optional<Balancing> balancing = firstInBalance(knob, knob.current + step, move.to, step)) {
+            move.to = static_cast<std::int32_t>(balancing->at);
+            move.relative = knob.relative(move.to);
+            found = corner;
         }
         for (const Move& each : corner) probe_.reset(knobs_[each.knob]);
         return found;
@@ -388,16 +479,11 @@ private:
             for (const Move& other : combination) {
                 if (&other != &move) probe_.set(knobs_[other.knob], other.to);
             }
-            const std::int64_t current = knob.current;
             const std::int64_t step = move.to > knob.current ? 1 : -1;
-            for (std::int64_t to = current + step; to != move.to && !exhausted(); to += step) {
-                if (!knob.allows(to)) continue;
-                probe_.set(knob, static_cast<std::int32_t>(to));
-                const std::optional<double> level = probe_.level();
-                if (level && inBalance(*level, stated_)) {
-                    move.to = static_cast<std::int32_t>(to);
+            if (knob.current + step != move.to) {
+                if (const std::optional<Balancing> balancing = firstInBalance(knob, knob.current + step, move.to - step, step)) {
+                    move.to = static_cast<std::int32_t>(balancing->at);
                     move.relative = knob.relative(move.to);
-                    break;
                 }
             }
             probe_.reset(knob);
@@ -407,10 +493,139 @@ private:
         }
     }
 
+    // The first value from `from` by `step` (1 or -1) up to `to` at which the card, with
+    // whatever else the probe holds, is in balance; the field's own value is never on
+    // the walk. The probe's knob is reset after.
+    std::optional<Balancing> firstInBalance(const Knob& knob, std::int64_t from, std::int64_t to, int step,
+                                            Seen* seen = nullptr) {
+        // The walk within the field's range.
+        from = step > 0 ? std::max<std::int64_t>(from, knob.lo) : std::min<std::int64_t>(from, knob.hi);
+        to = step > 0 ? std::min<std::int64_t>(to, knob.hi) : std::max<std::int64_t>(to, knob.lo);
+        if ((to - from) * step < 0) return std::nullopt;
+        std::optional<Balancing> found;
+        bool sound = bisectable(knob);
+        if (sound) {
+            const std::int64_t split = lastOfFirstPart(knob, from, to, step);
+            sound = bisect(knob, from, split, seen, found);
+            if (sound && !found && split != to) sound = bisect(knob, split + step, to, seen, found);
+        }
+        if (!sound) {
+            if (seen != nullptr) seen->clear();
+            found = stepThrough(knob, from, to, step, seen);
+        }
+        probe_.reset(knob);
+        return found;
+    }
+
+    // A walk is bisected in at most two parts, over each of which the estimate is
+    // monotone in the knob as far as its trial levels go: sleep changes its rate after
+    // its full rounds. The last value of the first part; `to` where there is one part.
+    std::int64_t lastOfFirstPart(const Knob& knob, std::int64_t from, std::int64_t to, int step) const {
+        constexpr auto lastFull = static_cast<std::int64_t>(fullSleepRounds);
+        const bool sleep = knob.field == AdviceField::rounds && ruleOf(*weights_, motions_[knob.motion]) == Rule::sleep;
+        if (sleep && step > 0 && from <= lastFull && to > lastFull) return lastFull;
+        if (sleep && step < 0 && from > lastFull && to <= lastFull) return lastFull + 1;
+        return to;
+    }
+
+    std::optional<Balancing> stepThrough(const Knob& knob, std::int64_t from, std::int64_t to, int step, Seen* seen) {
+        for (std::int64_t at = from; at != to + step && !exhausted(); at += step) {
+            if (!knob.allows(at)) continue;
+            probe_.set(knob, static_cast<std::int32_t>(at));
+            const std::optional<double> level = probe_.level();
+            if (!level) continue;
+            if (seen != nullptr) seen->add(at, *level);
+            if (side(*level) == 0) return Balancing{at, *level};
+        }
+        return std::nullopt;
+    }
+
+    // Whether the estimate is monotone in the knob over each run of values that try as
+    // many trial levels (see the notes at the top).
+    bool bisectable(const Knob& knob) const {
+        if (walk_ != AdviceWalk::bisecting || weights_ == nullptr || knob.skipZero ||
+            knob.hi - knob.lo < narrowestBisected) {
+            return false;
+        }
+        const Rule rule = ruleOf(*weights_, motions_[knob.motion]);
+        if (knob.field == AdviceField::rounds) return true;
+        if (knob.field != AdviceField::value) return false;
+        switch (rule) {
+        case Rule::none:
+        case Rule::life:
+        case Rule::fixed:
+        case Rule::perRound:
+        case Rule::sleep:
+        case Rule::perRoundAndValue: return true;
+        // The offensive working weighs poison as a triangular number of it, which grows
+        // with it only where no poison is negative.
+        case Rule::poison: return weights_ == &supportiveWeights || !negativePoison_;
+        // The extreme change has a weight of its own.
+        case Rule::loweringAbility:
+        case Rule::raisingAbility: break;
+        }
+        return false;
+    }
+
+    std::optional<Point> point(const Knob& knob, std::int64_t at, Seen* seen) {
+        probe_.set(knob, static_cast<std::int32_t>(at));
+        int trials = 0;
+        const std::optional<double> level = probe_.level(&trials);
+        if (!level) return std::nullopt;
+        if (seen != nullptr) seen->add(at, *level);
+        return Point{at, *level, trials};
+    }
+
+    // The walk of firstInBalance by bisection; false where an estimate failed.
+    bool bisect(const Knob& knob, std::int64_t from, std::int64_t to, Seen* seen, std::optional<Balancing>& found) {
+        const std::optional<Point> first = point(knob, from, seen);
+        if (!first) return false;
+        if (side(first->level) == 0) {
+            found = Balancing{first->at, first->level};
+            return true;
+        }
+        if (from == to) return true;
+        const std::optional<Point> last = point(knob, to, seen);
+        return last && between(knob, *first, *last, seen, found);
+    }
+
+    // The first value after `a`, up to `b`, in balance; `a` is not.
+    bool between(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
+        const std::int64_t gap = b.at - a.at;
+        if (a.trials == b.trials) return withinRun(knob, a, b, seen, found);
+        if (gap == 1 || gap == -1) {
+            if (side(b.level) == 0) found = Balancing{b.at, b.level};
+            return true;
+        }
+        const std::optional<Point> middle = point(knob, a.at + gap / 2, seen);
+        if (!middle || !between(knob, a, *middle, seen, found)) return false;
+        return found || between(knob, *middle, b, seen, found);
+    }
+
+    // The same within a run of values that try as many trial levels, where the estimate,
+    // and so its side of the balance, is monotone.
+    bool withinRun(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
+        const int start = side(a.level);
+        if (side(b.level) == start) return true;
+        Point before = a, after = b;  // before is on the start's side, after is not
+        while (after.at - before.at > 1 || before.at - after.at > 1) {
+            const std::optional<Point> middle = point(knob, before.at + (after.at - before.at) / 2, seen);
+            if (!middle) return false;
+            (side(middle->level) == start ? before : after) = *middle;
+        }
+        if (side(after.level) == 0) found = Balancing{after.at, after.level};
+        return true;
+    }
+
     Probe probe_;
     std::vector<Knob> knobs_;
     std::int32_t stated_;
     double estimate_;
+    AdviceWalk walk_;
+    const WeightTable* weights_;
+    const std::vector<Motion>& motions_;
+    std::vector<std::vector<std::int32_t>> ends_;  // of each knob
+    bool negativePoison_;                          // in the offensive working
 };
 
 Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const std::vector<Move>& moves,
@@ -429,13 +644,13 @@ Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const std
 
 }  // namespace
 
-std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate) {
+std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate, AdviceWalk walk) {
     std::vector<Advice> advice;
     if (!estimate.level || !std::isfinite(*estimate.level) || inBalance(*estimate.level, card.cardLevel) ||
         !trusted(card)) {
         return advice;
     }
-    Search search(card, *estimate.level);
+    Search search(card, *estimate.level, walk);
     const std::vector<Knob>& knobs = search.knobs();
 
     std::vector<std::pair<Move, double>> singles;
@@ -443,13 +658,14 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
     std::vector<double> spans(knobs.size(), 0);
     for (std::size_t index = 0; index < knobs.size(); ++index) {
         const Single single = search.single(index);
-        if (single.closest) {
-            spans[index] = std::max(single.highest, *estimate.level) - std::min(single.lowest, *estimate.level);
+        if (single.seen.any) {
+            spans[index] = std::max(single.seen.highest, *estimate.level) - std::min(single.seen.lowest, *estimate.level);
         }
         if (single.balancing) singles.emplace_back(*single.balancing, single.estimate);
-        if (single.closest && (!closest || std::fabs(single.closestEstimate - card.cardLevel) <
-                                               std::fabs(closest->second - card.cardLevel))) {
-            closest = std::make_pair(*single.closest, single.closestEstimate);
+        if (single.seen.any && (!closest || std::fabs(single.seen.closestLevel - card.cardLevel) <
+                                                std::fabs(closest->second - card.cardLevel))) {
+            const auto to = static_cast<std::int32_t>(single.seen.closest);
+            closest = std::make_pair(Move{index, to, knobs[index].relative(to)}, single.seen.closestLevel);
         }
     }
     if (search.exhausted()) return {};

@@ -52,8 +52,20 @@ LevelEstimate estimateLevel(const SkillCard& card) {
     return estimate;
 }
 
-std::optional<double> estimatedLevel(const SkillCard& card) {
-    return levelByTarget(card, [&] { return offensiveLevel(card); }, [&] { return supportiveLevel(card); });
+std::optional<double> estimatedLevel(const SkillCard& card, int* trials) {
+    if (trials != nullptr) *trials = 0;
+    const bool one = kindOf(card) == EstimateKind::offensive || kindOf(card) == EstimateKind::supportive;
+    int* counted = one ? trials : nullptr;
+    return levelByTarget(
+        card, [&] { return offensiveLevel(card, counted); }, [&] { return supportiveLevel(card, counted); });
+}
+
+const WeightTable* workingWeights(const SkillCard& card) {
+    switch (kindOf(card)) {
+    case EstimateKind::offensive: return &offensiveWeights;
+    case EstimateKind::supportive: return &supportiveWeights;
+    default: return nullptr;
+    }
 }
 
 const char* estimateKindName(EstimateKind kind) {

@@ -38,16 +38,20 @@ struct LevelEstimate {
 // The estimate of a loaded card.
 LevelEstimate estimateLevel(const SkillCard& card);
 // Its level alone, computed the same way without keeping the workings: for callers
-// that estimate many variants of a card.
-std::optional<double> estimatedLevel(const SkillCard& card);
+// that estimate many variants of a card. `trials`, where given, is set to the number of
+// trial levels of a card with one working, and to 0 for any other.
+std::optional<double> estimatedLevel(const SkillCard& card, int* trials = nullptr);
+// The table the one working of a card is weighed with, or none where its target calls
+// for no working or for both.
+const WeightTable* workingWeights(const SkillCard& card);
 
 // The working of a card aimed at enemies.
 LevelWorking estimateOffensive(const SkillCard& card);
 // The working of a card aimed at the user's side (before the user-only factor).
 LevelWorking estimateSupportive(const SkillCard& card);
-// The levels of the same two workings alone.
-double offensiveLevel(const SkillCard& card);
-double supportiveLevel(const SkillCard& card);
+// The levels of the same two workings alone, and how many trial levels they tried.
+double offensiveLevel(const SkillCard& card, int* trials = nullptr);
+double supportiveLevel(const SkillCard& card, int* trials = nullptr);
 // The level of a card without a target, judged by its bonuses alone.
 double estimateNoTarget(const SkillCard& card);
 

@@ -53,8 +53,8 @@ LevelWorking estimateOffensive(const SkillCard& card) {
     return tryLevels(totals, offensivePower(card, totals));
 }
 
-double offensiveLevel(const SkillCard& card) {
-    return levelOfTrials(offensivePower(card, weighMotions(offensiveWeights, card.motions)));
+double offensiveLevel(const SkillCard& card, int* trials) {
+    return levelOfTrials(offensivePower(card, weighMotions(offensiveWeights, card.motions)), trials);
 }
 
 }  // namespace Vantorn

@@ -46,8 +46,8 @@ LevelWorking estimateSupportive(const SkillCard& card) {
     return tryLevels(totals, supportivePower(card, totals));
 }
 
-double supportiveLevel(const SkillCard& card) {
-    return levelOfTrials(supportivePower(card, supportiveTotals(card)));
+double supportiveLevel(const SkillCard& card, int* trials) {
+    return levelOfTrials(supportivePower(card, supportiveTotals(card)), trials);
 }
 
 double estimateNoTarget(const SkillCard& card) {

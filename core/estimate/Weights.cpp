@@ -19,8 +19,6 @@ constexpr std::uint32_t holyOrMagic = holy | magic;
 
 // The largest possible change of an ability, which earns a weight of its own.
 constexpr double extremeAbilityChange = 10;
-// Sleep is weighed at full rate for this many rounds, at a lower rate after.
-constexpr double fullSleepRounds = 3;
 
 struct WeightCells {
     int category;
@@ -83,13 +81,30 @@ void weighStrength(double amount, double maximum, ValueType valueType, double va
 
 }  // namespace
 
-void weigh(const WeightTable& table, const Motion& motion, Totals& totals) {
+namespace {
+
+// The weight that applies to the motion, or none where its key has no cell.
+const Weight* weightOf(const WeightTable& table, const Motion& motion) {
     const Cell* cell = cellOf(table, motion);
     if (cell == nullptr) {
+        return nullptr;
+    }
+    return hasElement(cell->elements, motion.attr) ? &cell->elementWeight : &cell->weight;
+}
+
+}  // namespace
+
+Rule ruleOf(const WeightTable& table, const Motion& motion) {
+    const Weight* weight = weightOf(table, motion);
+    return weight == nullptr ? Rule::none : weight->rule;
+}
+
+void weigh(const WeightTable& table, const Motion& motion, Totals& totals) {
+    const Weight* found = weightOf(table, motion);
+    if (found == nullptr) {
         return;
     }
-    const Weight& weight =
-        hasElement(cell->elements, motion.attr) ? cell->elementWeight : cell->weight;
+    const Weight& weight = *found;
     const double value = motion.value;
     const double rounds = motion.rounds;
     switch (weight.rule) {

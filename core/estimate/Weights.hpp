@@ -16,6 +16,9 @@ struct Totals {
     double M = 0;   // states, mental effects, ability changes, erasures, dealt cards
 };
 
+// Sleep is weighed at full rate for this many rounds, at the special rate after.
+constexpr double fullSleepRounds = 3;
+
 // How one effect changes the totals; `amount` and `special` mean what the rule says.
 enum class Rule : unsigned char {
     none,              // changes nothing
@@ -68,5 +71,7 @@ extern const WeightTable supportiveWeights;
 // low four bits are 8 or more, have no cell; a subType of 16 or more thus selects the
 // cell its bits spell together with the category (category 0, subType 17 is (1, 1)).
 void weigh(const WeightTable& table, const Motion& motion, Totals& totals);
+// The rule by which `weigh` applies the motion (none where its key has no cell).
+Rule ruleOf(const WeightTable& table, const Motion& motion);
 
 }  // namespace Vantorn

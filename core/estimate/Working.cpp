@@ -9,7 +9,7 @@ namespace {
 
 // A bonus of exactly 10, the largest, is worth more than its face value.
 struct BonusWeight {
-    int index;  // as getBonus takes it
+    std::size_t index;  // into the card's bonuses, as getBonus takes it
     double whenTen;
     double perPoint;
 };
@@ -32,7 +32,7 @@ Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions
 
 double addBonuses(double power, const SkillCard& card) {
     for (const BonusWeight& weight : bonusWeights) {
-        const std::int32_t bonus = card.getBonus(weight.index);
+        const std::int32_t bonus = card.bonuses[weight.index];
         power += bonus == 10 ? weight.whenTen : weight.perPoint * bonus;
     }
     return power;

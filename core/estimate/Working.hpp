@@ -53,10 +53,14 @@ LevelWorking tryLevels(const Totals& totals, const Power& power) {
     return working;
 }
 
-// The level alone, for callers that estimate many variants of a card.
+// The level alone, for callers that estimate many variants of a card; `trials`, where
+// given, is set to the number of trial levels tried.
 template <class Power>
-double levelOfTrials(const Power& power) {
-    return tryLevels(power, [](int, double) {});
+double levelOfTrials(const Power& power, int* trials = nullptr) {
+    int last = 0;
+    const double level = tryLevels(power, [&last](int tried, double) { last = tried; });
+    if (trials != nullptr) *trials = last;
+    return level;
 }
 
 }  // namespace Vantorn

@@ -260,5 +260,41 @@ TEST(AdviceTest, ThePagesBlocksListEveryPieceOfAdvice) {
     EXPECT_EQ(lines, pieces);
 }
 
+// Bisection walks a wide field only where the estimate is monotone in it; it must find
+// exactly what a walk value by value finds, on the corpus and on the rules that bend:
+// poison's triangle, sleep's change of rate, poison's cap, the user-only factor.
+TEST(AdviceTest, BisectionFindsWhatAWalkValueByValueFinds) {
+    std::vector<SkillCard> cards;
+    for (std::uint32_t index = 1; index <= 3000; ++index) cards.push_back(readSkillCard(bench::corpusCard(index)));
+    const auto card = [&](std::uint8_t target, std::int32_t level, std::vector<MotionRecord> motions) {
+        SkillCardRecord record;
+        record.targetType = target;
+        record.cardLevel = level;
+        record.motions = std::move(motions);
+        for (std::int32_t stated : {level, 0, 20, 60}) {
+            record.cardLevel = stated;
+            cards.push_back(readSkillCard(record.bytes().data));
+        }
+    };
+    card(3, 1, {MotionRecord{1, 2, 0, 0, 7}, MotionRecord{1, 2, 0, 1, 30}});    // poison, ratio and direct
+    card(3, 9, {MotionRecord{1, 2, 0, 2, 0}, MotionRecord{1, 2, 0, 1, 12}});    // a maximum, then direct
+    card(3, 2, {MotionRecord{1, 2, 0, 1, -15}, MotionRecord{0, 1, 1, 0, 4}});   // negative poison
+    card(3, 30, {MotionRecord{3, 0, 0, 0, 0, 2}, MotionRecord{0, 1, 1, 1, 40}});  // sleep across 3 rounds
+    card(1, 0, {MotionRecord{1, 3, 0, 1, 35}, MotionRecord{0, 0, 0, 0, 6}});    // cure past the cap, user only
+    card(2, 50, {MotionRecord{1, 2, 0, 0, 3}, MotionRecord{5, 0, 0, 0, -4, 5}, MotionRecord{3, 0, 0, 0, 0, 9}});
+    int differing = 0;
+    for (const SkillCard& each : cards) {
+        const LevelEstimate estimate = estimateLevel(each);
+        const std::vector<Advice> bisected = adviseOn(each, estimate, AdviceWalk::bisecting);
+        const std::vector<Advice> stepped = adviseOn(each, estimate, AdviceWalk::stepping);
+        std::string a, b;
+        for (const Advice& piece : bisected) a += piece.text + "\n";
+        for (const Advice& piece : stepped) b += piece.text + "\n";
+        EXPECT_EQ(a, b) << each.name;
+        differing += a != b;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 }  // namespace
 }  // namespace Vantorn
