@@ -1524,7 +1524,8 @@ void chooseAdvice(const Program& program, bool on) {
 // With the option on, a card's report has the 提案 lines of `mornstave
 // --advise`, shown and saved, and the list of several the 提案 column last,
 // cell for cell the console's `--summary --advise`; turned off again (and
-// in the next run, from the settings), the list is as without it.
+// in the next run, from the settings), the list is as without it, and the
+// column comes back as wide as the user left it.
 void adviceOption(const Setup& setup) {
     const int dpi = setup.dpi != 0 ? static_cast<int>(setup.dpi) : 96;
     const std::u16string card = setup.path(u"table\\skill_a.vnt");
@@ -1550,38 +1551,54 @@ void adviceOption(const Setup& setup) {
         checkFileBecomes(out, advisedCard.bytes, "saving the advised card");
         exitProgram(program);
     }
-    Program program(setup.program);
-    const auto block = program.drop({folder});
-    program.waitForResult(advisedList.shown, "the advised folder in the next run");
-    check(waitUntil([&] { return listShown(program); }), "no card list after a folder");
-    std::vector<std::u16string> headings = Mornstave::CardRows::headings(true);
-    check(listHeadings(program) == headings && headings.back() == u"提案",
-          "the advised list has " + std::to_string(listHeadings(program).size()) + " columns, not 提案 last");
-    check(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETCOLUMNWIDTH, kAdvice, 0) == MulDiv(300, dpi, 96),
-          "the 提案 column is not 300 pixels wide at 96 DPI");
+    auto adviceWidth = [](const Program& program) {
+        return static_cast<int>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETCOLUMNWIDTH, kAdvice, 0));
+    };
+    {
+        Program program(setup.program);
+        const auto block = program.drop({folder});
+        program.waitForResult(advisedList.shown, "the advised folder in the next run");
+        check(waitUntil([&] { return listShown(program); }), "no card list after a folder");
+        std::vector<std::u16string> headings = Mornstave::CardRows::headings(true);
+        check(listHeadings(program) == headings && headings.back() == u"提案",
+              "the advised list has " + std::to_string(listHeadings(program).size()) + " columns, not 提案 last");
+        check(adviceWidth(program) == MulDiv(300, dpi, 96),
+              "the 提案 column is " + std::to_string(adviceWidth(program)) + " pixels wide");
 
-    std::u16string arguments = u"--summary --advise --format=csv --output=" + quoted(setup.path(u"out\\advised.csv"));
-    for (const auto& path : paths) arguments += u" " + quoted(path);
-    runConsole(setup, arguments, setup.path(u"out\\advised.stdout"));
-    const Rows expected = csvRows(readFile(setup.path(u"out\\advised.csv")).value_or(""));
-    const Rows shown = listRows(program, kColumns + 1);
-    check(!expected.empty() && shown.size() == expected.size(),
-          "the list has " + std::to_string(shown.size()) + " rows, the summary " + std::to_string(expected.size()));
-    // The summary's 提案 stands before エラー; the list has it last.
-    const int error = Mornstave::kError;
-    for (std::size_t row = 0; row < shown.size(); ++row) {
-        for (int at = 0; at <= kAdvice; ++at) {
-            const int from = at == kAdvice ? error : at < error ? at : at + 1;
-            check(shown[row][at] == expected[row][from],
-                  "row " + std::to_string(row) + ", column " + std::to_string(at) + ": " + narrow(shown[row][at]) +
-                      " where the summary has " + narrow(expected[row][from]));
+        std::u16string arguments = u"--summary --advise --format=csv --output=" + quoted(setup.path(u"out\\advised.csv"));
+        for (const auto& path : paths) arguments += u" " + quoted(path);
+        runConsole(setup, arguments, setup.path(u"out\\advised.stdout"));
+        const Rows expected = csvRows(readFile(setup.path(u"out\\advised.csv")).value_or(""));
+        const Rows shown = listRows(program, kColumns + 1);
+        check(!expected.empty() && shown.size() == expected.size(),
+              "the list has " + std::to_string(shown.size()) + " rows, the summary " + std::to_string(expected.size()));
+        // The summary's 提案 stands before エラー; the list has it last.
+        const int error = Mornstave::kError;
+        for (std::size_t row = 0; row < shown.size(); ++row) {
+            for (int at = 0; at <= kAdvice; ++at) {
+                const int from = at == kAdvice ? error : at < error ? at : at + 1;
+                check(shown[row][at] == expected[row][from],
+                      "row " + std::to_string(row) + ", column " + std::to_string(at) + ": " +
+                          narrow(shown[row][at]) + " where the summary has " + narrow(expected[row][from]));
+            }
         }
-    }
 
-    chooseAdvice(program, false);
-    const auto again = program.drop({folder});
-    program.waitForResult(expectedList(paths).shown, "the folder without advice");
-    check(listHeadings(program) == Mornstave::CardRows::headings(), "without advice the list is not as it was");
+        // A width the user sets is kept through a result without the column.
+        sendTimed(GetDlgItem(program.main(), kListId), LVM_SETCOLUMNWIDTH, kAdvice, MulDiv(360, dpi, 96));
+        chooseAdvice(program, false);
+        const auto again = program.drop({folder});
+        program.waitForResult(expectedList(paths).shown, "the folder without advice");
+        check(listHeadings(program) == Mornstave::CardRows::headings(), "without advice the list is not as it was");
+        exitProgram(program);
+    }
+    // Off in the next run, from the settings; on again, with the width set.
+    Program program(setup.program);
+    chooseAdvice(program, true);
+    const auto block = program.drop({folder});
+    program.waitForResult(advisedList.shown, "the advised folder once more");
+    check(adviceWidth(program) == MulDiv(360, dpi, 96),
+          "the 提案 column came back " + std::to_string(adviceWidth(program)) + " pixels wide");
+    chooseAdvice(program, false);  // as the cases after this one expect
 }
 
 struct Case {
