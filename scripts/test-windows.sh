@@ -120,7 +120,8 @@ run_e2e utf-8 hi_IN 65001 96
 mst_locale ja_JP
 if mst_dpi 192; then
   run_e2e 200% ja_JP 932 192 system_dpi start_text_and_exit one_good_card resize_keeps_layout \
-    options_change_saved_bytes large_folder_in_pieces card_list_sort_filter_select card_list_sizes_scale_and_stay
+    options_change_saved_bytes large_folder_in_pieces card_list_sort_filter_select card_list_sizes_scale_and_stay \
+    advice_option
 else
   fail "mornstavew (200%): setup" "cannot set the DPI"
 fi

@@ -10,12 +10,11 @@ namespace Mornstave {
 
 namespace {
 
-
 // The summary's cells as the list shows them: the path, held as UTF-8, and
 // the core's CP932 texts in UTF-16.
-std::array<std::u16string, kCardColumns> shownCells(const Vantorn::SummaryCells& cells) {
-    std::array<std::u16string, kCardColumns> shown;
-    for (int column = 0; column < kCardColumns; ++column) {
+std::array<std::u16string, kAdvisedColumns> shownCells(const Vantorn::SummaryCells& cells) {
+    std::array<std::u16string, kAdvisedColumns> shown;
+    for (int column = 0; column < kAdvisedColumns; ++column) {
         const std::string& cell = cells[static_cast<std::size_t>(kSummaryColumns[column])];
         shown[static_cast<std::size_t>(column)] =
             column == kPath ? Vantorn::utf8ToUtf16(cell) : Vantorn::cp932ToUtf16(cell);
@@ -37,17 +36,19 @@ const Vantorn::SummaryColumnInfo& infoOf(int column) {
 
 }  // namespace
 
-std::vector<std::u16string> CardRows::headings() {
+std::vector<std::u16string> CardRows::headings(bool advised) {
     std::vector<std::u16string> headings;
-    for (int column = 0; column < kCardColumns; ++column) headings.push_back(Vantorn::cp932ToUtf16(infoOf(column).heading));
+    for (int column = 0; column < columns(advised); ++column) {
+        headings.push_back(Vantorn::cp932ToUtf16(infoOf(column).heading));
+    }
     return headings;
 }
 
 bool CardRows::isNumber(int column) {
-    return column >= 0 && column < kCardColumns && infoOf(column).kind == Vantorn::ColumnKind::number;
+    return column >= 0 && column < kAdvisedColumns && infoOf(column).kind == Vantorn::ColumnKind::number;
 }
 
-CardRows::CardRows(const Table& table, std::u16string_view published) {
+CardRows::CardRows(const Table& table, std::u16string_view published) : advised_(table.summary().advised()) {
     Vantorn::Summary summary = table.summary();
     summary.finish(Vantorn::SummaryOrder::difference);
     rows_ = summary.rows();
@@ -102,7 +103,7 @@ void CardRows::place(std::u16string_view published) {
 }
 
 void CardRows::sortBy(int column) {
-    if (column < 0 || column >= kCardColumns) return;
+    if (column < 0 || column >= columns()) return;
     reversed_ = column == sortColumn_ && !reversed_;
     sortColumn_ = column;
     ascending_ = (infoOf(column).kind != Vantorn::ColumnKind::number) != reversed_;

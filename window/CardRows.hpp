@@ -19,19 +19,25 @@
 
 namespace Mornstave {
 
-// The list's columns: the summary's, in its order, but for the advice.
-enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kPlace, kCardColumns };
+// The list's columns: the summary's, in its order, but for the advice,
+// which only an advised result has, last: the list without it stays as it was.
+enum CardColumn { kPath, kName, kLevel, kEstimate, kDifference, kTarget, kEffects, kError, kPlace, kAdvice, kAdvisedColumns };
+// The columns of a result without advice.
+constexpr int kCardColumns = kAdvice;
 // The summary's column each of the list's shows.
-constexpr Vantorn::SummaryColumn kSummaryColumns[kCardColumns] = {
+constexpr Vantorn::SummaryColumn kSummaryColumns[kAdvisedColumns] = {
     Vantorn::SummaryColumn::path,     Vantorn::SummaryColumn::name,   Vantorn::SummaryColumn::level,
     Vantorn::SummaryColumn::estimate, Vantorn::SummaryColumn::difference, Vantorn::SummaryColumn::target,
     Vantorn::SummaryColumn::effects,  Vantorn::SummaryColumn::error,  Vantorn::SummaryColumn::location,
+    Vantorn::SummaryColumn::advice,
 };
 
 class CardRows {
 public:
+    // How many columns the list of a result with advice, or without, has.
+    static int columns(bool advised) { return advised ? kAdvisedColumns : kCardColumns; }
     // The columns' headings, as the summary heads them.
-    static std::vector<std::u16string> headings();
+    static std::vector<std::u16string> headings(bool advised = false);
     // The column holds numbers (aligned right).
     static bool isNumber(int column);
 
@@ -41,6 +47,9 @@ public:
     // the result as the box shows it, where each row's header line is found.
     CardRows(const Table& table, std::u16string_view published);
 
+    // The table was made with advice, and the rows have its column.
+    bool advised() const { return advised_; }
+    int columns() const { return columns(advised_); }
     // The rows the filter keeps.
     std::size_t size() const { return shown_.size(); }
     const std::u16string& cell(std::size_t row, int column) const;
@@ -62,7 +71,7 @@ public:
 
 private:
     struct Item {
-        std::array<std::u16string, kCardColumns> cells;
+        std::array<std::u16string, kAdvisedColumns> cells;
         std::u16string folded;  // path and name, for the filter
         std::size_t start = 0;  // in the shown text, LF line ends
         std::size_t headerStart = 0, headerEnd = 0;  // in the published text
@@ -75,6 +84,7 @@ private:
     std::vector<std::size_t> order_;  // every item, sorted
     std::vector<std::size_t> shown_;  // those the filter keeps
     std::u16string filter_;
+    bool advised_ = false;
     int sortColumn_ = -1;
     bool reversed_ = false;
     bool ascending_ = true;

@@ -13,6 +13,7 @@ namespace {
 
 // The columns' widths at 96 DPI until the user sets others.
 constexpr int kDesignedWidths[kCardColumns] = {200, 120, 50, 60, 60, 80, 300, 150, 220};
+constexpr int kDesignedAdviceWidth = 300;
 
 int scaled(int value, UINT to, UINT from) {
     return MulDiv(value, static_cast<int>(to), static_cast<int>(from));
@@ -50,18 +51,36 @@ void CardTable::create(HWND dialog, Layout& layout, Settings& settings, ResultBo
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
     SetWindowSubclass(list_, listProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
-    std::vector<std::u16string> headings = CardRows::headings();
-    headings.resize(kCardColumns);
+    const std::vector<std::u16string> headings = CardRows::headings();
     for (int column = 0; column < kCardColumns; ++column) {
-        LVCOLUMNW item{};
-        item.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
-        item.fmt = CardRows::isNumber(column) ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        item.pszText = const_cast<wchar_t*>(wide(headings[static_cast<std::size_t>(column)]));
-        item.iSubItem = column;
-        SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
+        insertColumn(column, headings[static_cast<std::size_t>(column)]);
     }
     setFont(dpi);
     setWidths(dpi);
+}
+
+void CardTable::insertColumn(int column, const std::u16string& heading) {
+    LVCOLUMNW item{};
+    item.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
+    item.fmt = CardRows::isNumber(column) ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    item.pszText = const_cast<wchar_t*>(wide(heading));
+    item.iSubItem = column;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
+}
+
+// The 提案 column comes with an advised result and goes with the next one
+// without advice, its width kept for its return.
+void CardTable::showAdviceColumn(bool advised) {
+    if (advised == adviceShown_) return;
+    if (advised) {
+        insertColumn(kAdvice, CardRows::headings(true)[kAdvice]);
+        adviceShown_ = true;
+        setAdviceWidth(dpi_);
+    } else {
+        keepAdviceWidth();
+        SendMessageW(list_, LVM_DELETECOLUMN, kAdvice, 0);
+        adviceShown_ = false;
+    }
 }
 
 void CardTable::show(const Table& table, const std::u16string& published) {
@@ -70,6 +89,7 @@ void CardTable::show(const Table& table, const std::u16string& published) {
         return;
     }
     rows_ = CardRows(table, published);
+    showAdviceColumn(rows_.advised());
     SetWindowTextW(filter_, L"");  // a new result starts unfiltered
     refresh();
     showSortArrow();
@@ -96,7 +116,7 @@ void CardTable::refresh() {
 
 void CardTable::showSortArrow() const {
     HWND header = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
-    for (int column = 0; column < kCardColumns; ++column) {
+    for (int column = 0; column < rows_.columns(); ++column) {
         HDITEMW item{};
         item.mask = HDI_FORMAT;
         SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
@@ -130,6 +150,13 @@ void CardTable::setWidths(UINT dpi) {
         applied_[at] = scaled(width, dpi, 96);
         SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, applied_[at]);
     }
+    if (adviceShown_) setAdviceWidth(dpi);
+}
+
+void CardTable::setAdviceWidth(UINT dpi) {
+    const int width = settings_->adviceWidth > 0 ? settings_->adviceWidth : kDesignedAdviceWidth;
+    adviceApplied_ = scaled(width, dpi, 96);
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, kAdvice, adviceApplied_);
 }
 
 // Widths the user changed go into the settings, at 96 DPI; the others
@@ -143,6 +170,12 @@ void CardTable::keepWidths() {
         if (now > 0 && now != applied_[at]) widths[at] = std::max(1, scaled(now, 96, dpi_));
     }
     settings_->columnWidths = widths;
+    if (adviceShown_) keepAdviceWidth();
+}
+
+void CardTable::keepAdviceWidth() {
+    const int now = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, kAdvice, 0));
+    if (now > 0 && now != adviceApplied_) settings_->adviceWidth = std::max(1, scaled(now, 96, dpi_));
 }
 
 int CardTable::selectedRow() const {

@@ -5,6 +5,7 @@
 // filter field over it and a splitter bar under it.  A header click sorts,
 // a selected row brings its card's block into the box.  Only a result of
 // several cards has the list; the window of a single card is as designed.
+// An advised result adds the 提案 column last, its width kept on its own.
 
 #include <windows.h>
 
@@ -42,8 +43,12 @@ private:
                                           UINT_PTR id, DWORD_PTR self);
     LRESULT onNotify(const NMHDR& header);
     void setFont(UINT dpi);
+    void insertColumn(int column, const std::u16string& heading);
+    void showAdviceColumn(bool advised);
     void setWidths(UINT dpi);
+    void setAdviceWidth(UINT dpi);
     void keepWidths();
+    void keepAdviceWidth();
     void refresh();
     void showSortArrow() const;
     int selectedRow() const;
@@ -59,6 +64,8 @@ private:
     ResultBox* box_ = nullptr;
     UINT dpi_ = 96;
     std::vector<int> applied_;  // the column widths last set, in pixels
+    bool adviceShown_ = false;  // the list has the 提案 column, last
+    int adviceApplied_ = 0;     // its width last set, in pixels
     CardRows rows_;
     bool dragging_ = false;
     int grab_ = 0;  // the pointer's distance below the list while dragging

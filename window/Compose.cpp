@@ -98,10 +98,11 @@ BytePass bytePass(const std::vector<std::string>& paths) {
 }
 
 // The summary's table of the format, as the console writes it for these paths.
-std::unique_ptr<CardSink> tableSink(Vantorn::SinkOutput& output, Vantorn::OutputFormat format) {
+std::unique_ptr<CardSink> tableSink(Vantorn::SinkOutput& output, Vantorn::OutputFormat format, bool advised) {
     TextForm form = wideBytes;
     form.encoding = Vantorn::formatEncoding(format, std::nullopt, false);
-    return Vantorn::makeSummarySink(output, format, Vantorn::SummaryOrder::difference, form);
+    return Vantorn::makeSummarySink(output, format, Vantorn::SummaryOrder::difference, form,
+                                    Vantorn::CsvTexts::guarded, advised);
 }
 
 }  // namespace
@@ -146,20 +147,22 @@ void Composed::append(const Composed& more) {
 }
 
 std::optional<Composition> Composition::of(const std::vector<std::u16string>& paths, Paths taken, bool alone,
-                                           const std::atomic<bool>* stop) {
+                                           const std::atomic<bool>* stop, bool advised) {
     std::vector<std::string> given;
     for (const auto& path : paths) given.push_back(Vantorn::utf16ToUtf8(path));
     Collected bytes, shown, csv, html;
     Composition result;
+    result.table.summary_ = Vantorn::Summary(advised);
     std::vector<std::size_t> starts;  // in the shown text as UTF-8
     std::vector<std::unique_ptr<CardSink>> sinks;
-    sinks.push_back(Vantorn::makeReportSink(bytes.output, wideBytes, ReportFailures::inBlock));
+    sinks.push_back(Vantorn::makeReportSink(bytes.output, wideBytes, ReportFailures::inBlock, advised));
     sinks.push_back(std::make_unique<Marked>(
-        Vantorn::makeReportSink(shown.output, wideShown, ReportFailures::inBlock), shown.output, starts));
+        Vantorn::makeReportSink(shown.output, wideShown, ReportFailures::inBlock, advised), shown.output, starts));
     sinks.push_back(Vantorn::makeRowsSink(result.table.summary_));
-    sinks.push_back(tableSink(csv.output, Vantorn::OutputFormat::csv));
-    sinks.push_back(tableSink(html.output, Vantorn::OutputFormat::html));
+    sinks.push_back(tableSink(csv.output, Vantorn::OutputFormat::csv, advised));
+    sinks.push_back(tableSink(html.output, Vantorn::OutputFormat::html, advised));
     Vantorn::RunOptions options;
+    options.advise = advised;
     options.pathsAreUtf8 = true;
     // The folder command shows a folder's cards as a file search returns
     // them: in its order, and an entry that is a folder among them.

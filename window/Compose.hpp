@@ -101,9 +101,11 @@ struct Composition {
     // Each entry's block ends with an empty line, a failure's holds its
     // message.  Alone (one path, one card): no empty line after the block and
     // no starts, as the open command shows it.  Stopped (stop set meanwhile):
-    // nothing.
+    // nothing.  Advised: each block has the 提案 lines `mornstave --advise`
+    // writes, and the table the advice column of `--summary --advise`.
     static std::optional<Composition> of(const std::vector<std::u16string>& paths, Paths taken = Paths::walked,
-                                         bool alone = false, const std::atomic<bool>* stop = nullptr);
+                                         bool alone = false, const std::atomic<bool>* stop = nullptr,
+                                         bool advised = false);
     // The failure of a card composed alone, if it failed.
     const Vantorn::SummaryFailure* failure() const;
 };

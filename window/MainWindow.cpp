@@ -78,7 +78,8 @@ void publishResult(HWND window, const Composed& composed, Table table) {
 }
 
 void showCard(HWND window, const std::u16string& path) {
-    Composition result = *Composition::of({path}, Composition::Paths::cards, true);
+    const bool advised = sessionOf(window).settings.advise;
+    Composition result = *Composition::of({path}, Composition::Paths::cards, true, nullptr, advised);
     if (const Vantorn::SummaryFailure* failed = result.failure()) {
         showMessage(window, Vantorn::cp932ToUtf16(failed->message));
         return;
@@ -89,7 +90,8 @@ void showCard(HWND window, const std::u16string& path) {
 // Folders are walked and cards composed off the window's thread.
 void startWork(HWND window, std::vector<std::u16string> paths) {
     setBusy(window, true);
-    sessionOf(window).work.start(window, std::move(paths));
+    Session& session = sessionOf(window);
+    session.work.start(window, std::move(paths), session.settings.advise);
 }
 
 // Dropped or given paths: one card is shown as the open command shows it;

@@ -20,6 +20,7 @@ void onInit(HWND dialog, const Settings& settings) {
         SendMessageW(sizes, CB_SETITEMDATA, at, points);
         if (points == settings.fontPoints) SendMessageW(sizes, CB_SETCURSEL, at, 0);
     }
+    CheckDlgButton(dialog, IDC_ADVISE, settings.advise ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void onOk(HWND dialog, Settings& settings) {
@@ -31,6 +32,7 @@ void onOk(HWND dialog, Settings& settings) {
     if (selected != CB_ERR) {
         settings.fontPoints = static_cast<int>(SendMessageW(sizes, CB_GETITEMDATA, selected, 0));
     }
+    settings.advise = IsDlgButtonChecked(dialog, IDC_ADVISE) == BST_CHECKED;
 }
 
 INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -113,6 +113,7 @@ Settings loadSettings() {
             std::end(kFontSizes)) {
         settings.fontPoints = static_cast<int>(value);
     }
+    if (key.number(L"Advise", value)) settings.advise = value != 0;
     key.text(L"CardFolder", settings.cardFolder);
     key.text(L"ScenarioFolder", settings.scenarioFolder);
     key.text(L"SaveFolder", settings.saveFolder);
@@ -136,6 +137,9 @@ Settings loadSettings() {
     if (key.number(L"TableHeight", value) && value < 10000) {
         settings.tableHeight = static_cast<int>(value);
     }
+    if (key.number(L"TableAdviceWidth", value) && value > 0 && value < 10000) {
+        settings.adviceWidth = static_cast<int>(value);
+    }
     return settings;
 }
 
@@ -143,11 +147,13 @@ void saveSettings(const Settings& settings) {
     const Key key(true);
     key.setNumber(L"SaveEncoding", static_cast<DWORD>(settings.encoding));
     key.setNumber(L"FontSize", static_cast<DWORD>(settings.fontPoints));
+    key.setNumber(L"Advise", settings.advise ? 1 : 0);
     key.setText(L"CardFolder", settings.cardFolder);
     key.setText(L"ScenarioFolder", settings.scenarioFolder);
     key.setText(L"SaveFolder", settings.saveFolder);
     key.setText(L"TableColumnWidths", joined(settings.columnWidths));
     key.setNumber(L"TableHeight", static_cast<DWORD>(settings.tableHeight));
+    key.setNumber(L"TableAdviceWidth", static_cast<DWORD>(settings.adviceWidth));
     if (settings.hasPlacement) {
         key.setNumber(L"WindowLeft", static_cast<DWORD>(settings.normal.left));
         key.setNumber(L"WindowTop", static_cast<DWORD>(settings.normal.top));

@@ -17,6 +17,7 @@ struct Settings {
     // Options.
     SaveEncoding encoding = SaveEncoding::cp932;
     int fontPoints = 9;  // the result box's text; 9 is the dialog's own size
+    bool advise = false;  // the results give the advice on balance
 
     // The folder each dialog showed last ("" before its first use).
     std::u16string cardFolder;      // open-file dialog
@@ -33,6 +34,9 @@ struct Settings {
     // (empty and 0: the designed ones).
     std::vector<int> columnWidths;
     int tableHeight = 0;
+    // The 提案 column's width, apart from the others: it is there only when
+    // advised (0: the designed one).
+    int adviceWidth = 0;
 };
 
 // The font sizes the options offer, in points.

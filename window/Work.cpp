@@ -4,11 +4,12 @@
 
 namespace Mornstave {
 
-void Work::start(HWND window, std::vector<std::u16string> paths) {
+void Work::start(HWND window, std::vector<std::u16string> paths, bool advised) {
     stop();
     cancelled_ = false;
-    thread_ = std::thread([this, window, paths = std::move(paths)] {
-        std::optional<Composition> composed = Composition::of(paths, Composition::Paths::walked, false, &cancelled_);
+    thread_ = std::thread([this, window, paths = std::move(paths), advised] {
+        std::optional<Composition> composed =
+            Composition::of(paths, Composition::Paths::walked, false, &cancelled_, advised);
         if (!composed) return;
         auto result = std::make_unique<Composition>(std::move(*composed));
         // Owned by the message from here; lost with it only if the window

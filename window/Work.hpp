@@ -27,9 +27,9 @@ public:
     Work(const Work&) = delete;
     Work& operator=(const Work&) = delete;
 
-    // Composes the paths as Composition::of does and posts the result to
-    // window.
-    void start(HWND window, std::vector<std::u16string> paths);
+    // Composes the paths as Composition::of does (with advice where
+    // advised) and posts the result to window.
+    void start(HWND window, std::vector<std::u16string> paths, bool advised);
     bool running() const { return thread_.joinable(); }
     // Ends the work at its next card and waits for the thread.
     void stop();

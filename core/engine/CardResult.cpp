@@ -55,6 +55,7 @@ CardResult copyOf(const CardResult& result) {
     copy.card = result.card;
     copy.estimate = result.estimate;
     copy.row = result.row;
+    copy.advice = result.advice;
     copy.failure = result.failure;
     copy.bytes = result.bytes;
     return copy;

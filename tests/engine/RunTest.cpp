@@ -52,27 +52,35 @@ TEST_F(RunTest, OnePassFeedsEverySinkAsItsOwnRunWould) {
     const auto errorLine = [&](const std::string& path, const std::string& message) {
         errors.push_back(path + ": " + message);
     };
-    std::ostringstream reportText, blocksText, summaryText;
+    std::ostringstream reportText, blocksText, summaryText, advisedText;
     SinkOutput report(reportText, errorLine), blocks(blocksText, errorLine), summary(summaryText, errorLine);
+    // Its error lines are the report's; only its advice is looked at.
+    SinkOutput advised(advisedText, [](const std::string&, const std::string&) {});
     Summary rows;
     std::vector<std::unique_ptr<CardSink>> sinks;
     sinks.push_back(makeReportSink(report, TextForm{}));
     sinks.push_back(makeReportSink(blocks, TextForm{}, ReportFailures::inBlock));
     sinks.push_back(makeRowsSink(rows));
     sinks.push_back(makeSummarySink(summary, OutputFormat::text, SummaryOrder::difference, TextForm{}));
+    sinks.push_back(makeReportSink(advised, TextForm{}, ReportFailures::errorLine, true));
     const auto fanOut = makeFanOutSink(std::move(sinks));
     RunOptions options;
     options.workers = 2;
+    options.advise = true;  // the results hold advice, which only the last sink shows
     int done = 0;
     options.cardDone = [&] { ++done; };
     ASSERT_TRUE(runCards(paths, *fanOut, options));
     report.drain();
     blocks.drain();
     summary.drain();
+    advised.drain();
 
     std::string consoleErrors;
     EXPECT_EQ(reportText.str(), console({}, &consoleErrors));
     EXPECT_EQ(summaryText.str(), console({"--summary"}));
+    // Each sink's copy of a result keeps its advice.
+    EXPECT_NE(advisedText.str().find("\n提案: "), std::string::npos);
+    EXPECT_EQ(advisedText.str(), console({"--advise"}));
     // Every sink that writes error lines wrote its own, in the order read.
     std::string expectedErrors;
     for (std::size_t i = 0; i < errors.size(); i += 2) {

@@ -27,7 +27,7 @@ std::string card(const char* name, std::int32_t level, std::uint8_t target) {
 // Cards of every kind the list shows, composed as a folder is, and its
 // rows over the published text.
 struct Listed {
-    Listed() {
+    explicit Listed(bool advised = false) {
         const auto dir = std::filesystem::path(::testing::TempDir()) / "mornstave-cardrows";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
@@ -40,7 +40,7 @@ struct Listed {
             std::ofstream(dir / name, std::ios::binary) << bytes;
             paths.push_back(Vantorn::utf8ToUtf16((dir / name).string()));
         }
-        Composition composition = *Composition::of(paths);
+        Composition composition = *Composition::of(paths, Composition::Paths::walked, false, nullptr, advised);
         table = std::move(composition.table);
         published = publish(composition.text.shown);
         rows = CardRows(table, published);
@@ -102,6 +102,37 @@ TEST(CardRowsTest, SortsByAColumnReversesOnTheSecondAndFiltersByPathOrName) {
     EXPECT_EQ(listed.column(kError), std::vector<std::u16string>{u"技能カードではありません"});
     listed.rows.filter(u"");
     EXPECT_EQ(listed.rows.size(), 5u);
+}
+
+// An advised result adds 提案 as the last column, each cell the first piece
+// of the card's advice; every other column stays as it was.
+TEST(CardRowsTest, AnAdvisedResultHasTheAdviceColumnLast) {
+    const Listed plain;
+    Listed advised(true);
+    std::vector<std::u16string> headings = CardRows::headings(true);
+    EXPECT_EQ(headings.back(), u"提案");
+    headings.pop_back();
+    EXPECT_EQ(headings, CardRows::headings());
+    EXPECT_FALSE(plain.rows.advised());
+    EXPECT_EQ(plain.rows.columns(), kCardColumns);
+    EXPECT_TRUE(advised.rows.advised());
+    EXPECT_EQ(advised.rows.columns(), kCardColumns + 1);
+    for (int at = 0; at < kCardColumns; ++at) EXPECT_EQ(advised.column(at), plain.column(at));
+    std::size_t withAdvice = 0;
+    for (const Vantorn::SummaryRow& row : advised.table.summary().rows()) {
+        std::size_t shown = 0;
+        while (shown < advised.rows.size() && advised.rows.cell(shown, kPath) != Vantorn::utf8ToUtf16(row.path)) ++shown;
+        ASSERT_LT(shown, advised.rows.size());
+        EXPECT_EQ(advised.rows.cell(shown, kAdvice), Vantorn::cp932ToUtf16(row.advice));
+        withAdvice += !row.advice.empty();
+    }
+    EXPECT_GE(withAdvice, 2u);
+    EXPECT_EQ(advised.rows.cell(advised.rows.size() - 1, kAdvice), u"");  // the failure
+    advised.rows.sortBy(kAdvice);
+    EXPECT_EQ(advised.rows.sortColumn(), kAdvice);
+    Listed again;
+    again.rows.sortBy(kAdvice);  // no such column without advice
+    EXPECT_EQ(again.rows.sortColumn(), -1);
 }
 
 // 差 sorts by its absolute value, as the summary's other outputs do, and a

@@ -297,22 +297,40 @@ TEST(ComposeTableTest, IsTheConsolesSummaryOfTheSamePaths) {
 
     std::vector<std::string> given;
     for (const auto& path : paths) given.push_back(Vantorn::utf16ToUtf8(path));
-    auto console = [&](Vantorn::OutputFormat format) {
+    auto console = [&](Vantorn::OutputFormat format, bool summary, bool advise, const std::vector<std::string>& of) {
         Vantorn::ConsoleSettings settings;
         settings.format = format;
-        settings.summary = true;
+        settings.summary = summary;
+        settings.advise = advise;
         settings.form.pathsAreUtf8 = true;
         settings.form.replaceUnmappable = true;
         std::ostringstream out, err;
-        Vantorn::runConsole(given, out, err, settings);
+        Vantorn::runConsole(of, out, err, settings);
         return out.str();
     };
     std::ostringstream csv, html;
     table.writeCsv(csv);
     table.writeHtml(html);
-    EXPECT_EQ(csv.str(), console(Vantorn::OutputFormat::csv));
-    EXPECT_EQ(html.str(), console(Vantorn::OutputFormat::html));
+    EXPECT_EQ(csv.str(), console(Vantorn::OutputFormat::csv, true, false, given));
+    EXPECT_EQ(html.str(), console(Vantorn::OutputFormat::html, true, false, given));
     EXPECT_NE(csv.str().find("skill_missing.vnt"), std::string::npos);
+
+    // Advised: the table has the console's advice column, and the cards'
+    // blocks the console's 提案 lines.
+    const Composition advised = *Composition::of(paths, Composition::Paths::walked, false, nullptr, true);
+    std::ostringstream advisedCsv, advisedHtml;
+    advised.table.writeCsv(advisedCsv);
+    advised.table.writeHtml(advisedHtml);
+    EXPECT_EQ(advisedCsv.str(), console(Vantorn::OutputFormat::csv, true, true, given));
+    EXPECT_EQ(advisedHtml.str(), console(Vantorn::OutputFormat::html, true, true, given));
+    EXPECT_NE(advisedCsv.str().find(Vantorn::utf16ToUtf8(u",提案,")), std::string::npos);
+    const std::vector<std::u16string> cards = {dir + u"skill1.vnt", dir + u"skill3.vnt"};
+    const std::vector<std::string> cardsGiven = {Vantorn::utf16ToUtf8(cards[0]), Vantorn::utf16ToUtf8(cards[1])};
+    const std::string report = Composition::of(cards, Composition::Paths::cards, false, nullptr, true)->text.bytes;
+    EXPECT_NE(report.find("\n提案: "), std::string::npos);
+    EXPECT_EQ(report, console(Vantorn::OutputFormat::text, false, true, cardsGiven));
+    EXPECT_EQ(Composition::of(cards, Composition::Paths::cards)->text.bytes,
+              console(Vantorn::OutputFormat::text, false, false, cardsGiven));
 }
 
 }  // namespace

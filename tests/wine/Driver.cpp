@@ -1228,15 +1228,15 @@ Rows csvRows(const std::string& csv) {
     return rows;
 }
 
-// The list's rows as the program shows them: every cell read with
-// LVM_GETITEMTEXTW through a buffer in the program's memory.
-Rows listRows(const Program& program) {
+// The list's rows as the program shows them: every cell of the columns
+// read with LVM_GETITEMTEXTW through a buffer in the program's memory.
+Rows listRows(const Program& program, int columns = kColumns) {
     HWND list = GetDlgItem(program.main(), kListId);
     constexpr std::size_t kChars = 2048;
     RemoteBuffer buffer(program.process(), sizeof(LVITEMW) + kChars * sizeof(char16_t));
     Rows rows(static_cast<std::size_t>(sendTimed(list, LVM_GETITEMCOUNT, 0, 0)));
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        for (int column = 0; column < kColumns; ++column) {
+        for (int column = 0; column < columns; ++column) {
             LVITEMW item{};
             item.iSubItem = column;
             item.pszText = reinterpret_cast<wchar_t*>(buffer.at(sizeof item));
@@ -1483,6 +1483,124 @@ void cardListSizesScaleAndStay(const Setup& setup) {
           "at " + std::to_string(newDpi) + " DPI the list is " + std::to_string(listHeight(program)) + " pixels high");
 }
 
+// --- the advice on balance --------------------------------------------------------
+
+using Mornstave::kAdvice;
+constexpr int kAdviseButton = 1104;
+
+// The list's headings, as its header shows them.
+std::vector<std::u16string> listHeadings(const Program& program) {
+    HWND header = reinterpret_cast<HWND>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETHEADER, 0, 0));
+    constexpr std::size_t kChars = 64;
+    RemoteBuffer buffer(program.process(), sizeof(HDITEMW) + kChars * sizeof(char16_t));
+    std::vector<std::u16string> headings;
+    const auto count = sendTimed(header, HDM_GETITEMCOUNT, 0, 0);
+    for (LRESULT at = 0; at < count; ++at) {
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = reinterpret_cast<wchar_t*>(buffer.at(sizeof item));
+        item.cchTextMax = kChars;
+        buffer.write(0, &item, sizeof item);
+        sendTimed(header, HDM_GETITEMW, at, reinterpret_cast<LPARAM>(buffer.at(0)));
+        char16_t text[kChars] = {};
+        buffer.read(sizeof item, text, sizeof text - sizeof(char16_t));
+        headings.push_back(text);
+    }
+    return headings;
+}
+
+// Turns the option of advice on or off, checking it was the other way.
+void chooseAdvice(const Program& program, bool on) {
+    HWND options = openOptions(program);
+    HWND advise = GetDlgItem(options, kAdviseButton);
+    check(advise != nullptr && textOf(advise) == u"釣り合いの提案を表示する", "no check box of advice");
+    check(sendTimed(advise, BM_GETCHECK, 0, 0) == (on ? BST_UNCHECKED : BST_CHECKED),
+          on ? "the advice was on already" : "the advice was not on");
+    sendTimed(advise, BM_CLICK, 0, 0);
+    program.press(options, IDOK);
+    program.waitUntilClosed(options, "the options dialog");
+}
+
+// With the option on, a card's report has the 提案 lines of `mornstave
+// --advise`, shown and saved, and the list of several the 提案 column last,
+// cell for cell the console's `--summary --advise`; turned off again (and
+// in the next run, from the settings), the list is as without it, and the
+// column comes back as wide as the user left it.
+void adviceOption(const Setup& setup) {
+    const int dpi = setup.dpi != 0 ? static_cast<int>(setup.dpi) : 96;
+    const std::u16string card = setup.path(u"table\\skill_a.vnt");
+    const std::u16string folder = setup.path(u"table");
+    const std::u16string dir = folderPrefix(folder);
+    std::vector<std::u16string> paths;
+    for (const auto& name : cardNames(dir)) paths.push_back(dir + name);
+    const auto advised = [](const std::vector<std::u16string>& given, bool alone) {
+        return publish(Mornstave::Composition::of(given, Mornstave::Composition::Paths::walked, alone, nullptr, true)->text);
+    };
+    const Composed advisedCard = advised({card}, true);
+    const Composed advisedList = advised({folder}, false);
+    check(count(advisedCard.shown, std::u16string(u"\r\n提案: ")) >= 1 &&
+              count(advisedList.shown, std::u16string(u"\r\n提案: ")) >= 2,
+          "the table folder's cards have no advice");
+    {
+        Program program(setup.program);
+        chooseAdvice(program, true);
+        processCard(program, card);
+        program.waitForResult(advisedCard.shown, "the advised card");
+        const std::u16string out = setup.path(u"out\\advised.txt");
+        save(program, out);
+        checkFileBecomes(out, advisedCard.bytes, "saving the advised card");
+        exitProgram(program);
+    }
+    auto adviceWidth = [](const Program& program) {
+        return static_cast<int>(sendTimed(GetDlgItem(program.main(), kListId), LVM_GETCOLUMNWIDTH, kAdvice, 0));
+    };
+    {
+        Program program(setup.program);
+        const auto block = program.drop({folder});
+        program.waitForResult(advisedList.shown, "the advised folder in the next run");
+        check(waitUntil([&] { return listShown(program); }), "no card list after a folder");
+        std::vector<std::u16string> headings = Mornstave::CardRows::headings(true);
+        check(listHeadings(program) == headings && headings.back() == u"提案",
+              "the advised list has " + std::to_string(listHeadings(program).size()) + " columns, not 提案 last");
+        check(adviceWidth(program) == MulDiv(300, dpi, 96),
+              "the 提案 column is " + std::to_string(adviceWidth(program)) + " pixels wide");
+
+        std::u16string arguments = u"--summary --advise --format=csv --output=" + quoted(setup.path(u"out\\advised.csv"));
+        for (const auto& path : paths) arguments += u" " + quoted(path);
+        runConsole(setup, arguments, setup.path(u"out\\advised.stdout"));
+        const Rows expected = csvRows(readFile(setup.path(u"out\\advised.csv")).value_or(""));
+        const Rows shown = listRows(program, kColumns + 1);
+        check(!expected.empty() && shown.size() == expected.size(),
+              "the list has " + std::to_string(shown.size()) + " rows, the summary " + std::to_string(expected.size()));
+        // The summary's 提案 stands before エラー; the list has it last.
+        const int error = Mornstave::kError;
+        for (std::size_t row = 0; row < shown.size(); ++row) {
+            for (int at = 0; at <= kAdvice; ++at) {
+                const int from = at == kAdvice ? error : at < error ? at : at + 1;
+                check(shown[row][at] == expected[row][from],
+                      "row " + std::to_string(row) + ", column " + std::to_string(at) + ": " +
+                          narrow(shown[row][at]) + " where the summary has " + narrow(expected[row][from]));
+            }
+        }
+
+        // A width the user sets is kept through a result without the column.
+        sendTimed(GetDlgItem(program.main(), kListId), LVM_SETCOLUMNWIDTH, kAdvice, MulDiv(360, dpi, 96));
+        chooseAdvice(program, false);
+        const auto again = program.drop({folder});
+        program.waitForResult(expectedList(paths).shown, "the folder without advice");
+        check(listHeadings(program) == Mornstave::CardRows::headings(), "without advice the list is not as it was");
+        exitProgram(program);
+    }
+    // Off in the next run, from the settings; on again, with the width set.
+    Program program(setup.program);
+    chooseAdvice(program, true);
+    const auto block = program.drop({folder});
+    program.waitForResult(advisedList.shown, "the advised folder once more");
+    check(adviceWidth(program) == MulDiv(360, dpi, 96),
+          "the 提案 column came back " + std::to_string(adviceWidth(program)) + " pixels wide");
+    chooseAdvice(program, false);  // as the cases after this one expect
+}
+
 struct Case {
     const char* name;
     void (*run)(const Setup&);
@@ -1520,6 +1638,7 @@ const Case kCases[] = {
     {"card_list_as_console_summary", cardListAsConsoleSummary},
     {"card_list_sort_filter_select", cardListSortFilterSelect},
     {"card_list_sizes_scale_and_stay", cardListSizesScaleAndStay},
+    {"advice_option", adviceOption},
 };
 
 // Shows card (or a folder's cards) in the program (started as on a first run) and writes the
