@@ -11,7 +11,10 @@
 #include <emscripten/val.h>
 
 #include "CommandLine.hpp"
+#include "advice/Advice.hpp"
+#include "engine/CardResult.hpp"
 #include "engine/CardRun.hpp"
+#include "engine/CardWalk.hpp"
 #include "engine/Sinks.hpp"
 #include "json/JsonWriter.hpp"
 #include "summary/Summary.hpp"
@@ -82,9 +85,49 @@ emscripten::val summaryJson(const emscripten::val& paths, const std::string& ord
     return result;
 }
 
+// The report block of the card at path changed by its piece of advice number `index`
+// (from 0, in the advice's order), as the text report writes a card's block in UTF-8:
+// the advice is the engine's own for the card read whole, the block the report sink's
+// for the changed card. A card that cannot be read gives its error, a number past its
+// advice how many pieces it has.
+emscripten::val advisedReport(const std::string& path, int index) {
+    emscripten::val result = emscripten::val::object();
+    try {
+        Vantorn::TextForm form;
+        form.encoding = Vantorn::TextEncoding::utf8;
+        form.pathsAreUtf8 = true;
+        const Vantorn::CardResult read = Vantorn::analyse(0, path, Vantorn::nativePath(path, true), true);
+        if (read.failed()) {
+            result.set("error", form.text(read.failure->message));
+            return result;
+        }
+        if (index < 0 || static_cast<std::size_t>(index) >= read.advice.size()) {
+            result.set("adviceCount", static_cast<double>(read.advice.size()));
+            return result;
+        }
+        Vantorn::CardResult changed =
+            Vantorn::cardResult(0, path, Vantorn::advisedCard(*read.card, read.advice[static_cast<std::size_t>(index)]));
+        std::ostringstream out;
+        {
+            Vantorn::SinkOutput output(out, [](const std::string&, const std::string&) {});
+            const auto sink = Vantorn::makeReportSink(output, form);
+            sink->prepare(changed);
+            sink->card(changed);
+            output.drain();
+        }
+        if (out.bad()) throw std::bad_alloc();
+        result.set("report", bytes(out.str()));
+    } catch (const std::bad_alloc&) {
+        result = emscripten::val::object();
+        result.set("outOfMemory", true);
+    }
+    return result;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(mornstave) {
     emscripten::function("runCommandLine", &runCommandLine);
     emscripten::function("summaryJson", &summaryJson);
+    emscripten::function("advisedReport", &advisedReport);
 }

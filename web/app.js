@@ -1,7 +1,7 @@
 // The page: reads the chosen cards into a worker that runs the library, shows the
 // summary page (as --summary --format=html writes it, without the report blocks) with
-// the library's summary in a frame, and around it the card view (report, field
-// listing, bytes) and the downloads.
+// the library's summary in a frame, and around it the card view (report, advice and
+// the changed card's report, field listing, bytes) and the downloads.
 (function () {
   const $ = (id) => document.getElementById(id);
   const utf8 = new TextDecoder("utf-8");
@@ -163,17 +163,66 @@
     if (!file) return;
     // Each part on its own: a card too large for one of them still shows the others.
     const one = (args) => ask({ kind: "run", args, without: [] }).catch((error) => ({ error }));
-    const [report, listing, buffer] = await Promise.all([one(["--", path]), one(["--explain", "--format=json", "--", path]),
-                                                        file.arrayBuffer()]);
+    const [report, listing, advised, buffer] = await Promise.all([
+      one(["--", path]), one(["--explain", "--format=json", "--", path]), one(["--format=json", "--advise", "--", path]),
+      file.arrayBuffer()]);
     const problem = (part) => (part.error.outOfMemory ? outOfMemoryText : `エラー: ${part.error.message}`);
     $("card-path").textContent = path;
     $("card-report").textContent = report.error ? problem(report) : utf8.decode(report.stdout) + utf8.decode(report.stderr);
+    showAdvice(path, advised.error ? undefined : JSON.parse(utf8.decode(advised.stdout)).cards[0].advice);
     showBytes(new Uint8Array(buffer));
     if (listing.error) {
       $("card-fields").replaceChildren();
       $("card-fields").textContent = problem(listing);
     } else showFields(JSON.parse(utf8.decode(listing.stdout)).cards[0]);
     if (!$("card-view").open) $("card-view").showModal();
+  }
+
+  // The card's advice on balance (its JSON entry's, from --advise), one button each;
+  // choosing one puts the report of the card so changed, the library's, beside the
+  // card's own. A card that could not be read has none to list.
+  let latestChoice = 0;  // only the latest choice's report shows, whatever came between
+  function showAdvice(path, advice) {
+    ++latestChoice;
+    const list = $("card-advice-list");
+    list.replaceChildren();
+    showAdvised(null);
+    $("card-advice").hidden = advice === undefined;
+    $("card-no-advice").hidden = !advice || advice.length > 0;
+    $("card-advice-hint").hidden = !advice || advice.length === 0;
+    (advice || []).forEach((piece, index) => {
+      const item = document.createElement("li");
+      const button = document.createElement("button");
+      button.type = "button";
+      button.className = "link";
+      button.textContent = piece.text;
+      button.setAttribute("aria-pressed", "false");
+      button.addEventListener("click", () => chooseAdvice(path, index, button));
+      item.appendChild(button);
+      list.appendChild(item);
+    });
+  }
+
+  async function chooseAdvice(path, index, button) {
+    const choice = ++latestChoice;
+    for (const other of $("card-advice-list").querySelectorAll("button")) other.setAttribute("aria-pressed", String(other === button));
+    let text;
+    try {
+      const result = await ask({ kind: "advised", path, index, without: [] });
+      text = result.error !== undefined ? `エラー: ${result.error}` : utf8.decode(result.report);
+    } catch (error) {
+      text = error.outOfMemory ? outOfMemoryText : `エラー: ${error.message}`;
+    }
+    if (choice !== latestChoice) return;
+    $("card-advised-title").textContent = `提案 ${index + 1} の変更をしたカード`;
+    showAdvised(text);
+  }
+
+  // The changed card's report beside the card's own, or only the card's own (null).
+  function showAdvised(text) {
+    $("card-advised").hidden = text === null;
+    $("card-advised-report").textContent = text ?? "";
+    $("card-body").classList.toggle("comparing", text !== null);
   }
 
   // One item per field of the listing's JSON (--explain --format=json): where it lies

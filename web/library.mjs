@@ -4,6 +4,7 @@
 //   import createMornstave from "./mornstave.mjs";
 //   const mornstave = await createMornstave();
 //   const { status, stdout, stderr } = mornstave.run(["--format=json", "scenario"], files);
+//   const { report } = mornstave.advisedReport("scenario/skill1.vnt", 0, files);
 //
 // files maps relative paths ("scenario/skill1.vnt") to Uint8Arrays; stdout and stderr
 // are Uint8Arrays with exactly the bytes the console program writes for that tree.
@@ -105,6 +106,23 @@ export default async function createMornstave() {
     return within(files, () => module.summaryJson(paths, order)).json;
   }
 
+  // The report block of the card at path changed by its piece of advice number index
+  // (from 0, in the order of its JSON entry's advice), as the text report writes a
+  // card's block in UTF-8: {report} with its bytes, or {error} for a card that cannot
+  // be read or has no such advice ({error, adviceCount}).
+  function advisedReport(path, index, files = {}) {
+    if (typeof path !== "string") throw new TypeError("mornstave.advisedReport: path must be a string");
+    if (!Number.isSafeInteger(index)) throw new TypeError("mornstave.advisedReport: index must be an integer");
+    // Beyond the module's int every index is past the card's advice as well.
+    const asked = Math.max(-1, Math.min(index, 0x7fffffff));
+    const result = within(files, () => module.advisedReport(path, asked));
+    if (result.adviceCount !== undefined) {
+      return { error: `mornstave.advisedReport: ${path} has no advice ${index} (it has ${result.adviceCount})`,
+               adviceCount: result.adviceCount };
+    }
+    return result.error !== undefined ? { error: result.error } : { report: result.report };
+  }
+
   // Every call starts from an empty folder holding only the given files, which is
   // removed again whatever happens: no call sees another's files.
   function run(args, files = {}) {
@@ -114,5 +132,5 @@ export default async function createMornstave() {
     return within(files, () => module.runCommandLine(args));
   }
 
-  return { run, summary };
+  return { run, summary, advisedReport };
 }

@@ -24,8 +24,8 @@ self.onmessage = async (event) => {
       self.postMessage({ id });
       return;
     }
-    // A run (or a summary, whose args are the paths) may leave out files the page
-    // knows to be too large for it.
+    // A run (or a summary, whose args are the paths, or a changed card's report) may
+    // leave out files the page knows to be too large for it.
     const { args, without = [] } = event.data;
     let given = files;
     if (without.length) {
@@ -35,6 +35,11 @@ self.onmessage = async (event) => {
     if (kind === "summary") {
       const json = mornstave.summary(args, given);
       self.postMessage({ id, result: json }, [json.buffer]);
+      return;
+    }
+    if (kind === "advised") {
+      const result = mornstave.advisedReport(event.data.path, event.data.index, given);
+      self.postMessage({ id, result }, result.report ? [result.report.buffer] : []);
       return;
     }
     const result = mornstave.run(args, given);

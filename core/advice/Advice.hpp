@@ -66,4 +66,8 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
 // The sentence of a piece of advice whose changes and estimate are set.
 std::string adviceText(const SkillCard& card, const Advice& advice);
 
+// The card with all the advice's changes made: the card its estimate is of. Removals
+// come last, from the highest place down, so that every place is the card's as read.
+SkillCard advisedCard(const SkillCard& card, const Advice& advice);
+
 }  // namespace Vantorn

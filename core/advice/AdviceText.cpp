@@ -2,6 +2,8 @@
 // description that the changes touch, as it was, an arrow and what follows its label
 // after the changes, then the estimate as the level line writes it.
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -23,20 +25,36 @@ constexpr std::size_t bonusLine = 7;
 constexpr std::size_t firstMotionLine = 11;
 constexpr std::streamsize levelPrecision = 3;
 
-// What the description needs of a card, without its events.
-SkillCard describable(const SkillCard& card) {
+// Every field of the card; the events are shared, as nothing changes them once read.
+SkillCard copyOf(const SkillCard& card) {
     SkillCard copy;
-    copy.cardLevel = card.cardLevel;
-    copy.targetType = card.targetType;
-    copy.targetsAll = card.targetsAll;
-    copy.effectAttribute = card.effectAttribute;
+    copy.name = card.name;
+    copy.text2 = card.text2;
+    copy.text3 = card.text3;
+    copy.text4 = card.text4;
+    copy.extraTexts = card.extraTexts;
+    copy.keyCodes = card.keyCodes;
     copy.unusableWhenSilenced = card.unusableWhenSilenced;
+    copy.targetsAll = card.targetsAll;
     copy.usesResist = card.usesResist;
-    copy.successModifier = card.successModifier;
-    copy.bonuses = card.bonuses;
     copy.physicalElement = card.physicalElement;
     copy.mentalElement = card.mentalElement;
+    copy.targetType = card.targetType;
+    copy.effectAttribute = card.effectAttribute;
+    copy.codeAfterKeys = card.codeAfterKeys;
+    copy.cardLevel = card.cardLevel;
+    copy.successModifier = card.successModifier;
+    copy.extraByte = card.extraByte;
+    copy.bonuses = card.bonuses;
+    copy.eventPart.events = card.eventPart.events;
     copy.motions = card.motions;
+    return copy;
+}
+
+// What the description needs of a card: its lines, without the events' trees.
+SkillCard describable(const SkillCard& card) {
+    SkillCard copy = copyOf(card);
+    copy.eventPart.events.clear();
     return copy;
 }
 
@@ -62,7 +80,7 @@ void apply(SkillCard& card, const AdviceChange& change) {
     switch (change.field) {
     case AdviceField::value: card.motions[change.motion].value = to; break;
     case AdviceField::rounds: card.motions[change.motion].rounds = to; break;
-    case AdviceField::motion: break;  // the line says so; the motion keeps its place
+    case AdviceField::motion: break;  // the description keeps its line; advisedCard erases it
     case AdviceField::successModifier: card.successModifier = to; break;
     case AdviceField::avoidanceBonus: card.bonuses[0] = to; break;
     case AdviceField::resistanceBonus: card.bonuses[1] = to; break;
@@ -85,6 +103,18 @@ std::string arrow(const std::string& before, const std::string& after) {
 }
 
 }  // namespace
+
+SkillCard advisedCard(const SkillCard& card, const Advice& advice) {
+    SkillCard changed = copyOf(card);
+    std::vector<int> removed;
+    for (const AdviceChange& change : advice.changes) {
+        apply(changed, change);
+        if (change.field == AdviceField::motion) removed.push_back(change.motion);
+    }
+    std::sort(removed.begin(), removed.end(), std::greater<>());
+    for (int place : removed) changed.motions.erase(changed.motions.begin() + place);
+    return changed;
+}
 
 std::string adviceText(const SkillCard& card, const Advice& advice) {
     const SkillCard before = describable(card);

@@ -43,32 +43,16 @@ SkillCardRecord recordOf(const SkillCard& card) {
     return record;
 }
 
-// The record with the advice's changes made; removals last, by the places as read.
-SkillCardRecord changed(SkillCardRecord record, const std::vector<AdviceChange>& changes) {
-    std::vector<int> removed;
-    for (const AdviceChange& change : changes) {
-        const std::int32_t to = change.to.value_or(0);
-        switch (change.field) {
-        case AdviceField::value: record.motions.at(change.motion).value = to; break;
-        case AdviceField::rounds: record.motions.at(change.motion).rounds = to; break;
-        case AdviceField::motion: removed.push_back(change.motion); break;
-        case AdviceField::successModifier: record.successModifier = to; break;
-        case AdviceField::avoidanceBonus: record.bonuses[0] = to; break;
-        case AdviceField::resistanceBonus: record.bonuses[1] = to; break;
-        case AdviceField::defenceBonus: record.bonuses[2] = to; break;
-        case AdviceField::targetsAll: record.targetsAll = to != 0; break;
-        case AdviceField::effectAttribute: record.effectAttribute = static_cast<std::uint8_t>(to); break;
-        case AdviceField::unusableWhenSilenced: record.unusableWhenSilenced = to != 0; break;
-        case AdviceField::level: record.cardLevel = to; break;
-        }
-    }
-    std::sort(removed.rbegin(), removed.rend());
-    for (int place : removed) record.motions.erase(record.motions.begin() + place);
-    return record;
+// The estimate of the card as the card writer writes it and the reader reads it again.
+std::optional<double> levelOf(const SkillCard& card) {
+    return estimateLevel(readSkillCard(recordOf(card).bytes().data)).level;
 }
 
-std::optional<double> levelOf(const SkillCardRecord& record) {
-    return estimateLevel(readSkillCard(record.bytes().data)).level;
+// The same of the card with the changes made by advisedCard.
+std::optional<double> levelAfter(const SkillCard& card, std::vector<AdviceChange> changes) {
+    Advice advice;
+    advice.changes = std::move(changes);
+    return levelOf(advisedCard(card, advice));
 }
 
 // The range a single numeric change of the field is searched in.
@@ -119,7 +103,6 @@ TEST(AdviceTest, EveryClaimOfAGeneratedCorpusHoldsOnTheRewrittenCard) {
         const SkillCard card = readSkillCard(bench::corpusCard(index));
         const LevelEstimate estimate = estimateLevel(card);
         const std::vector<Advice> advice = adviseOn(card, estimate);
-        const SkillCardRecord record = recordOf(card);
         SCOPED_TRACE("corpus card " + std::to_string(index));
         if (!estimate.level || inBalance(*estimate.level, card.cardLevel)) {
             EXPECT_TRUE(advice.empty());
@@ -130,11 +113,14 @@ TEST(AdviceTest, EveryClaimOfAGeneratedCorpusHoldsOnTheRewrittenCard) {
         bool singleBalances = false;
         for (const Advice& piece : advice) {
             SCOPED_TRACE(piece.text);
-            const SkillCardRecord after = changed(record, piece.changes);
+            const SkillCard after = advisedCard(card, piece);
+            EXPECT_EQ(estimateLevel(after).level, piece.estimate);
             const std::optional<double> level = levelOf(after);
             ASSERT_TRUE(level);
             EXPECT_EQ(*level, piece.estimate);
             EXPECT_EQ(inBalance(*level, after.cardLevel), piece.balanced);
+            EXPECT_EQ(after.name, card.name);
+            EXPECT_EQ(after.eventPart.events, card.eventPart.events);
             const AdviceChange& first = piece.changes.front();
             if (piece.changes.size() == 1 && first.field != AdviceField::level && piece.balanced) {
                 singleBalances = true;
@@ -147,7 +133,7 @@ TEST(AdviceTest, EveryClaimOfAGeneratedCorpusHoldsOnTheRewrittenCard) {
                     if (to == first.from || to == *first.to || (lo == -10 && to == 0 && first.field == AdviceField::value)) continue;
                     AdviceChange other = first;
                     other.to = static_cast<std::int32_t>(to);
-                    const std::optional<double> otherLevel = levelOf(changed(record, {other}));
+                    const std::optional<double> otherLevel = levelAfter(card, {other});
                     if (!otherLevel || !inBalance(*otherLevel, card.cardLevel)) continue;
                     EXPECT_EQ(std::llabs(to - first.from), distance) << "nearer: " << to;
                     EXPECT_GE(std::fabs(*otherLevel - *estimate.level), std::fabs(piece.estimate - *estimate.level));
@@ -173,7 +159,7 @@ TEST(AdviceTest, EveryClaimOfAGeneratedCorpusHoldsOnTheRewrittenCard) {
             std::any_of(advice.begin(), advice.end(), [](const Advice& a) { return a.changes.size() > 1; });
         if (anyCombination || !singleBalances) {
             for (const AdviceChange& single : everySingleChange(card)) {
-                const std::optional<double> level = levelOf(changed(record, {single}));
+                const std::optional<double> level = levelAfter(card, {single});
                 EXPECT_FALSE(level && inBalance(*level, card.cardLevel)) << single.pointer() << " to " << single.to.value_or(-1);
             }
         }
@@ -182,6 +168,21 @@ TEST(AdviceTest, EveryClaimOfAGeneratedCorpusHoldsOnTheRewrittenCard) {
     EXPECT_GT(advised, 50);
     EXPECT_GT(combined, 5);
     EXPECT_GT(notBalancing, 0);
+
+    // Removals come last and from the highest place down, whatever their order: every
+    // place is the card's as read.
+    SkillCardRecord three;
+    three.targetType = 3;
+    three.motions = {MotionRecord{0, 1, 1, 0, 10}, MotionRecord{0, 1, 2, 0, 20}, MotionRecord{0, 1, 3, 0, 30}};
+    const SkillCard card = readSkillCard(three.bytes().data);
+    Advice removals;
+    removals.changes = {{AdviceField::motion, 0, 0, std::nullopt}, {AdviceField::motion, 1, 0, std::nullopt},
+                        {AdviceField::value, 2, 30, 7}, {AdviceField::level, -1, 0, 2}};
+    const SkillCard left = advisedCard(card, removals);
+    ASSERT_EQ(left.motions.size(), 1u);
+    EXPECT_EQ(left.motions.front().attr, 3);
+    EXPECT_EQ(left.motions.front().value, 7);
+    EXPECT_EQ(left.cardLevel, 2);
 }
 
 TEST(AdviceTest, CardsInBalanceUnestimatedOrExtremeGetNone) {

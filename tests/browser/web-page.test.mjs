@@ -4,7 +4,8 @@
 // its bytes; the broken card marks the byte where reading stopped; the JSON download
 // is the native program's document; 比較 with a second version shows the comparison;
 // a card of 8 MB nested to the depth bound leaves every other card shown and the page
-// usable; and no request leaves the page, no console error.
+// usable, and an example's first piece of advice shows the changed card's report
+// beside its own; and no request leaves the page, no console error.
 // Prints how long the page took to show the cards (a figure, not a check).
 //
 //   node web-page.test.mjs PAGE MORNSTAVE BENCHDATA EXAMPLES [CARDS] [SCREENSHOT.png]
@@ -165,6 +166,26 @@ try {
   await tab.waitForFunction((p) => document.getElementById("card-path").textContent === p, {}, example);
   check(await tab.$eval("#card-report", (pre) => pre.textContent) === native(example).toString(),
         "with the deepest card: an example's report");
+  // Its advice, as the native JSON entry has it; the first piece, chosen from the
+  // keyboard, shows the card so changed beside its own report, with the advice's
+  // estimate on the level line (general notation, three digits).
+  const advice = JSON.parse(native("--format=json", "--advise", example)).cards[0].advice;
+  const listedAdvice = await tab.$$eval("#card-advice-list button", (buttons) => buttons.map((b) => b.textContent));
+  check(advice.length > 0 && JSON.stringify(listedAdvice) === JSON.stringify(advice.map((piece) => piece.text)),
+        `the example's advice listed: ${JSON.stringify(listedAdvice)}`);
+  await tab.focus("#card-advice-list li:first-child button");
+  await tab.keyboard.press("Enter");
+  await tab.waitForFunction(() => !document.getElementById("card-advised").hidden);
+  const advised = await tab.$eval("#card-advised-report", (pre) => pre.textContent);
+  const advisedLevel = `\nlevel: ${String(Number(advice[0].estimate.toPrecision(3)))}\n`;
+  check(advised.startsWith(`[${example}]\n`) && advised.includes(advisedLevel) && advised !== native(example).toString(),
+        `the changed card's report has ${JSON.stringify(advisedLevel)}: ${advised}`);
+  const [own, changed] = await tab.$$eval("#card-report, #card-advised-report", (pres) => pres.map((pre) => {
+    const box = pre.getBoundingClientRect();
+    return { left: box.left, right: box.right, top: box.top };
+  }));
+  check(changed.left >= own.right - 1 && Math.abs(changed.top - own.top) < 40,
+        `the two reports side by side: ${JSON.stringify([own, changed])}`);
   await tab.click("#card-close");
 
   check(requests.length === 0, `requests: ${requests.join(", ")}`);

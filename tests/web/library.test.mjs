@@ -2,8 +2,10 @@
 // a generated tree with its odd files and cards of extreme numbers (integers beyond
 // 2^53, where the shortest digits and the exact ones differ), run() gives the native
 // program's status, standard output and standard error byte for byte, for every form
-// of output, and summary() the native JSON summary's summary alone; each call sees
-// only its own files; bad file maps are refused.
+// of output, and summary() the native JSON summary's summary alone; advisedReport()
+// gives the block of an example changed by its advice, with the advice's estimate,
+// and an error past its advice; each call sees only its own files; bad file maps are
+// refused.
 //
 //   node library.test.mjs MORNSTAVE.mjs MORNSTAVE BENCHDATA EXAMPLES
 
@@ -85,6 +87,40 @@ try {
       failed += 1;
       console.error(`library: summary ${JSON.stringify(paths)}: ${error.message.slice(0, 400)}`);
     }
+  }
+
+  // advisedReport(): each example's every piece of advice gives the block of that card
+  // changed, as the report writes a block: its header, the description with as many
+  // lines as the card's less the motions removed, and the advice's estimate on the
+  // level line (general notation, three digits). A number past the advice, a card
+  // without advice and a card that cannot be read give an error instead.
+  try {
+    const examplePaths = Object.keys(files).filter((p) => p.startsWith("examples/") && p.endsWith(".vnt")).sort();
+    const entries = JSON.parse(Buffer.from(web.run(["--format=json", "--advise", ...examplePaths], files).stdout)).cards;
+    let pieces = 0;
+    for (const entry of entries) {
+      const own = Buffer.from(web.run(["--", entry.path], files).stdout).toString();
+      entry.advice.forEach((piece, index) => {
+        pieces += 1;
+        const { report, error } = web.advisedReport(entry.path, index, files);
+        assert.equal(error, undefined, `${entry.path} ${index}: ${error}`);
+        const block = Buffer.from(report).toString();
+        const removed = piece.changes.filter((change) => change.to === null).length;
+        assert.ok(block.startsWith(`[${entry.path}]\n`) && block.endsWith("\n\n"), `${entry.path} ${index}: a block`);
+        assert.equal(block.split("\n").length, own.split("\n").length - removed, `${entry.path} ${index}: its lines`);
+        const level = String(Number(piece.estimate.toPrecision(3)));
+        assert.ok(block.includes(`\nlevel: ${level}\n`), `${entry.path} ${index}: level ${level} in\n${block}`);
+      });
+      const past = web.advisedReport(entry.path, entry.advice.length, files);
+      assert.ok(past.report === undefined && past.adviceCount === entry.advice.length, `${entry.path}: past its advice`);
+    }
+    assert.ok(pieces > 6 && entries.some((entry) => entry.advice.length === 0), "examples with and without advice");
+    assert.equal(web.advisedReport("examples/skill1.vnt", -1, files).adviceCount, entries[0].advice.length);
+    assert.deepEqual(web.advisedReport("missing.vnt", 0, files), { error: "開けません" });
+    assert.throws(() => web.advisedReport("examples/skill1.vnt", 0.5, files), TypeError);
+  } catch (error) {
+    failed += 1;
+    console.error(`library: advisedReport: ${error.message.slice(0, 2000)}`);
   }
 
   // Nothing stays from one call to the next; a file map that is not a tree of
