@@ -169,7 +169,7 @@
     const problem = (part) => (part.error.outOfMemory ? outOfMemoryText : `エラー: ${part.error.message}`);
     $("card-path").textContent = path;
     $("card-report").textContent = report.error ? problem(report) : utf8.decode(report.stdout) + utf8.decode(report.stderr);
-    showAdvice(path, advised.error ? undefined : JSON.parse(utf8.decode(advised.stdout)).cards[0].advice);
+    showAdvice(path, advised.error ? undefined : (JSON.parse(utf8.decode(advised.stdout)).cards[0] || {}).advice);
     showBytes(new Uint8Array(buffer));
     if (listing.error) {
       $("card-fields").replaceChildren();
