@@ -12,13 +12,14 @@
 // A numeric field is moved to the value nearest to its own that balances the card; of
 // two equally near, the one that changes the estimate less.
 //
-// A wide field (an amount, rounds) is walked by bisection wherever the estimate is
+// A wide field (an amount, rounds, a bonus) is walked by bisection wherever the estimate is
 // monotone in it over each run of values that try as many trial levels: the field then
 // enters the card's one working once, through operations that each keep or reverse the
 // order of their input, and in the same direction at every trial level, so that the
 // number of trial levels is monotone too. Bisection finds the runs, and in each run the
 // first value in balance; it finds what a walk value by value would, in far fewer
-// estimates. Where an estimate fails, the walk goes value by value after all.
+// estimates. Where an estimate fails, the walk goes value by value after all. Sleep's
+// rounds and the bonuses change their rate at one value, and are bisected on each side.
 
 #include <algorithm>
 #include <array>
@@ -517,14 +518,26 @@ private:
         return found;
     }
 
+    static bool bonus(const Knob& knob) {
+        return knob.field == AdviceField::avoidanceBonus || knob.field == AdviceField::resistanceBonus ||
+               knob.field == AdviceField::defenceBonus;
+    }
+
     // A walk is bisected in at most two parts, over each of which the estimate is
     // monotone in the knob as far as its trial levels go: sleep changes its rate after
-    // its full rounds. The last value of the first part; `to` where there is one part.
+    // its full rounds, and the best bonus has a weight of its own. The last value of the
+    // first part; `to` where there is one part.
     std::int64_t lastOfFirstPart(const Knob& knob, std::int64_t from, std::int64_t to, int step) const {
-        constexpr auto lastFull = static_cast<std::int64_t>(fullSleepRounds);
-        const bool sleep = knob.field == AdviceField::rounds && ruleOf(*weights_, motions_[knob.motion]) == Rule::sleep;
-        if (sleep && step > 0 && from <= lastFull && to > lastFull) return lastFull;
-        if (sleep && step < 0 && from > lastFull && to <= lastFull) return lastFull + 1;
+        std::int64_t bend = 0;  // the last value before the rate changes
+        if (bonus(knob)) {
+            bend = bestBonus - 1;
+        } else if (knob.field == AdviceField::rounds && ruleOf(*weights_, motions_[knob.motion]) == Rule::sleep) {
+            bend = static_cast<std::int64_t>(fullSleepRounds);
+        } else {
+            return to;
+        }
+        if (step > 0 && from <= bend && to > bend) return bend;
+        if (step < 0 && from > bend && to <= bend) return bend + 1;
         return to;
     }
 
@@ -547,10 +560,9 @@ private:
             knob.hi - knob.lo < narrowestBisected) {
             return false;
         }
-        const Rule rule = ruleOf(*weights_, motions_[knob.motion]);
-        if (knob.field == AdviceField::rounds) return true;
+        if (knob.field == AdviceField::rounds || bonus(knob)) return true;
         if (knob.field != AdviceField::value) return false;
-        switch (rule) {
+        switch (ruleOf(*weights_, motions_[knob.motion])) {
         case Rule::none:
         case Rule::life:
         case Rule::fixed:

@@ -16,6 +16,9 @@ struct Totals {
     double M = 0;   // states, mental effects, ability changes, erasures, dealt cards
 };
 
+// A bonus of exactly this, the largest, is worth more than its face value.
+constexpr std::int32_t bestBonus = 10;
+
 // Sleep is weighed at full rate for this many rounds, at the special rate after.
 constexpr double fullSleepRounds = 3;
 

@@ -33,7 +33,7 @@ Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions
 double addBonuses(double power, const SkillCard& card) {
     for (const BonusWeight& weight : bonusWeights) {
         const std::int32_t bonus = card.bonuses[weight.index];
-        power += bonus == 10 ? weight.whenTen : weight.perPoint * bonus;
+        power += bonus == bestBonus ? weight.whenTen : weight.perPoint * bonus;
     }
     return power;
 }
