@@ -80,6 +80,23 @@ CardResult readCardBytes(std::size_t entry, std::string path, const std::filesys
     return attempt(entry, std::move(path), [&](CardResult& result) { result.bytes = readCardFile(file); });
 }
 
+std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string path, const std::filesystem::path& file,
+                                              bool bytesOnly, bool advise) {
+    bool folder = false;
+    CardResult result = attempt(entry, std::move(path), [&](CardResult& made) {
+        std::optional<std::string> bytes = readCardFileUnlessFolder(file);
+        if (!bytes) {
+            folder = true;
+        } else if (bytesOnly) {
+            made.bytes = std::move(bytes);
+        } else {
+            complete(made, readSkillCard(*bytes), advise);
+        }
+    });
+    if (folder) return std::nullopt;
+    return result;
+}
+
 CardResult failedResult(std::size_t entry, std::string path, const std::exception& error) {
     CardResult result = begun(entry, std::move(path));
     fail(result, error);

@@ -61,5 +61,9 @@ CardResult failedResult(std::size_t entry, std::string path, const std::exceptio
 CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, bool advise = false);
 // The file's bytes alone, for the listing; the failure when it cannot be read.
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file);
+// For a path that may name a folder: nothing when it does, else as analyse (or, with
+// bytesOnly, readCardBytes).
+std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string path, const std::filesystem::path& file,
+                                              bool bytesOnly, bool advise = false);
 
 }  // namespace Vantorn

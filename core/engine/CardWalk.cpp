@@ -88,6 +88,10 @@ fs::path nativePath(const std::string& path, bool pathsAreUtf8) {
 
 bool isCardName(const fs::path& name) { return matchesCardName(name.native()); }
 
+void walkCardFolder(const std::string& folder, const CardWalk& walk) {
+    walkFolder(nativePath(folder, walk.pathsAreUtf8), walk);
+}
+
 void walkCardPaths(const std::vector<std::string>& arguments, const CardWalk& walk) {
     for (const std::string& argument : arguments) {
         const fs::path path = nativePath(argument, walk.pathsAreUtf8);

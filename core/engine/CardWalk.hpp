@@ -48,5 +48,7 @@ struct CardWalk {
 // order, the same way. Symbolic links to folders inside a folder are not followed, so
 // no walk loops. The paths passed on are the argument joined with the names found.
 void walkCardPaths(const std::vector<std::string>& arguments, const CardWalk& walk);
+// The same for one argument known to be a folder.
+void walkCardFolder(const std::string& folder, const CardWalk& walk);
 
 }  // namespace Vantorn

@@ -12,7 +12,7 @@ namespace Vantorn {
 
 // Makes a result for each of count items on worker threads and hands the results to
 // take on the calling thread, in the items' order. A worker takes group items at a
-// time (fewer hand-overs between threads for small items) and never runs more than
+// time (fewer hand-overs between threads) and never runs more than
 // window groups ahead of take, so at most window * group results are held at once
 // however large each is. make must not throw (the process ends if it does); take may.
 template <class Result, class Make, class Take>
@@ -20,7 +20,8 @@ void inOrder(std::size_t count, unsigned workers, std::size_t window, std::size_
 #ifdef __EMSCRIPTEN__
     workers = 1;  // WebAssembly in a page has no threads: everything on the calling thread
 #endif
-    if (workers <= 1 || count <= group) {
+    // Below a few groups, starting threads costs more than they win (bench/compare.sh).
+    if (workers <= 1 || count <= 4 * group) {
         for (std::size_t i = 0; i < count; ++i) take(i, make(i));
         return;
     }

@@ -1,12 +1,68 @@
 #include "format/CardFile.hpp"
 
-#include <fstream>
-#include <system_error>
+#include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "format/Errors.hpp"
 
 namespace Vantorn {
 namespace {
+
+#ifdef _WIN32
+using FileStatus = struct _stat64;
+int statusOf(int fd, FileStatus& status) { return _fstat64(fd, &status); }
+int readSome(int fd, char* into, std::size_t size) {
+    return _read(fd, into, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+void closeFile(int fd) { _close(fd); }
+constexpr int openFlags = _O_RDONLY | _O_BINARY;
+#else
+using FileStatus = struct stat;
+int statusOf(int fd, FileStatus& status) { return fstat(fd, &status); }
+long readSome(int fd, char* into, std::size_t size) {
+    long got;
+    do {
+        got = static_cast<long>(::read(fd, into, size));
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+void closeFile(int fd) { ::close(fd); }
+constexpr int openFlags = O_RDONLY | O_CLOEXEC;
+#endif
+
+int openFile(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return _wopen(path.c_str(), openFlags);
+#else
+    return ::open(path.c_str(), openFlags);
+#endif
+}
+
+// An open file, closed when it goes.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : fd_(fd) {
+        if (fd_ < 0) throw OpenFailedException();
+    }
+    ~OpenFile() { closeFile(fd_); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 [[noreturn]] void failTooLarge(std::uint64_t size, bool exact) {
     FileCorruptException error;
@@ -15,54 +71,75 @@ namespace {
     throw error;
 }
 
-// The rest of an open file. Its size, when known, is checked before anything is
-// allocated and read in one call; a file of no known size (a pipe, a device) is read
-// in blocks up to the bound.
-std::string readOpenFile(std::ifstream& in, std::error_code sizeError, std::uintmax_t size) {
+// Reads into bytes from `had` on until the end, a read error, or `limit` bytes in all.
+void readUntil(int fd, std::string& bytes, std::size_t had, std::size_t limit) {
+    while (had < limit) {
+        const auto got = readSome(fd, bytes.data() + had, limit - had);
+        if (got <= 0) break;
+        had += static_cast<std::size_t>(got);
+    }
+    bytes.resize(had);
+}
+
+// The rest of an open file, or nothing for a folder. The size of a regular file, asked
+// of the open file itself, is checked before anything is allocated, and the file is
+// read in as few calls as the platform allows; a file of no known size (a pipe, a
+// device) is read in blocks up to the bound.
+std::optional<std::string> readUnlessFolder(int fd) {
     std::string bytes;
-    if (!sizeError) {
+    FileStatus status{};
+    const bool known = statusOf(fd, status) == 0;
+    if (known && (status.st_mode & S_IFMT) == S_IFDIR) return std::nullopt;
+    if (known && (status.st_mode & S_IFMT) == S_IFREG) {
+        const auto size = static_cast<std::uint64_t>(status.st_size);
         if (size > maxCardFileSize) failTooLarge(size, true);
         bytes.resize(static_cast<std::size_t>(size));
-        in.read(bytes.data(), static_cast<std::streamsize>(size));
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-    } else {
-        constexpr std::size_t block = 64 * 1024;
-        while (in) {
-            if (bytes.size() > maxCardFileSize) failTooLarge(maxCardFileSize, false);
-            const std::size_t had = bytes.size();
-            bytes.resize(had + block);
-            in.read(bytes.data() + had, block);
-            bytes.resize(had + static_cast<std::size_t>(in.gcount()));
-        }
+        readUntil(fd, bytes, 0, bytes.size());
+        return bytes;
     }
-    // A file that cannot be read (a folder) is as short as what was read of it: the
-    // reader then says where it ran out.
-    return bytes;
+    constexpr std::size_t block = 64 * 1024;
+    for (;;) {
+        if (bytes.size() > maxCardFileSize) failTooLarge(maxCardFileSize, false);
+        const std::size_t had = bytes.size();
+        bytes.resize(had + block);
+        readUntil(fd, bytes, had, had + block);
+        if (bytes.size() < had + block) return bytes;
+    }
+}
+
+// A folder read as a card is as short as what can be read of it, nothing: the reader
+// then says where it ran out.
+std::string readOpenFile(int fd) {
+    std::optional<std::string> bytes = readUnlessFolder(fd);
+    return bytes ? std::move(*bytes) : std::string();
 }
 
 }  // namespace
 
 std::string readCardFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw OpenFailedException();
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    return readOpenFile(in, error, size);
+    const OpenFile file(openFile(path));
+    return readOpenFile(file.fd());
+}
+
+std::optional<std::string> readCardFileUnlessFolder(const std::filesystem::path& path) {
+    const int fd = openFile(path);
+    if (fd < 0) {
+        // Some systems open no folder as a file: only then is the path looked at.
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) return std::nullopt;
+    }
+    const OpenFile file(fd);
+    return readUnlessFolder(file.fd());
 }
 
 std::string readCardFile(const std::string& path) {
-    // Opened by its bytes as given; the size is asked by the same name where the
-    // platform takes it so, else the file is read in blocks.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw OpenFailedException();
-    std::error_code error;
-    std::uintmax_t size = 0;
-#ifndef _WIN32
-    size = std::filesystem::file_size(path, error);
+    // Opened by its bytes as given.
+#ifdef _WIN32
+    const OpenFile file(_open(path.c_str(), openFlags));
 #else
-    error = std::make_error_code(std::errc::not_supported);
+    const OpenFile file(::open(path.c_str(), openFlags));
 #endif
-    return readOpenFile(in, error, size);
+    return readOpenFile(file.fd());
 }
 
 }  // namespace Vantorn

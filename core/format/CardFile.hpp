@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "format/Limits.hpp"
@@ -14,5 +15,8 @@ namespace Vantorn {
 std::string readCardFile(const std::filesystem::path& path);
 // The same for a byte-string path, passed to the platform unchanged.
 std::string readCardFile(const std::string& path);
+// The same, or nothing when path is a folder: the open file says what it is, so a file
+// costs no look at its path besides the open.
+std::optional<std::string> readCardFileUnlessFolder(const std::filesystem::path& path);
 
 }  // namespace Vantorn

@@ -106,6 +106,45 @@ TEST_F(RunTest, OnePassFeedsEverySinkAsItsOwnRunWould) {
     EXPECT_EQ(done, 5);
 }
 
+// Arguments are read before anyone looks at what they are. Folders met among many cards
+// (on worker threads, and one near the end of a waiting batch, so that what follows it
+// fills the next) must still give their cards in their place, numbered in order.
+TEST_F(RunTest, FolderArgumentsAmongManyCardsKeepTheirPlace) {
+    class Recorder final : public CardSink {
+    public:
+        void card(const CardResult& result) override { taken.emplace_back(result.entry, result.path); }
+        void failure(const CardResult& result) override { taken.emplace_back(result.entry, result.path); }
+        std::vector<std::pair<std::size_t, std::string>> taken;
+    };
+    const std::string card = testing::goodCard("多");
+    std::vector<std::string> arguments, expected;
+    const auto many = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            const std::string path = (folder / ("skill" + std::to_string(arguments.size()) + ".vnt")).string();
+            std::ofstream(path, std::ios::binary) << card;
+            arguments.push_back(path);
+            expected.push_back(path);
+        }
+    };
+    const auto cardsFolder = [&] {
+        arguments.push_back((folder / "cards").string());
+        for (const char* name : {"SKILL1.VNT", "skill2.vnt", "skill3.vnt"}) expected.push_back((folder / "cards" / name).string());
+    };
+    many(100);
+    cardsFolder();
+    many(3990);
+    cardsFolder();
+    many(20);
+    RunOptions options;
+    options.workers = 2;
+    Recorder recorder;
+    ASSERT_TRUE(runCards(arguments, recorder, options));
+    ASSERT_EQ(recorder.taken.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(recorder.taken[i], std::make_pair(i, expected[i])) << i;
+    }
+}
+
 TEST_F(RunTest, AStoppedRunNeverFinishesAndAMixedFanOutIsRefused) {
     std::ostringstream text;
     SinkOutput output(text, [](const std::string&, const std::string&) { ADD_FAILURE() << "an error line"; });
