@@ -52,6 +52,7 @@ CardResult copyOf(const CardResult& result) {
     CardResult copy;
     copy.entry = result.entry;
     copy.path = result.path;
+    copy.fileSize = result.fileSize;
     copy.card = result.card;
     copy.estimate = result.estimate;
     copy.row = result.row;
@@ -72,8 +73,15 @@ CardResult cardResult(std::size_t entry, std::string path, SkillCard card, bool 
 }
 
 CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, bool advise) {
-    return attempt(entry, std::move(path),
-                   [&](CardResult& result) { complete(result, loadSkillCard(file), advise); });
+    return attempt(entry, std::move(path), [&](CardResult& result) {
+        SkillCard card;
+        {
+            const std::string bytes = readCardFile(file);
+            result.fileSize = bytes.size();
+            card = readSkillCard(bytes);
+        }
+        complete(result, std::move(card), advise);
+    });
 }
 
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file) {
@@ -90,7 +98,10 @@ std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string pat
         } else if (bytesOnly) {
             made.bytes = std::move(bytes);
         } else {
-            complete(made, readSkillCard(*bytes), advise);
+            made.fileSize = bytes->size();
+            SkillCard card = readSkillCard(*bytes);
+            bytes.reset();  // before the estimate, which may take long on a large card
+            complete(made, std::move(card), advise);
         }
     });
     if (folder) return std::nullopt;

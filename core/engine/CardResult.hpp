@@ -28,6 +28,7 @@ struct CardFailure {
 struct CardResult {
     std::size_t entry = 0;  // the path's place among every path read, failures included
     std::string path;       // as given
+    std::size_t fileSize = 0;  // the card file's bytes, where it was read from one
     std::shared_ptr<const SkillCard> card;  // none for a failure, and none once a sink let it go
     LevelEstimate estimate;
     SummaryRow row;
@@ -42,6 +43,10 @@ struct CardResult {
     std::vector<CardResult> branches;
 
     bool failed() const { return failure.has_value(); }
+    // A card this large is written on the output's thread straight into the output:
+    // its report can be many times its file, too much to hold whole.
+    bool streamed() const { return !failed() && fileSize > streamedFileSize; }
+    static constexpr std::size_t streamedFileSize = 1 << 20;
 };
 
 // A reading error as a result's failure: its message and, where known, its place.

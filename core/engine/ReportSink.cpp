@@ -16,14 +16,13 @@ namespace {
 // A block: its header with the path in the form's encoding, CP932 text written by
 // `write`, as UTF-8 where the form asks for it, and an empty line.
 template <class Write>
-void block(TextPieces& text, const TextForm& form, const std::string& path, Write write) {
-    PiecesBuffer pieces(text);
-    std::ostream out(&pieces);
+void block(std::streambuf& into, const TextForm& form, const std::string& path, Write write) {
+    std::ostream out(&into);
     out << '[' << form.path(path) << "]\n";
     if (form.encoding == TextEncoding::cp932) {
         write(out);
     } else {
-        Utf8FromCp932Buffer utf8(pieces);
+        Utf8FromCp932Buffer utf8(into);
         std::ostream converted(&utf8);
         write(converted);
         converted.flush();
@@ -31,25 +30,34 @@ void block(TextPieces& text, const TextForm& form, const std::string& path, Writ
     out << '\n';
 }
 
+template <class Write>
+void block(TextPieces& text, const TextForm& form, const std::string& path, Write write) {
+    PiecesBuffer pieces(text);
+    block(pieces, form, path, write);
+}
+
 class ReportSink final : public CardSink {
 public:
     ReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures, bool advise)
         : output_(output), form_(form), failures_(failures), advise_(advise) {}
 
-    // The whole block is made before anything reaches the output.
+    // The whole block is made before anything reaches the output, but for a streamed card's.
     void prepare(CardResult& result) const override {
+        if (result.streamed()) return;
         if (!result.failed()) {
-            block(result.text, form_, result.path, [&](std::ostream& out) {
-                writeDescription(out, *result.card);
-                writeEstimate(out, result.estimate);
-                if (advise_) writeAdviceLines(out, result.advice);
-            });
+            block(result.text, form_, result.path, [&](std::ostream& out) { write(out, result); });
         } else if (failures_ == ReportFailures::inBlock) {
             block(result.text, form_, result.path, [&](std::ostream& out) { out << result.failure->message << '\n'; });
         }
         result.card.reset();
     }
-    void card(const CardResult& result) override { result.text.writeTo(output_.text()); }
+    void card(const CardResult& result) override {
+        if (result.streamed()) {
+            block(*output_.text().rdbuf(), form_, result.path, [&](std::ostream& out) { write(out, result); });
+        } else {
+            result.text.writeTo(output_.text());
+        }
+    }
     void failure(const CardResult& result) override {
         if (failures_ == ReportFailures::inBlock) {
             result.text.writeTo(output_.text());
@@ -59,6 +67,12 @@ public:
     }
 
 private:
+    void write(std::ostream& out, const CardResult& result) const {
+        writeDescription(out, *result.card);
+        writeEstimate(out, result.estimate);
+        if (advise_) writeAdviceLines(out, result.advice);
+    }
+
     SinkOutput& output_;
     const TextForm form_;
     const ReportFailures failures_;

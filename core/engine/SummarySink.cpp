@@ -13,6 +13,7 @@
 #include "report/Report.hpp"
 #include "summary/SummaryWriters.hpp"
 #include "text/Cp932.hpp"
+#include "text/Utf8Buffer.hpp"
 
 namespace Vantorn {
 namespace {
@@ -25,8 +26,10 @@ public:
     }
 
     void begin() override { document_.emplace(output_.text()); }
-    // Each entry is written whole off the output's thread; the document takes it as it is.
+    // Each entry is written whole off the output's thread, but for a streamed card's; the
+    // document takes it as it is.
     void prepare(CardResult& result) const override {
+        if (result.streamed()) return;
         {
             PiecesBuffer pieces(result.text);
             std::ostream out(&pieces);
@@ -35,13 +38,17 @@ public:
                 writeCardErrorJson(json, result.path, result.failure->message,
                                    result.failure->location ? &*result.failure->location : nullptr);
             } else {
-                writeCardJson(json, result.path, *result.card, result.estimate, advise_ ? &result.advice : nullptr);
+                write(json, result);
             }
         }
         result.card.reset();
     }
     void card(const CardResult& result) override {
-        document_->entry(result.text.joined());
+        if (result.streamed()) {
+            document_->entry([&](JsonWriter& json) { write(json, result); });
+        } else {
+            document_->entry(result.text.joined());
+        }
         if (summary_) summary_->add(result.row);
     }
     void failure(const CardResult& result) override {
@@ -59,6 +66,10 @@ public:
     }
 
 private:
+    void write(JsonWriter& json, const CardResult& result) const {
+        writeCardJson(json, result.path, *result.card, result.estimate, advise_ ? &result.advice : nullptr);
+    }
+
     SinkOutput& output_;
     const SummaryOrder order_;
     const bool advise_;
@@ -119,14 +130,12 @@ public:
     void begin() override {
         if (format_ == OutputFormat::html) page_.emplace(output_.text());
     }
-    // The page's block is UTF-8, its path as given.
+    // The page's block is UTF-8, its path as given; a streamed card's is written in place.
     void prepare(CardResult& result) const override {
+        if (format_ == OutputFormat::html && result.streamed()) return;
         if (format_ == OutputFormat::html && !result.failed()) {
             std::ostringstream body;
-            writeDescription(body, *result.card);
-            writeEstimate(body, result.estimate);
-            // The card's dialog lists all the advice; the report shows three.
-            if (advise_) writeAdviceLines(body, result.advice, result.advice.size());
+            writeBlock(body, result);
             std::string utf8 = '[' + result.path + "]\n";
             appendCp932AsUtf8(utf8, body.str());
             result.text.assign(utf8);
@@ -134,7 +143,17 @@ public:
         result.card.reset();
     }
     void card(const CardResult& result) override {
-        if (page_) page_->block(result.text.joined());
+        if (page_ && result.streamed()) {
+            page_->block([&](std::ostream& utf8) {
+                utf8 << '[' << result.path << "]\n";
+                Utf8FromCp932Buffer converted(*utf8.rdbuf());
+                std::ostream body(&converted);
+                writeBlock(body, result);
+                body.flush();
+            });
+        } else if (page_) {
+            page_->block(result.text.joined());
+        }
         summary_.add(result.row);
     }
     void failure(const CardResult& result) override {
@@ -154,6 +173,13 @@ public:
     }
 
 private:
+    void writeBlock(std::ostream& body, const CardResult& result) const {
+        writeDescription(body, *result.card);
+        writeEstimate(body, result.estimate);
+        // The card's dialog lists all the advice; the report shows three.
+        if (advise_) writeAdviceLines(body, result.advice, result.advice.size());
+    }
+
     SinkOutput& output_;
     const OutputFormat format_;
     const SummaryOrder order_;

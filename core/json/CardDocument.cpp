@@ -7,6 +7,7 @@
 namespace Vantorn {
 
 CardDocument::CardDocument(std::ostream& out) : out_(out), json_(out) {
+    json_.flushAbove(64 * 1024);
     json_.beginObject();
     json_.member("version", cardJsonVersion);
     json_.key("cards");
@@ -16,6 +17,11 @@ CardDocument::CardDocument(std::ostream& out) : out_(out), json_(out) {
 
 void CardDocument::entry(std::string_view json) {
     json_.raw(json);
+    json_.flush();
+}
+
+void CardDocument::entry(const std::function<void(JsonWriter&)>& write) {
+    write(json_);
     json_.flush();
 }
 

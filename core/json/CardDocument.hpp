@@ -20,6 +20,8 @@ public:
 
     // One entry, written as JSON text by writeCardJson or writeCardErrorJson.
     void entry(std::string_view json);
+    // One entry written here by `write`, reaching the stream in pieces as it grows.
+    void entry(const std::function<void(JsonWriter&)>& write);
     // Closes the cards' array; `member`, where given, writes one more member after it
     // (its value, after the key written here), and the document ends with a line end.
     void finish(std::string_view key = {}, const std::function<void(JsonWriter&)>& member = {});

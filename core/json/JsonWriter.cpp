@@ -89,6 +89,7 @@ void JsonWriter::escaped(std::string_view text) {
 }
 
 void JsonWriter::separate() {
+    if (buffer_.size() > flushAbove_) flush();
     if (afterKey_) {
         afterKey_ = false;
         return;

@@ -53,6 +53,9 @@ public:
 
     // Hands what is written so far to the stream.
     void flush();
+    // From now on, hands the text to the stream whenever it has passed `bytes` as a
+    // value begins: for a document whose stream may take an entry in pieces.
+    void flushAbove(std::size_t bytes) { flushAbove_ = bytes; }
 
 private:
     void open(char bracket);
@@ -70,6 +73,7 @@ private:
     };
     std::vector<Level> levels_;
     bool afterKey_ = false;
+    std::size_t flushAbove_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace Vantorn

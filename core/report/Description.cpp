@@ -24,18 +24,19 @@ private:
     std::ostream& out_;
 };
 
-class StringLines {
+// Each line handed on as it ends, so that no list of them grows with the card.
+class CalledLines {
 public:
+    explicit CalledLines(const std::function<void(std::string_view)>& call) : call_(call) {}
     std::ostream& line() { return text_; }
     void end() {
-        lines_.push_back(text_.str());
+        call_(text_.str());
         text_.str({});
     }
-    std::vector<std::string> take() { return std::move(lines_); }
 
 private:
+    const std::function<void(std::string_view)>& call_;
     std::ostringstream text_;
-    std::vector<std::string> lines_;
 };
 
 // One TAB per level, written a block at a time: trees nest thousands of levels deep.
@@ -129,10 +130,15 @@ void writeDescription(std::ostream& out, const SkillCard& card) {
     description(lines, card);
 }
 
-std::vector<std::string> descriptionLines(const SkillCard& card) {
-    StringLines lines;
+void forEachDescriptionLine(const SkillCard& card, const std::function<void(std::string_view line)>& call) {
+    CalledLines lines(call);
     description(lines, card);
-    return lines.take();
+}
+
+std::vector<std::string> descriptionLines(const SkillCard& card) {
+    std::vector<std::string> lines;
+    forEachDescriptionLine(card, [&lines](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 void writeMotion(std::ostream& out, const Motion& motion) {

@@ -4,8 +4,10 @@
 // every line ends with a line feed.
 
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Vantorn {
@@ -25,6 +27,8 @@ void writeDescription(std::ostream& out, const SkillCard& card);
 // The same lines as strings without their line ends (a line may hold line feeds of a
 // message's own text).
 std::vector<std::string> descriptionLines(const SkillCard& card);
+// The same lines handed to `call` one by one, none kept.
+void forEachDescriptionLine(const SkillCard& card, const std::function<void(std::string_view line)>& call);
 
 // The target as the description names it: "敵方単体", "味方全体", "対象無し", ….
 std::string targetText(const SkillCard& card);

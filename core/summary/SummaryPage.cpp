@@ -64,6 +64,40 @@ private:
     std::streambuf* next_;
 };
 
+// A block's text with the characters that would be markup as entities.
+void escapeHtml(std::ostream& out, std::string_view utf8) {
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char* entity = utf8[i] == '&' ? "&amp;" : utf8[i] == '<' ? "&lt;" : utf8[i] == '>' ? "&gt;" : nullptr;
+        if (!entity) continue;
+        write(out, utf8.substr(plain, i - plain));
+        out << entity;
+        plain = i + 1;
+    }
+    write(out, utf8.substr(plain));
+}
+
+// The same as a stream buffer, for a block written as it is made.
+class EscapedHtml final : public std::streambuf {
+public:
+    explicit EscapedHtml(std::ostream& out) : out_(out) {}
+
+protected:
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        escapeHtml(out_, std::string_view(data, static_cast<std::size_t>(count)));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        const char byte = traits_type::to_char_type(c);
+        escapeHtml(out_, std::string_view(&byte, 1));
+        return c;
+    }
+
+private:
+    std::ostream& out_;
+};
+
 }  // namespace
 
 std::string_view summaryPageStyle() {
@@ -78,15 +112,17 @@ SummaryPage::SummaryPage(std::ostream& out) : out_(out) { write(out_, pagePart(0
 void SummaryPage::block(std::string_view utf8) {
     // The parser drops one line feed after <pre>: this one, never the block's own.
     out_ << "<pre>\n";
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const char* entity = utf8[i] == '&' ? "&amp;" : utf8[i] == '<' ? "&lt;" : utf8[i] == '>' ? "&gt;" : nullptr;
-        if (!entity) continue;
-        write(out_, utf8.substr(plain, i - plain));
-        out_ << entity;
-        plain = i + 1;
+    escapeHtml(out_, utf8);
+    out_ << "</pre>\n";
+}
+
+void SummaryPage::block(const std::function<void(std::ostream& utf8)>& write) {
+    out_ << "<pre>\n";
+    {
+        EscapedHtml escaped(out_);
+        std::ostream text(&escaped);
+        write(text);
     }
-    write(out_, utf8.substr(plain));
     out_ << "</pre>\n";
 }
 

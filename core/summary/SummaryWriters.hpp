@@ -4,6 +4,7 @@
 // summary's order, then the failures, then the totals.
 
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -54,6 +55,8 @@ public:
 
     // The report block of the next entry, UTF-8.
     void block(std::string_view utf8);
+    // The same written by `write` straight into the page, for a block too large to hold.
+    void block(const std::function<void(std::ostream& utf8)>& write);
     // The next entry has no block: it failed.
     void noBlock();
     void finish(const Summary& summary);

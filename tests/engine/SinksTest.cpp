@@ -10,7 +10,13 @@
 #include <streambuf>
 
 #include "CommandLine.hpp"
+#include "engine/CardResult.hpp"
 #include "engine/Formats.hpp"
+#include "estimate/Estimate.hpp"
+#include "events/ContentTypes.hpp"
+#include "json/CardJson.hpp"
+#include "json/JsonWriter.hpp"
+#include "text/Cp932.hpp"
 #include "summary/SummaryWriters.hpp"
 #include "support/CardTesting.hpp"
 
@@ -19,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ContentRecord;
+using testing::EventRecord;
 using testing::goodCard;
 using testing::MotionRecord;
 using testing::SkillCardRecord;
@@ -110,6 +117,42 @@ TEST_F(SinksTest, OutputGoesInLargeBlocksAndEarlierCardsBeforeAnErrorLine) {
     EXPECT_LT(text.find("[" + paths[19] + "]"), error);
     EXPECT_GT(text.find("[" + paths[21] + "]"), error);
     EXPECT_EQ(text.substr(0, error) + text.substr(error + line.size()), run(paths));
+}
+
+// A card over a megabyte is written straight into the output, never held whole: each
+// output must still hold the very bytes its writers make of the card.
+TEST_F(SinksTest, ALargeCardWrittenAsItIsMadeGivesTheSameBytes) {
+    SkillCardRecord record;
+    EventRecord roots;
+    for (int i = 0; i < 12000; ++i) {
+        roots.push_back(ContentRecord::make<Content_Message>(
+            [i](auto& c) { c.text = "<文> & \"" + std::to_string(i) + "\"\t" + std::string(80, 'x'); }));
+    }
+    record.events = {roots};
+    const std::string bytes = record.bytes().data;
+    ASSERT_GT(bytes.size(), CardResult::streamedFileSize);
+    const std::string path = write("skill1.vnt", bytes);
+    SkillCard card;
+    testing::readCard(card, bytes);
+    const LevelEstimate estimate = estimateLevel(card);
+    std::ostringstream body;
+    writeDescription(body, card);
+    writeEstimate(body, estimate);
+
+    EXPECT_EQ(run({path}), '[' + path + "]\n" + body.str() + '\n');
+
+    std::ostringstream entry;
+    {
+        JsonWriter json(entry);
+        writeCardJson(json, path, card, estimate);
+    }
+    EXPECT_NE(run({"--format=json", path}).find('\n' + entry.str() + '\n'), std::string::npos);
+
+    std::ostringstream page;
+    SummaryPage blocks(page);
+    const std::size_t start = page.str().size();
+    blocks.block('[' + path + "]\n" + cp932ToUtf8(body.str()));
+    EXPECT_NE(run({"--summary", "--format=html", path}).find(page.str().substr(start)), std::string::npos);
 }
 
 TEST_F(SinksTest, FormatsComeFromOneTable) {
