@@ -94,7 +94,10 @@ public:
         textArray(json, "extraTexts", card_.extraTexts);
         motions();
         events();
-        textArray(json, "description", descriptionLines(card_));
+        json.key("description");
+        json.beginArray();
+        forEachDescriptionLine(card_, [&json](std::string_view line) { json.cp932(line); });
+        json.endArray();
         estimate();
         if (adviceList) advice(*adviceList);
         json.endObject();
@@ -191,7 +194,7 @@ private:
         json_.member("type", kind.name);
         json_.member("family", familyName(kind.family));
         text(json_, "name", content.name);
-        text(json_, "text", line(content, writeContentLine));
+        text(json_, "text", line(content, [](std::ostream& out, const Content& c) { writeContentLine(out, c); }));
         json_.key("fields");
         json_.beginObject();
         FieldJson fields(json_);

@@ -9,6 +9,7 @@
 #include "cards/SkillCard.hpp"
 #include "report/ContentLines.hpp"
 #include "report/Report.hpp"
+#include "report/TextOut.hpp"
 
 namespace Vantorn {
 namespace {
@@ -17,19 +18,20 @@ namespace {
 class StreamLines {
 public:
     explicit StreamLines(std::ostream& out) : out_(out) {}
-    std::ostream& line() { return out_; }
+    TextOut& line() { return out_; }
     void end() { out_ << '\n'; }
 
 private:
-    std::ostream& out_;
+    TextOut out_;
 };
 
 // Each line handed on as it ends, so that no list of them grows with the card.
 class CalledLines {
 public:
     explicit CalledLines(const std::function<void(std::string_view)>& call) : call_(call) {}
-    std::ostream& line() { return text_; }
+    TextOut& line() { return out_; }
     void end() {
+        out_.flush();
         call_(text_.str());
         text_.str({});
     }
@@ -37,13 +39,14 @@ public:
 private:
     const std::function<void(std::string_view)>& call_;
     std::ostringstream text_;
+    TextOut out_{text_};
 };
 
 // One TAB per level, written a block at a time: trees nest thousands of levels deep.
-void indent(std::ostream& out, std::size_t level) {
+void indent(TextOut& out, std::size_t level) {
     static const std::string tabs(256, '\t');
-    for (; level > tabs.size(); level -= tabs.size()) out.write(tabs.data(), static_cast<std::streamsize>(tabs.size()));
-    out.write(tabs.data(), static_cast<std::streamsize>(level));
+    for (; level > tabs.size(); level -= tabs.size()) out.write(tabs.data(), tabs.size());
+    out.write(tabs.data(), level);
 }
 
 template <class Lines>
@@ -52,7 +55,7 @@ void contentTree(Lines& lines, const Content& root, std::size_t depth) {
     while (!pending.empty()) {
         const auto [content, level] = pending.back();
         pending.pop_back();
-        std::ostream& out = lines.line();
+        TextOut& out = lines.line();
         indent(out, level);
         writeContentLine(out, *content);
         lines.end();
@@ -70,6 +73,8 @@ void events(Lines& lines, const EventPart& part) {
         }
     }
 }
+
+void motionLine(TextOut& out, const Motion& motion);
 
 // Names are looked up unchecked: load has range-checked every coded field.
 template <class Lines>
@@ -100,18 +105,38 @@ void description(Lines& lines, const SkillCard& card) {
                  << ", " << keys[4];
     lines.end();
     for (const Motion& motion : card.motions) {
-        writeMotion(lines.line(), motion);
+        motionLine(lines.line(), motion);
         lines.end();
     }
     events(lines, card.eventPart);
 }
 
 // "Lv比8", "直接8", "最大値": a maximum has no number.
-void writeStrength(std::ostream& out, ValueType valueType, std::int32_t value) {
+void writeStrength(TextOut& out, ValueType valueType, std::int32_t value) {
     const char* name = coded::valueType.name(static_cast<std::int32_t>(valueType));
     if (!name) return;
     out << ": " << name;
     if (valueType != ValueType::maximum) out << value;
+}
+
+void motionLine(TextOut& out, const Motion& motion) {
+    const EffectType& type = effectType(motion.category, motion.subType);
+    if (type.name) {
+        out << type.name;
+    } else {
+        out << "不明な効果[" << motion.category << "," << motion.subType << "]";
+    }
+    if (const char* attr = coded::element.name(motion.attr)) {
+        out << "(" << attr << ")";
+    } else {
+        out << "(不明な属性" << motion.attr << ")";
+    }
+    switch (type.form) {
+    case ValueForm::none: break;
+    case ValueForm::strength: writeStrength(out, motion.valueType, motion.value); break;
+    case ValueForm::duration: out << ": " << motion.rounds << "ラウンド"; break;
+    case ValueForm::strengthAndDuration: out << ": " << motion.value << ", " << motion.rounds << "ラウンド"; break;
+    }
 }
 
 }  // namespace
@@ -142,23 +167,8 @@ std::vector<std::string> descriptionLines(const SkillCard& card) {
 }
 
 void writeMotion(std::ostream& out, const Motion& motion) {
-    const EffectType& type = effectType(motion.category, motion.subType);
-    if (type.name) {
-        out << type.name;
-    } else {
-        out << "不明な効果[" << motion.category << "," << motion.subType << "]";
-    }
-    if (const char* attr = coded::element.name(motion.attr)) {
-        out << "(" << attr << ")";
-    } else {
-        out << "(不明な属性" << motion.attr << ")";
-    }
-    switch (type.form) {
-    case ValueForm::none: break;
-    case ValueForm::strength: writeStrength(out, motion.valueType, motion.value); break;
-    case ValueForm::duration: out << ": " << motion.rounds << "ラウンド"; break;
-    case ValueForm::strengthAndDuration: out << ": " << motion.value << ", " << motion.rounds << "ラウンド"; break;
-    }
+    TextOut text(out);
+    motionLine(text, motion);
 }
 
 void writeEvents(std::ostream& out, const EventPart& part) {
