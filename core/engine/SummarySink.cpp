@@ -19,6 +19,9 @@ namespace Vantorn {
 namespace {
 
 class JsonSink final : public CardSink {
+    // An entry goes into its pieces this much at a time, through a buffer that stays small.
+    static constexpr std::size_t pieceOfEntry = 4096;
+
 public:
     JsonSink(SinkOutput& output, bool summary, SummaryOrder order, bool advise)
         : output_(output), order_(order), advise_(advise) {
@@ -34,6 +37,7 @@ public:
             PiecesBuffer pieces(result.text);
             std::ostream out(&pieces);
             JsonWriter json(out);
+            json.flushAbove(pieceOfEntry);
             if (result.failed()) {
                 writeCardErrorJson(json, result.path, result.failure->message,
                                    result.failure->location ? &*result.failure->location : nullptr);
@@ -47,12 +51,12 @@ public:
         if (result.streamed()) {
             document_->entry([&](JsonWriter& json) { write(json, result); });
         } else {
-            document_->entry(result.text.joined());
+            entry(result);
         }
         if (summary_) summary_->add(result.row);
     }
     void failure(const CardResult& result) override {
-        document_->entry(result.text.joined());
+        entry(result);
         if (summary_) summary_->add(summaryFailure(result));
         output_.errorLine(result.path, result.failure->message);
     }
@@ -66,6 +70,10 @@ public:
     }
 
 private:
+    void entry(const CardResult& result) {
+        document_->entryFollows();
+        result.text.writeTo(output_.text());
+    }
     void write(JsonWriter& json, const CardResult& result) const {
         writeCardJson(json, result.path, *result.card, result.estimate, advise_ ? &result.advice : nullptr);
     }

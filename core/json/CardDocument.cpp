@@ -20,6 +20,11 @@ void CardDocument::entry(std::string_view json) {
     json_.flush();
 }
 
+void CardDocument::entryFollows() {
+    json_.raw({});
+    json_.flush();
+}
+
 void CardDocument::entry(const std::function<void(JsonWriter&)>& write) {
     write(json_);
     json_.flush();

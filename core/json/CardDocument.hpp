@@ -20,6 +20,8 @@ public:
 
     // One entry, written as JSON text by writeCardJson or writeCardErrorJson.
     void entry(std::string_view json);
+    // The place of one entry whose JSON text the caller writes to the stream next.
+    void entryFollows();
     // One entry written here by `write`, reaching the stream in pieces as it grows.
     void entry(const std::function<void(JsonWriter&)>& write);
     // Closes the cards' array; `member`, where given, writes one more member after it

@@ -37,6 +37,13 @@ std::size_t plainUntil(std::string_view text, std::size_t i) {
     return i;
 }
 
+bool needsEscaping(std::string_view text) {
+    for (std::size_t i = plainUntil(text, 0); i < text.size(); ++i) {
+        if (escapedBytes[static_cast<unsigned char>(text[i])]) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void JsonWriter::appendTabs(std::size_t count) {
@@ -138,8 +145,20 @@ void JsonWriter::cp932(std::string_view text) {
         escaped(text);  // ASCII reads the same in both
         return;
     }
-    scratch_.clear();
-    appendCp932AsUtf8(scratch_, text);
+    // Converted in place and only looked over where, as in most text, nothing needs
+    // escaping; else converted aside and escaped.
+    const std::size_t start = buffer_.size();
+    char* quoted = buffer_.room(1 + 3 * text.size() + 1);
+    *quoted = '"';
+    char* end = writeCp932AsUtf8(quoted + 1, text);
+    const std::string_view utf8(quoted + 1, static_cast<std::size_t>(end - quoted - 1));
+    if (!needsEscaping(utf8)) {
+        *end++ = '"';
+        buffer_.commit(end);
+        return;
+    }
+    scratch_.assign(utf8);
+    buffer_.truncate(start);
     escaped(scratch_);
 }
 
@@ -178,11 +197,9 @@ void JsonWriter::null() {
 }
 
 void JsonWriter::flush() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
+    if (buffer_.size() > 0) out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     // After a huge card, give its memory back rather than keep it for the small ones.
-    constexpr std::size_t kept = 1 << 20;
-    if (buffer_.capacity() > kept) buffer_.shrink_to_fit();
+    buffer_.clear(1 << 20);
 }
 
 }  // namespace Vantorn

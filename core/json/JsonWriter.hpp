@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/TextBuffer.hpp"
+
 namespace Vantorn {
 
 // A streaming JSON writer (RFC 8259). Text collects in a buffer that goes out on
@@ -65,7 +67,7 @@ private:
     void appendTabs(std::size_t count);
 
     std::ostream& out_;
-    std::string buffer_;
+    TextBuffer buffer_;
     std::string scratch_;
     struct Level {
         bool first = true;  // nothing written in the container yet

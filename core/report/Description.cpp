@@ -25,20 +25,33 @@ private:
     TextOut out_;
 };
 
-// Each line handed on as it ends, so that no list of them grows with the card.
+// Each line handed on as it ends, so that no list of them grows with the card; one
+// string holds each line in turn.
 class CalledLines {
 public:
     explicit CalledLines(const std::function<void(std::string_view)>& call) : call_(call) {}
     TextOut& line() { return out_; }
     void end() {
         out_.flush();
-        call_(text_.str());
-        text_.str({});
+        call_(text_.text);
+        text_.text.clear();
     }
 
 private:
+    struct StringBuffer final : std::streambuf {
+        std::string text;
+        std::streamsize xsputn(const char* data, std::streamsize count) override {
+            text.append(data, static_cast<std::size_t>(count));
+            return count;
+        }
+        int_type overflow(int_type c) override {
+            if (!traits_type::eq_int_type(c, traits_type::eof())) text += traits_type::to_char_type(c);
+            return traits_type::not_eof(c);
+        }
+    };
+
     const std::function<void(std::string_view)>& call_;
-    std::ostringstream text_;
+    StringBuffer text_;
     TextOut out_{text_};
 };
 

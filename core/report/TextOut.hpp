@@ -18,6 +18,7 @@ namespace Vantorn {
 class TextOut {
 public:
     explicit TextOut(std::ostream& out) : out_(*out.rdbuf()) {}
+    explicit TextOut(std::streambuf& out) : out_(out) {}
     ~TextOut() { flush(); }
     TextOut(const TextOut&) = delete;
     TextOut& operator=(const TextOut&) = delete;

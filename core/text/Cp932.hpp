@@ -13,6 +13,9 @@ constexpr bool isCp932LeadByte(unsigned char byte) {
 std::string cp932ToUtf8(std::string_view cp932);
 // The same, appended to `out`.
 void appendCp932AsUtf8(std::string& out, std::string_view cp932);
+// The same written at `into`, which has room for three bytes a byte of cp932; returns
+// where the text ends.
+char* writeCp932AsUtf8(char* into, std::string_view cp932);
 std::u16string cp932ToUtf16(std::string_view cp932);
 // The length of the longest prefix that does not end inside a two-byte character:
 // the whole text, or all of it but a last lead byte still waiting for its trail byte.
