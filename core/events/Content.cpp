@@ -1,5 +1,6 @@
 #include "events/Content.hpp"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -82,6 +83,16 @@ ContentPtr readContentHeader(CardReader& in, std::int32_t& childCount) {
     return content;
 }
 
+// Room for the children a header counts, as far as the bytes left could hold them: a
+// count no file can fill allocates nothing. A bare record takes nine bytes.
+void reserveChildren(Content& content, std::int32_t count, const CardReader& in) {
+    constexpr std::uint64_t leastRecordBytes = 9;
+    if (count > 0) {
+        content.children.reserve(
+            static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), in.remaining() / leastRecordBytes)));
+    }
+}
+
 }  // namespace
 
 ContentPtr readContent(CardReader& in) {
@@ -95,6 +106,7 @@ ContentPtr readContent(CardReader& in) {
     FieldReader fields(in);
     std::int32_t childCount = 0;
     ContentPtr root = readContentHeader(in, childCount);
+    reserveChildren(*root, childCount, in);
     std::vector<OpenRecord> path{{root.get(), childCount, 0}};
     while (!path.empty()) {
         OpenRecord& open = path.back();
@@ -111,8 +123,10 @@ ContentPtr readContent(CardReader& in) {
                     "depth 1.." + std::to_string(maxContentDepth));
         }
         ContentPtr child = readContentHeader(in, childCount);
-        open.content->children.push_back(child);
-        path.push_back({child.get(), childCount, 0});
+        reserveChildren(*child, childCount, in);
+        Content* const read = child.get();
+        open.content->children.push_back(std::move(child));
+        path.push_back({read, childCount, 0});
     }
     return root;
 }
