@@ -6,40 +6,45 @@
 #include "report/Line.hpp"
 #include "report/Real.hpp"
 #include "report/Report.hpp"
+#include "report/TextOut.hpp"
 
 namespace Vantorn {
 namespace {
 
-constexpr std::streamsize workingPrecision = 4;
-constexpr std::streamsize levelPrecision = 3;
+constexpr int workingPrecision = 4;
+constexpr int levelPrecision = 3;
 // What the level line shows for a card that is not estimated.
 constexpr double notEstimatedLevel = -774.0;
 
-}  // namespace
+std::string real(double value, int precision) { return realText(value, std::chars_format::general, precision); }
 
-void writeWorking(std::ostream& out, const LevelWorking& working) {
+void working(TextOut& out, const LevelWorking& working) {
     const Totals& totals = working.totals;
-    writeLine(out, "L:", Real{totals.L}, ", D: ", Real{totals.D}, ", Lp: ", Real{totals.Lp},
-              ", Dp: ", Real{totals.Dp}, ", M: ", Real{totals.M});
+    const auto in = [](double value) { return real(value, workingPrecision); };
+    writeLine(out, "L:", in(totals.L), ", D: ", in(totals.D), ", Lp: ", in(totals.Lp), ", Dp: ", in(totals.Dp),
+              ", M: ", in(totals.M));
     for (const TrialLevel& trial : working.trials) {
-        out << trial.level << ", " << Real{trial.power} << "; ";
+        out << trial.level << ", " << in(trial.power) << "; ";
     }
     out << '\n';
 }
 
+}  // namespace
+
+void writeWorking(std::ostream& out, const LevelWorking& working) {
+    TextOut text(out);
+    Vantorn::working(text, working);
+}
+
 void writeEstimate(std::ostream& out, const LevelEstimate& estimate) {
-    // A stream of its own over the caller's buffer: the precisions set here stay here.
-    std::ostream stream(out.rdbuf());
-    stream.copyfmt(out);
-    stream.precision(workingPrecision);
+    TextOut text(out);
     for (const LevelWorking& working : estimate.workings) {
-        writeWorking(stream, working);
+        Vantorn::working(text, working);
     }
     if (!estimate.level) {
-        writeLine(stream, "双方全体: not yet implemented.");
+        writeLine(text, "双方全体: not yet implemented.");
     }
-    stream.precision(levelPrecision);
-    writeLine(stream, "level: ", Real{estimate.level.value_or(notEstimatedLevel)});
+    writeLine(text, "level: ", real(estimate.level.value_or(notEstimatedLevel), levelPrecision));
 }
 
 }  // namespace Vantorn

@@ -4,9 +4,10 @@
 
 namespace Vantorn {
 
-// Writes the segments of one report line, one right after another, then ends the line.
-template <class... Segments>
-void writeLine(std::ostream& out, const Segments&... segments) {
+// Writes the segments of one report line, to a stream or a TextOut, one right after
+// another, then ends the line.
+template <class Out, class... Segments>
+void writeLine(Out& out, const Segments&... segments) {
     (out << ... << segments) << '\n';
 }
 

@@ -44,8 +44,8 @@ void writeContentTree(std::ostream& out, const Content& root, std::size_t depth 
 // then the line of its kind.
 std::string contentLine(const Content& content);
 
-// The working of one estimator: its totals line and its line of trial levels, with
-// the stream's precision.
+// The working of one estimator: its totals line and its line of trial levels, each
+// real with four significant digits.
 void writeWorking(std::ostream& out, const LevelWorking& working);
 // The estimate's workings and its "level: " line. The caller's format state is left
 // as it was.

@@ -17,8 +17,9 @@ namespace Vantorn {
 // writes them.
 class TextOut {
 public:
-    explicit TextOut(std::ostream& out) : out_(*out.rdbuf()) {}
-    explicit TextOut(std::streambuf& out) : out_(out) {}
+    // A stream without a buffer takes nothing, as its own output would.
+    explicit TextOut(std::ostream& out) : out_(out.rdbuf()) {}
+    explicit TextOut(std::streambuf& out) : out_(&out) {}
     ~TextOut() { flush(); }
     TextOut(const TextOut&) = delete;
     TextOut& operator=(const TextOut&) = delete;
@@ -52,7 +53,7 @@ public:
         if (size > sizeof buffer_ - size_) {
             flush();
             if (size > sizeof buffer_) {
-                out_.sputn(data, static_cast<std::streamsize>(size));
+                if (out_ != nullptr) out_->sputn(data, static_cast<std::streamsize>(size));
                 return;
             }
         }
@@ -60,12 +61,12 @@ public:
         size_ += size;
     }
     void flush() {
-        if (size_ > 0) out_.sputn(buffer_, static_cast<std::streamsize>(size_));
+        if (size_ > 0 && out_ != nullptr) out_->sputn(buffer_, static_cast<std::streamsize>(size_));
         size_ = 0;
     }
 
 private:
-    std::streambuf& out_;
+    std::streambuf* out_;
     char buffer_[1024];
     std::size_t size_ = 0;
 };
