@@ -96,7 +96,7 @@ emscripten::val advisedReport(const std::string& path, int index) {
         Vantorn::TextForm form;
         form.encoding = Vantorn::TextEncoding::utf8;
         form.pathsAreUtf8 = true;
-        const Vantorn::CardResult read = Vantorn::analyse(0, path, Vantorn::nativePath(path, true), true);
+        const Vantorn::CardResult read = Vantorn::analyse(0, path, Vantorn::nativePath(path, true), Vantorn::ResultParts{true});
         if (read.failed()) {
             result.set("error", form.text(read.failure->message));
             return result;

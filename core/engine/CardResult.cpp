@@ -8,12 +8,14 @@ namespace Vantorn {
 namespace {
 
 // Everything a card gives, from the card read whole.
-void complete(CardResult& result, SkillCard card, bool advise) {
+void complete(CardResult& result, SkillCard card, ResultParts parts) {
     auto held = std::make_shared<const SkillCard>(std::move(card));
     result.estimate = estimateLevel(*held);
-    if (advise) result.advice = adviseOn(*held, result.estimate);
-    result.row = summaryRow(result.entry, result.path, *held, result.estimate);
-    if (!result.advice.empty()) result.row.advice = result.advice.front().text;
+    if (parts.advice) result.advice = adviseOn(*held, result.estimate);
+    if (parts.row) {
+        result.row = summaryRow(result.entry, result.path, *held, result.estimate);
+        if (!result.advice.empty()) result.row.advice = result.advice.front().text;
+    }
     result.card = std::move(held);
 }
 
@@ -66,13 +68,13 @@ SummaryFailure summaryFailure(const CardResult& result) {
     return {result.entry, result.path, result.failure->message, result.failure->location};
 }
 
-CardResult cardResult(std::size_t entry, std::string path, SkillCard card, bool advise) {
+CardResult cardResult(std::size_t entry, std::string path, SkillCard card, ResultParts parts) {
     CardResult result = begun(entry, std::move(path));
-    complete(result, std::move(card), advise);
+    complete(result, std::move(card), parts);
     return result;
 }
 
-CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, bool advise) {
+CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, ResultParts parts) {
     return attempt(entry, std::move(path), [&](CardResult& result) {
         SkillCard card;
         {
@@ -80,7 +82,7 @@ CardResult analyse(std::size_t entry, std::string path, const std::filesystem::p
             result.fileSize = bytes.size();
             card = readSkillCard(bytes);
         }
-        complete(result, std::move(card), advise);
+        complete(result, std::move(card), parts);
     });
 }
 
@@ -89,7 +91,7 @@ CardResult readCardBytes(std::size_t entry, std::string path, const std::filesys
 }
 
 std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string path, const std::filesystem::path& file,
-                                              bool bytesOnly, bool advise) {
+                                              bool bytesOnly, ResultParts parts) {
     bool folder = false;
     CardResult result = attempt(entry, std::move(path), [&](CardResult& made) {
         std::optional<std::string> bytes = readCardFileUnlessFolder(file);
@@ -101,7 +103,7 @@ std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string pat
             made.fileSize = bytes->size();
             SkillCard card = readSkillCard(*bytes);
             bytes.reset();  // before the estimate, which may take long on a large card
-            complete(made, std::move(card), advise);
+            complete(made, std::move(card), parts);
         }
     });
     if (folder) return std::nullopt;

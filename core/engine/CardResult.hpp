@@ -56,19 +56,25 @@ CardResult copyOf(const CardResult& result);
 // A failed result as the summary lists it.
 SummaryFailure summaryFailure(const CardResult& result);
 
-// The result of a card read whole: its estimate and row, computed here once, and the
-// advice on its balance where `advise` asks for it.
-CardResult cardResult(std::size_t entry, std::string path, SkillCard card, bool advise = false);
+// What a result is made to hold besides the card and its estimate.
+struct ResultParts {
+    bool advice = false;  // the advice on the card's balance
+    bool row = true;      // the summary's row, which not every output has a use for
+};
+
+// The result of a card read whole: its estimate and the parts asked for, computed here
+// once.
+CardResult cardResult(std::size_t entry, std::string path, SkillCard card, ResultParts parts = {});
 // The result of a path whose card could not be read.
 CardResult failedResult(std::size_t entry, std::string path, const std::exception& error);
 
 // The card in the file: read, estimated and summed up, or the failure.
-CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, bool advise = false);
+CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, ResultParts parts = {});
 // The file's bytes alone, for the listing; the failure when it cannot be read.
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file);
 // For a path that may name a folder: nothing when it does, else as analyse (or, with
 // bytesOnly, readCardBytes).
 std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string path, const std::filesystem::path& file,
-                                              bool bytesOnly, bool advise = false);
+                                              bool bytesOnly, ResultParts parts = {});
 
 }  // namespace Vantorn

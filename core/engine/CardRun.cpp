@@ -17,7 +17,9 @@ namespace {
 // after it are queued again behind them, so every path keeps its place in the order.
 class Run {
 public:
-    Run(CardSink& sink, const RunOptions& options) : sink_(sink), options_(options), workers_(workerCount(options.workers)) {
+    Run(CardSink& sink, const RunOptions& options)
+        : sink_(sink), options_(options), workers_(workerCount(options.workers)),
+          parts_{options.advise, sink.wantsRows()} {
         walk_.recursive = options.recursive;
         walk_.pathsAreUtf8 = options.pathsAreUtf8;
         walk_.order = options.folderOrder;
@@ -109,10 +111,10 @@ private:
         Made result;
         switch (item.kind) {
         case Kind::unreadableFolder: result = failedResult(item.entry, item.path, OpenFailedException()); break;
-        case Kind::argument: result = analyseUnlessFolder(item.entry, item.path, file, sink_.wantsBytes(), options_.advise); break;
+        case Kind::argument: result = analyseUnlessFolder(item.entry, item.path, file, sink_.wantsBytes(), parts_); break;
         case Kind::card:
             result = sink_.wantsBytes() ? readCardBytes(item.entry, item.path, file)
-                                        : analyse(item.entry, item.path, file, options_.advise);
+                                        : analyse(item.entry, item.path, file, parts_);
             break;
         }
         if (result) sink_.prepare(*result);
@@ -132,6 +134,7 @@ private:
     CardSink& sink_;
     const RunOptions& options_;
     const unsigned workers_;
+    const ResultParts parts_;
     CardWalk walk_;
     std::vector<Item> pending_;
     std::size_t entries_ = 0;

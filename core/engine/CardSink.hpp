@@ -64,6 +64,8 @@ public:
     virtual bool smallResults() const { return false; }
     // The sink reads the card files' bytes itself (the listing).
     virtual bool wantsBytes() const { return false; }
+    // The sink takes the summary's row of each card.
+    virtual bool wantsRows() const { return true; }
 };
 
 }  // namespace Vantorn

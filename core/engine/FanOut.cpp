@@ -1,5 +1,6 @@
 // One pass, several outputs.
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "engine/Sinks.hpp"
@@ -47,6 +48,9 @@ public:
         return true;
     }
     bool wantsBytes() const override { return sinks_.front()->wantsBytes(); }
+    bool wantsRows() const override {
+        return std::any_of(sinks_.begin(), sinks_.end(), [](const auto& sink) { return sink->wantsRows(); });
+    }
 
 private:
     void take(const CardResult& result) {

@@ -41,6 +41,8 @@ public:
     ReportSink(SinkOutput& output, const TextForm& form, ReportFailures failures, bool advise)
         : output_(output), form_(form), failures_(failures), advise_(advise) {}
 
+    bool wantsRows() const override { return false; }
+
     // The whole block is made before anything reaches the output, but for a streamed card's.
     void prepare(CardResult& result) const override {
         if (result.streamed()) return;
@@ -107,6 +109,7 @@ public:
     ListingSink(SinkOutput& output, const TextForm& form) : output_(output), form_(form) {}
 
     bool wantsBytes() const override { return true; }
+    bool wantsRows() const override { return false; }
 
     void prepare(CardResult& result) const override {
         if (const auto stop = unreadStop(result)) {

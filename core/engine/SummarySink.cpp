@@ -28,6 +28,7 @@ public:
         if (summary) summary_.emplace(advise);
     }
 
+    bool wantsRows() const override { return summary_.has_value(); }
     void begin() override { document_.emplace(output_.text()); }
     // Each entry is written whole off the output's thread, but for a streamed card's; the
     // document takes it as it is.
@@ -92,6 +93,7 @@ public:
     explicit ListingJsonSink(SinkOutput& output) : output_(output) {}
 
     bool wantsBytes() const override { return true; }
+    bool wantsRows() const override { return false; }
     void begin() override { document_.emplace(output_.text()); }
     void prepare(CardResult& result) const override {
         {
