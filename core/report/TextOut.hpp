@@ -50,6 +50,7 @@ public:
     }
 
     void write(const char* data, std::size_t size) {
+        if (size == 0) return;  // an empty view may have no data at all
         if (size > sizeof buffer_ - size_) {
             flush();
             if (size > sizeof buffer_) {

@@ -13,6 +13,7 @@ namespace Vantorn {
 class TextBuffer {
 public:
     void append(const char* data, std::size_t size) {
+        if (size == 0) return;  // an empty view may have no data at all
         std::memcpy(room(size), data, size);
         size_ += size;
     }
