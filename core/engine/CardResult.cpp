@@ -19,6 +19,15 @@ void complete(CardResult& result, SkillCard card, ResultParts parts) {
     result.card = std::move(held);
 }
 
+// The same from the file's bytes, let go of once the card is read: the estimate and
+// advice may take long on a large card.
+void complete(CardResult& result, std::string bytes, ResultParts parts) {
+    result.fileSize = bytes.size();
+    SkillCard card = readSkillCard(bytes);
+    std::string().swap(bytes);
+    complete(result, std::move(card), parts);
+}
+
 void fail(CardResult& result, const std::exception& error) {
     result.card.reset();
     result.failure = failureOf(error);
@@ -75,15 +84,8 @@ CardResult cardResult(std::size_t entry, std::string path, SkillCard card, Resul
 }
 
 CardResult analyse(std::size_t entry, std::string path, const std::filesystem::path& file, ResultParts parts) {
-    return attempt(entry, std::move(path), [&](CardResult& result) {
-        SkillCard card;
-        {
-            const std::string bytes = readCardFile(file);
-            result.fileSize = bytes.size();
-            card = readSkillCard(bytes);
-        }
-        complete(result, std::move(card), parts);
-    });
+    return attempt(entry, std::move(path),
+                   [&](CardResult& result) { complete(result, readCardFile(file), parts); });
 }
 
 CardResult readCardBytes(std::size_t entry, std::string path, const std::filesystem::path& file) {
@@ -100,10 +102,7 @@ std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string pat
         } else if (bytesOnly) {
             made.bytes = std::move(bytes);
         } else {
-            made.fileSize = bytes->size();
-            SkillCard card = readSkillCard(*bytes);
-            bytes.reset();  // before the estimate, which may take long on a large card
-            complete(made, std::move(card), parts);
+            complete(made, std::move(*bytes), parts);
         }
     });
     if (folder) return std::nullopt;

@@ -116,7 +116,8 @@ public:
     }
     void card(const CardResult& result) override { failure(result); }
     void failure(const CardResult& result) override {
-        document_->entry(result.text.joined());
+        document_->entryFollows();
+        result.text.writeTo(output_.text());
         if (result.failed()) output_.errorLine(result.path, result.failure->message);
     }
     void finish() override { document_->finish(); }

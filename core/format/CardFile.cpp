@@ -49,6 +49,15 @@ int openFile(const std::filesystem::path& path) {
 #endif
 }
 
+// Opened by its bytes as given.
+int openFile(const std::string& path) {
+#ifdef _WIN32
+    return _open(path.c_str(), openFlags);
+#else
+    return ::open(path.c_str(), openFlags);
+#endif
+}
+
 // An open file, closed when it goes.
 class OpenFile {
 public:
@@ -133,12 +142,7 @@ std::optional<std::string> readCardFileUnlessFolder(const std::filesystem::path&
 }
 
 std::string readCardFile(const std::string& path) {
-    // Opened by its bytes as given.
-#ifdef _WIN32
-    const OpenFile file(_open(path.c_str(), openFlags));
-#else
-    const OpenFile file(::open(path.c_str(), openFlags));
-#endif
+    const OpenFile file(openFile(path));
     return readOpenFile(file.fd());
 }
 
