@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -83,10 +84,18 @@ Motion neutralMotion() {
     return motion;
 }
 
+// Whether two motions weigh alike: the fields `weigh` reads are the same.
+bool weighAlike(const Motion& a, const Motion& b) {
+    return a.category == b.category && a.subType == b.subType && a.attr == b.attr && a.valueType == b.valueType &&
+           a.value == b.value && a.rounds == b.rounds;
+}
+
 // The fields of a card the estimate reads, in a card of its own that the search changes.
+// The motions are weighed in list order, so the totals of the card's own motions before
+// the first one changed are carried over from the card as read.
 class Probe {
 public:
-    explicit Probe(const SkillCard& card) : original_(card) {
+    explicit Probe(const SkillCard& card) : original_(card), changed_(card.motions.size(), 0) {
         card_.targetType = card.targetType;
         card_.targetsAll = card.targetsAll;
         card_.successModifier = card.successModifier;
@@ -95,6 +104,11 @@ public:
         card_.bonuses = card.bonuses;
         card_.cardLevel = card.cardLevel;
         card_.motions = card.motions;
+        before_.reserve(card.motions.size() + 1);
+        before_.push_back(MotionTotals{});
+        for (std::size_t i = 0; i < card.motions.size(); ++i) {
+            before_.push_back(weighCardMotions(card, before_.back(), i, i + 1));
+        }
     }
 
     void set(const Knob& knob, std::int32_t to) {
@@ -113,14 +127,23 @@ public:
         case AdviceField::unusableWhenSilenced: card_.unusableWhenSilenced = to != 0; break;
         case AdviceField::level: break;
         }
+        if (knob.motion >= 0) {
+            const auto place = static_cast<std::size_t>(knob.motion);
+            changed_[place] = !weighAlike(card_.motions[place], original_.motions[place]);
+        }
     }
     void reset(const Knob& knob) { set(knob, knob.current); }
+    std::int32_t targetType() const { return card_.targetType; }
 
     // The level as the estimate gives it, and how many trial levels it tried; none when
     // the changed card is not estimated.
     std::optional<double> level(int* trials = nullptr) {
         ++evaluations;
-        const std::optional<double> level = estimatedLevel(card_, trials);
+        std::size_t first = 0;
+        while (first < changed_.size() && !changed_[first]) ++first;
+        const MotionTotals totals = first == changed_.size() ? before_.back()
+                                                             : weighCardMotions(card_, before_[first], first);
+        const std::optional<double> level = estimatedLevel(card_, totals, trials);
         if (level && !std::isfinite(*level)) return std::nullopt;
         return level;
     }
@@ -130,6 +153,8 @@ public:
 private:
     const SkillCard& original_;
     SkillCard card_;
+    std::vector<unsigned char> changed_;  // of each motion: whether it weighs otherwise than as read
+    std::vector<MotionTotals> before_;    // the totals of the motions as read before each place, and of all
 };
 
 std::vector<Knob> knobsOf(const SkillCard& card) {
@@ -186,6 +211,31 @@ struct Move {
     std::size_t knob;
     std::int32_t to;
     double relative;
+};
+
+// The changes of one piece of advice, applied together: at most three, held in place,
+// as the search makes and drops them by the thousand.
+class Moves {
+public:
+    static constexpr std::size_t most = 3;
+
+    Moves() = default;
+    Moves(std::initializer_list<Move> moves) {
+        for (const Move& move : moves) push_back(move);
+    }
+    void push_back(const Move& move) { moves_[size_++] = move; }
+    void clear() { size_ = 0; }
+    std::size_t size() const { return size_; }
+    Move& operator[](std::size_t i) { return moves_[i]; }
+    const Move& operator[](std::size_t i) const { return moves_[i]; }
+    Move* begin() { return moves_.data(); }
+    Move* end() { return moves_.data() + size_; }
+    const Move* begin() const { return moves_.data(); }
+    const Move* end() const { return moves_.data() + size_; }
+
+private:
+    std::array<Move, most> moves_{};
+    std::size_t size_ = 0;
 };
 
 // The estimates a walk saw: how far the field moves the estimate, and the value that
@@ -322,7 +372,7 @@ public:
     const std::vector<Knob>& knobs() const { return knobs_; }
 
     // The estimate with the moves applied together, or none.
-    std::optional<double> tryMoves(const std::vector<Move>& moves) {
+    std::optional<double> tryMoves(const Moves& moves) {
         for (const Move& move : moves) probe_.set(knobs_[move.knob], move.to);
         const std::optional<double> level = probe_.level();
         for (const Move& move : moves) probe_.reset(knobs_[move.knob]);
@@ -336,17 +386,21 @@ public:
     // balances the card, or one past the balance, the fields come back toward their own
     // values for as long as the card stays balanced. Triples are tried among the fields
     // that move the estimate most.
-    std::vector<std::vector<Move>> combinations(std::size_t size, const std::vector<double>& spans) {
+    std::vector<Moves> combinations(std::size_t size, const std::vector<double>& spans) {
         std::vector<std::size_t> order(knobs_.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return spans[a] > spans[b]; });
         order.resize(std::min(order.size(), size == 2 ? widestPairs : widestTriples));
+        // A set with a field the estimate does not read balances the card only where the
+        // others do without it, and no single change did, nor any smaller set.
+        order.erase(std::remove_if(order.begin(), order.end(), [&](std::size_t knob) { return !read(knobs_[knob]); }),
+                    order.end());
         std::sort(order.begin(), order.end());
-        std::vector<std::pair<double, std::vector<Move>>> found;
+        std::vector<std::pair<double, Moves>> found;
         std::vector<std::size_t> set;
         const std::function<void(std::size_t)> choose = [&](std::size_t from) {
             if (set.size() == size) {
-                if (std::optional<std::vector<Move>> best = bestOfSet(set)) {
+                if (std::optional<Moves> best = bestOfSet(set)) {
                     double cost = 0;
                     for (const Move& move : *best) cost += move.relative;
                     found.emplace_back(cost, std::move(*best));
@@ -361,7 +415,7 @@ public:
         };
         choose(0);
         std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<std::vector<Move>> best;
+        std::vector<Moves> best;
         for (std::size_t i = 0; i < found.size() && i < mostCombinations; ++i) best.push_back(found[i].second);
         return best;
     }
@@ -383,6 +437,42 @@ private:
             if (removal && added.motion == other.motion) return false;
         }
         return true;
+    }
+
+    // Whether the card's estimate reads the field at all.
+    bool read(const Knob& knob) const {
+        const int target = probe_.targetType();
+        switch (knob.field) {
+        case AdviceField::avoidanceBonus:
+        case AdviceField::resistanceBonus:
+        case AdviceField::defenceBonus:
+        case AdviceField::unusableWhenSilenced: return true;
+        case AdviceField::successModifier:
+        case AdviceField::targetsAll: return target != 0;
+        case AdviceField::effectAttribute: return target >= 3;
+        case AdviceField::level: return false;
+        case AdviceField::value:
+        case AdviceField::rounds:
+        case AdviceField::motion: break;
+        }
+        if (target == 0) return false;
+        const Motion& motion = motions_[knob.motion];
+        const auto reads = [&](const WeightTable& table) {
+            switch (ruleOf(table, motion)) {
+            case Rule::none: return false;
+            case Rule::life:
+            case Rule::poison: return knob.field == AdviceField::motion ||
+                                      (knob.field == AdviceField::value && motion.valueType != ValueType::maximum);
+            case Rule::fixed: return knob.field == AdviceField::motion;
+            case Rule::perRound:
+            case Rule::sleep: return knob.field != AdviceField::value;
+            case Rule::perRoundAndValue:
+            case Rule::loweringAbility:
+            case Rule::raisingAbility: break;
+            }
+            return true;
+        };
+        return (target != 3 && reads(supportiveWeights)) || (target >= 3 && reads(offensiveWeights));
     }
 
     // The ends of a field's range that are a change of it.
@@ -411,15 +501,15 @@ private:
 
     int side(double level) const { return level > stated_ + balanceTolerance ? 1 : level < stated_ - balanceTolerance ? -1 : 0; }
 
-    std::optional<std::vector<Move>> bestOfSet(const std::vector<std::size_t>& set) {
+    std::optional<Moves> bestOfSet(const std::vector<std::size_t>& set) {
         for (std::size_t index : set) {
             if (ends_[index].empty()) return std::nullopt;
         }
         const auto choices = [&](std::size_t i) -> const std::vector<std::int32_t>& { return ends_[set[i]]; };
         const int start = side(estimate_);
-        std::optional<std::vector<Move>> best;
+        std::optional<Moves> best;
         double bestCost = 0;
-        const auto consider = [&](std::vector<Move> combination) {
+        const auto consider = [&](Moves combination) {
             refine(combination);
             double cost = 0;
             for (const Move& move : combination) cost += move.relative;
@@ -428,8 +518,8 @@ private:
                 bestCost = cost;
             }
         };
-        std::vector<std::size_t> pick(set.size(), 0);
-        std::vector<Move> corner;
+        std::array<std::size_t, Moves::most> pick{};
+        Moves corner;
         while (!exhausted()) {
             corner.clear();
             for (std::size_t i = 0; i < set.size(); ++i) {
@@ -442,22 +532,22 @@ private:
             } else if (level && side(*level) == -start) {
                 // Past the balance: one field at a time comes back from its end.
                 for (std::size_t last = 0; last < corner.size(); ++last) {
-                    if (std::optional<std::vector<Move>> between = crossing(corner, last)) consider(*between);
+                    if (std::optional<Moves> between = crossing(corner, last)) consider(*between);
                 }
             }
             std::size_t i = 0;
-            while (i < pick.size() && ++pick[i] == choices(i).size()) pick[i++] = 0;
-            if (i == pick.size()) break;
+            while (i < set.size() && ++pick[i] == choices(i).size()) pick[i++] = 0;
+            if (i == set.size()) break;
         }
         return best;
     }
 
     // With the other fields at the corner, the value of field `last` nearest its own
     // that balances the card.
-    std::optional<std::vector<Move>> crossing(std::vector<Move> corner, std::size_t last) {
+    std::optional<Moves> crossing(Moves corner, std::size_t last) {
         Move& move = corner[last];
         const Knob& knob = knobs_[move.knob];
-        std::optional<std::vector<Move>> found;
+        std::optional<Moves> found;
         for (std::size_t i = 0; i < corner.size(); ++i) {
             if (i != last) probe_.set(knobs_[corner[i].knob], corner[i].to);
         }
@@ -473,7 +563,7 @@ private:
 
     // Moves each numeric change of a balancing combination to the value nearest its
     // own that still balances the card with the others applied.
-    void refine(std::vector<Move>& combination) {
+    void refine(Moves& combination) {
         for (Move& move : combination) {
             const Knob& knob = knobs_[move.knob];
             if (knob.hi - knob.lo <= 1) continue;
@@ -640,7 +730,7 @@ private:
     bool negativePoison_;                          // in the offensive working
 };
 
-Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const std::vector<Move>& moves,
+Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const Moves& moves,
                 double estimate) {
     Advice advice;
     for (const Move& move : moves) advice.changes.push_back(changeOf(knobs[move.knob], move.to));
@@ -691,7 +781,7 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
 
     if (singles.empty()) {
         for (std::size_t size = 2; size <= 3 && advice.empty(); ++size) {
-            for (const std::vector<Move>& combination : search.combinations(size, spans)) {
+            for (const Moves& combination : search.combinations(size, spans)) {
                 if (const std::optional<double> level = search.tryMoves(combination)) {
                     advice.push_back(adviceOf(card, knobs, combination, *level));
                 }

@@ -51,10 +51,18 @@ SkillCard copyOf(const SkillCard& card) {
     return copy;
 }
 
-// What the description needs of a card: its lines, without the events' trees.
+// What the lines advice touches need of a card: its fields and motions, without its
+// texts and events.
 SkillCard describable(const SkillCard& card) {
-    SkillCard copy = copyOf(card);
-    copy.eventPart.events.clear();
+    SkillCard copy;
+    copy.unusableWhenSilenced = card.unusableWhenSilenced;
+    copy.targetsAll = card.targetsAll;
+    copy.targetType = card.targetType;
+    copy.effectAttribute = card.effectAttribute;
+    copy.cardLevel = card.cardLevel;
+    copy.successModifier = card.successModifier;
+    copy.bonuses = card.bonuses;
+    copy.motions = card.motions;
     return copy;
 }
 
@@ -117,7 +125,6 @@ SkillCard advisedCard(const SkillCard& card, const Advice& advice) {
 }
 
 std::string adviceText(const SkillCard& card, const Advice& advice) {
-    const SkillCard before = describable(card);
     SkillCard after = describable(card);
     std::vector<std::size_t> lines;
     std::vector<std::size_t> removed;
@@ -129,8 +136,6 @@ std::string adviceText(const SkillCard& card, const Advice& advice) {
         for (std::size_t known : lines) seen = seen || known == line;
         if (!seen) lines.push_back(line);
     }
-    const std::vector<std::string> was = descriptionLines(before);
-    const std::vector<std::string> is = descriptionLines(after);
     std::ostringstream out;
     const char* separator = "";
     for (std::size_t line : lines) {
@@ -138,10 +143,11 @@ std::string adviceText(const SkillCard& card, const Advice& advice) {
         separator = "、";
         bool removal = false;
         for (std::size_t gone : removed) removal = removal || gone == line;
+        const std::string was = descriptionLine(card, line);
         if (removal) {
-            out << was[line] << " → 削除";
+            out << was << " → 削除";
         } else {
-            out << arrow(was[line], is[line]);
+            out << arrow(was, descriptionLine(after, line));
         }
     }
     out.precision(levelPrecision);

@@ -53,11 +53,28 @@ LevelEstimate estimateLevel(const SkillCard& card) {
 }
 
 std::optional<double> estimatedLevel(const SkillCard& card, int* trials) {
+    return estimatedLevel(card, weighCardMotions(card), trials);
+}
+
+MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start, std::size_t from, std::size_t to) {
+    MotionTotals totals = start;
+    const EstimateKind kind = kindOf(card);
+    const bool offensive = kind == EstimateKind::offensive || kind == EstimateKind::both;
+    const bool supportive = kind == EstimateKind::supportive || kind == EstimateKind::both;
+    for (std::size_t i = from; i < card.motions.size() && i < to; ++i) {
+        if (offensive) weigh(offensiveWeights, card.motions[i], totals.offensive);
+        if (supportive) weigh(supportiveWeights, card.motions[i], totals.supportive);
+    }
+    return totals;
+}
+
+std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals, int* trials) {
     if (trials != nullptr) *trials = 0;
     const bool one = kindOf(card) == EstimateKind::offensive || kindOf(card) == EstimateKind::supportive;
     int* counted = one ? trials : nullptr;
     return levelByTarget(
-        card, [&] { return offensiveLevel(card, counted); }, [&] { return supportiveLevel(card, counted); });
+        card, [&] { return offensiveLevel(card, totals.offensive, counted); },
+        [&] { return supportiveLevel(card, totals.supportive, counted); });
 }
 
 const WeightTable* workingWeights(const SkillCard& card) {

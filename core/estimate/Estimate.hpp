@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -41,6 +43,19 @@ LevelEstimate estimateLevel(const SkillCard& card);
 // that estimate many variants of a card. `trials`, where given, is set to the number of
 // trial levels of a card with one working, and to 0 for any other.
 std::optional<double> estimatedLevel(const SkillCard& card, int* trials = nullptr);
+
+// A card's motions weighed in the workings its target calls for (the other stays zero).
+// Weighing goes in list order, so totals after the first n motions can be carried over
+// to any variant of the card that differs only past them, and give the same level.
+struct MotionTotals {
+    Totals offensive;
+    Totals supportive;
+};
+// The card's motions from place `from` up to (not including) `to`, weighed onto `start`.
+MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start = {}, std::size_t from = 0,
+                              std::size_t to = SIZE_MAX);
+// The level of the card whose motions weigh `totals`.
+std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals, int* trials = nullptr);
 // The table the one working of a card is weighed with, or none where its target calls
 // for no working or for both.
 const WeightTable* workingWeights(const SkillCard& card);
@@ -49,9 +64,10 @@ const WeightTable* workingWeights(const SkillCard& card);
 LevelWorking estimateOffensive(const SkillCard& card);
 // The working of a card aimed at the user's side (before the user-only factor).
 LevelWorking estimateSupportive(const SkillCard& card);
-// The levels of the same two workings alone, and how many trial levels they tried.
-double offensiveLevel(const SkillCard& card, int* trials = nullptr);
-double supportiveLevel(const SkillCard& card, int* trials = nullptr);
+// The levels of the same two workings alone from the totals of the card's motions, and
+// how many trial levels they tried.
+double offensiveLevel(const SkillCard& card, const Totals& weighed, int* trials = nullptr);
+double supportiveLevel(const SkillCard& card, const Totals& weighed, int* trials = nullptr);
 // The level of a card without a target, judged by its bonuses alone.
 double estimateNoTarget(const SkillCard& card);
 

@@ -21,28 +21,29 @@ constexpr double favouredSuccessFactor = 2.5;
 
 namespace {
 
-// The card's power at a trial level of factor f.
+// The card's power at a trial level of factor f. The card's factors are found once;
+// they are applied one at a time, in this order, whatever the level.
 auto offensivePower(const SkillCard& card, const Totals& totals) {
-    return [&card, totals](double f) {
+    const double success = card.successModifier == favouredSuccessModifier ? favouredSuccessFactor
+                                                                            : card.successModifier / 8.0 + 1;
+    const double attribute = attributeFactors[card.effectAttribute];
+    return [totals, all = card.targetsAll, success, silenced = card.unusableWhenSilenced, attribute,
+            bonuses = BonusPower(card)](double f) {
         double poison = totals.Lp * f + totals.Dp;
         if (poison > poisonCap) {
             poison = poisonCap;
         }
         // Poison grows faster than its strength: it weighs as the triangular number of it.
         double h = ((totals.L * f + totals.D) + (poison + 1) * poison / 2) * powerMultiplier + totals.M;
-        if (card.targetsAll) {
+        if (all) {
             h = h * 4;
         }
-        if (card.successModifier == favouredSuccessModifier) {
-            h = h * favouredSuccessFactor;
-        } else {
-            h = (card.successModifier / 8.0 + 1) * h;
-        }
-        if (card.unusableWhenSilenced) {
+        h = success * h;
+        if (silenced) {
             h = h * 0.8;
         }
-        h = h * attributeFactors[card.effectAttribute];
-        return addBonuses(h, card) - powerDeduction;
+        h = h * attribute;
+        return bonuses.addedTo(h) - powerDeduction;
     };
 }
 
@@ -53,8 +54,8 @@ LevelWorking estimateOffensive(const SkillCard& card) {
     return tryLevels(totals, offensivePower(card, totals));
 }
 
-double offensiveLevel(const SkillCard& card, int* trials) {
-    return levelOfTrials(offensivePower(card, weighMotions(offensiveWeights, card.motions)), trials);
+double offensiveLevel(const SkillCard& card, const Totals& weighed, int* trials) {
+    return levelOfTrials(offensivePower(card, weighed), trials);
 }
 
 }  // namespace Vantorn

@@ -30,12 +30,12 @@ Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions
     return totals;
 }
 
-double addBonuses(double power, const SkillCard& card) {
-    for (const BonusWeight& weight : bonusWeights) {
+BonusPower::BonusPower(const SkillCard& card) : parts{} {
+    for (std::size_t i = 0; i < bonusWeights.size(); ++i) {
+        const BonusWeight& weight = bonusWeights[i];
         const std::int32_t bonus = card.bonuses[weight.index];
-        power += bonus == bestBonus ? weight.whenTen : weight.perPoint * bonus;
+        parts[i] = bonus == bestBonus ? weight.whenTen : weight.perPoint * bonus;
     }
-    return power;
 }
 
 }  // namespace Vantorn

@@ -21,11 +21,20 @@ constexpr int trialLevelCount = 10;
 // Weighs every motion, in list order, into fresh totals.
 Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions);
 
+// What the card's three bonuses add to a power, each in turn.
+struct BonusPower {
+    explicit BonusPower(const SkillCard& card);
+    double addedTo(double power) const { return power + parts[0] + parts[1] + parts[2]; }
+    double parts[3];
+};
+
 // The power with the card's three bonuses added, one after the other.
-double addBonuses(double power, const SkillCard& card);
+inline double addBonuses(double power, const SkillCard& card) {
+    return BonusPower(card).addedTo(power);
+}
 
 // How much a user of trial level i gets out of level-ratio amounts.
-inline double levelFactor(int level) {
+constexpr double levelFactor(int level) {
     return (level / 2.0 + 9) / 2;
 }
 
@@ -34,9 +43,12 @@ inline double levelFactor(int level) {
 // level factor of the trial level; `tried` each trial level and its power.
 template <class Power, class Tried>
 double tryLevels(const Power& power, const Tried& tried) {
+    constexpr double factors[trialLevelCount] = {levelFactor(1), levelFactor(2), levelFactor(3), levelFactor(4),
+                                                 levelFactor(5), levelFactor(6), levelFactor(7), levelFactor(8),
+                                                 levelFactor(9), levelFactor(10)};
     double h = 0;
     for (int level = 1; level <= trialLevelCount; ++level) {
-        h = power(levelFactor(level));
+        h = power(factors[level - 1]);
         tried(level, h);
         if (!(h / pointsPerLevel - level >= 1)) {
             break;

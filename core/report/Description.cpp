@@ -25,6 +25,19 @@ private:
     TextOut out_;
 };
 
+// A line gathered into a string.
+struct StringBuffer final : std::streambuf {
+    std::string text;
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        text.append(data, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) text += traits_type::to_char_type(c);
+        return traits_type::not_eof(c);
+    }
+};
+
 // Each line handed on as it ends, so that no list of them grows with the card; one
 // string holds each line in turn.
 class CalledLines {
@@ -38,18 +51,6 @@ public:
     }
 
 private:
-    struct StringBuffer final : std::streambuf {
-        std::string text;
-        std::streamsize xsputn(const char* data, std::streamsize count) override {
-            text.append(data, static_cast<std::size_t>(count));
-            return count;
-        }
-        int_type overflow(int_type c) override {
-            if (!traits_type::eq_int_type(c, traits_type::eof())) text += traits_type::to_char_type(c);
-            return traits_type::not_eof(c);
-        }
-    };
-
     const std::function<void(std::string_view)>& call_;
     StringBuffer text_;
     TextOut out_{text_};
@@ -89,34 +90,37 @@ void events(Lines& lines, const EventPart& part) {
 
 void motionLine(TextOut& out, const Motion& motion);
 
+constexpr std::size_t parameterLineCount = 11;
+
 // Names are looked up unchecked: load has range-checked every coded field.
+void parameterLine(TextOut& out, const SkillCard& card, std::size_t place) {
+    const auto& keys = card.keyCodes;
+    switch (place) {
+    case 0: out << "名称: " << card.name; break;
+    case 1: out << "技能Lv: " << card.cardLevel; break;
+    case 2: out << "目標: " << targetText(card); break;
+    case 3: out << "効果属性: " << coded::effectAttribute.name(card.effectAttribute); break;
+    case 4: out << "沈黙時使用: " << (card.unusableWhenSilenced ? "不可" : "可"); break;
+    case 5: out << "抵抗属性: " << (card.usesResist ? "抵抗" : "回避"); break;
+    case 6: out << "成功率修正値: " << card.successModifier; break;
+    case 7:
+        out << "使用時ボーナス(回避, 抵抗, 防御): " << card.bonuses[0] << ", " << card.bonuses[1] << ", "
+            << card.bonuses[2];
+        break;
+    case 8: out << "身体的要素: " << coded::physicalElement.name(card.physicalElement); break;
+    case 9: out << "精神的要素: " << coded::mentalElement.name(card.mentalElement); break;
+    default:
+        out << "キーコード: " << keys[0] << ", " << keys[1] << ", " << keys[2] << ", " << keys[3] << ", " << keys[4];
+        break;
+    }
+}
+
 template <class Lines>
 void description(Lines& lines, const SkillCard& card) {
-    const auto& keys = card.keyCodes;
-    lines.line() << "名称: " << card.name;
-    lines.end();
-    lines.line() << "技能Lv: " << card.cardLevel;
-    lines.end();
-    lines.line() << "目標: " << targetText(card);
-    lines.end();
-    lines.line() << "効果属性: " << coded::effectAttribute.name(card.effectAttribute);
-    lines.end();
-    lines.line() << "沈黙時使用: " << (card.unusableWhenSilenced ? "不可" : "可");
-    lines.end();
-    lines.line() << "抵抗属性: " << (card.usesResist ? "抵抗" : "回避");
-    lines.end();
-    lines.line() << "成功率修正値: " << card.successModifier;
-    lines.end();
-    lines.line() << "使用時ボーナス(回避, 抵抗, 防御): " << card.bonuses[0] << ", " << card.bonuses[1]
-                 << ", " << card.bonuses[2];
-    lines.end();
-    lines.line() << "身体的要素: " << coded::physicalElement.name(card.physicalElement);
-    lines.end();
-    lines.line() << "精神的要素: " << coded::mentalElement.name(card.mentalElement);
-    lines.end();
-    lines.line() << "キーコード: " << keys[0] << ", " << keys[1] << ", " << keys[2] << ", " << keys[3]
-                 << ", " << keys[4];
-    lines.end();
+    for (std::size_t place = 0; place < parameterLineCount; ++place) {
+        parameterLine(lines.line(), card, place);
+        lines.end();
+    }
     for (const Motion& motion : card.motions) {
         motionLine(lines.line(), motion);
         lines.end();
@@ -177,6 +181,19 @@ std::vector<std::string> descriptionLines(const SkillCard& card) {
     std::vector<std::string> lines;
     forEachDescriptionLine(card, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
+}
+
+std::string descriptionLine(const SkillCard& card, std::size_t place) {
+    StringBuffer text;
+    {
+        TextOut out(text);
+        if (place < parameterLineCount) {
+            parameterLine(out, card, place);
+        } else {
+            motionLine(out, card.motions.at(place - parameterLineCount));
+        }
+    }
+    return std::move(text.text);
 }
 
 void writeMotion(std::ostream& out, const Motion& motion) {

@@ -30,6 +30,10 @@ std::vector<std::string> descriptionLines(const SkillCard& card);
 // The same lines handed to `call` one by one, none kept.
 void forEachDescriptionLine(const SkillCard& card, const std::function<void(std::string_view line)>& call);
 
+// One of the eleven parameter lines or the motions' lines, by its place among the
+// description's lines.
+std::string descriptionLine(const SkillCard& card, std::size_t place);
+
 // The target as the description names it: "敵方単体", "味方全体", "対象無し", ….
 std::string targetText(const SkillCard& card);
 
