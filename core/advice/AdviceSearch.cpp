@@ -313,7 +313,8 @@ public:
           ends_(endsAll(knobs_)),
           negativePoison_(std::any_of(card.motions.begin(), card.motions.end(), [](const Motion& motion) {
               return ruleOf(offensiveWeights, motion) == Rule::poison && motion.value < 0;
-          })) {}
+          })),
+          unchanged_(probe_.level()) {}
 
     long evaluations() const { return probe_.evaluations; }
     // The reference walk is not bounded: it is what bisection is checked against.
@@ -324,6 +325,13 @@ public:
     Single single(std::size_t index) {
         const Knob& knob = knobs_[index];
         Single result{std::nullopt, 0, Seen(knob.current, stated_)};
+        // A field the estimate does not read leaves the card's level as it is at every
+        // value: a walk would come closest at the value nearest the field's own.
+        if (walk_ == AdviceWalk::bisecting && !read(knob)) {
+            const std::optional<std::int64_t> to = nearestChange(knob);
+            if (to && unchanged_) result.seen.add(*to, *unchanged_);
+            return result;
+        }
         const std::optional<Balancing> nearest = bisectable(knob) ? nearestBisected(knob, result.seen)
                                                                   : nearestStepped(knob, result.seen);
         if (nearest) {
@@ -348,6 +356,19 @@ public:
             return above;
         }
         return below;
+    }
+
+    // The value nearest the field's own that is a change of it, the lower of two.
+    static std::optional<std::int64_t> nearestChange(const Knob& knob) {
+        const std::int64_t current = knob.current;
+        const std::int64_t nearest = std::max<std::int64_t>({1, knob.lo - current, current - knob.hi});
+        const std::int64_t furthest = std::max<std::int64_t>(knob.hi - current, current - knob.lo);
+        for (std::int64_t distance = nearest; distance <= furthest; ++distance) {
+            for (const std::int64_t to : {current - distance, current + distance}) {
+                if (knob.allows(to)) return to;
+            }
+        }
+        return std::nullopt;
     }
 
     // Outward from the field's value, a step at a time on both sides.
@@ -392,9 +413,12 @@ public:
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return spans[a] > spans[b]; });
         order.resize(std::min(order.size(), size == 2 ? widestPairs : widestTriples));
         // A set with a field the estimate does not read balances the card only where the
-        // others do without it, and no single change did, nor any smaller set.
-        order.erase(std::remove_if(order.begin(), order.end(), [&](std::size_t knob) { return !read(knobs_[knob]); }),
-                    order.end());
+        // others do without it, and no single change did, nor any smaller set. (The
+        // reference walk tries them all, so that the two can be compared.)
+        if (walk_ == AdviceWalk::bisecting) {
+            order.erase(std::remove_if(order.begin(), order.end(), [&](std::size_t knob) { return !read(knobs_[knob]); }),
+                        order.end());
+        }
         std::sort(order.begin(), order.end());
         std::vector<std::pair<double, Moves>> found;
         std::vector<std::size_t> set;
@@ -728,6 +752,7 @@ private:
     const std::vector<Motion>& motions_;
     std::vector<std::vector<std::int32_t>> ends_;  // of each knob
     bool negativePoison_;                          // in the offensive working
+    std::optional<double> unchanged_;              // the level of the card as read, as the probe finds it
 };
 
 Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const Moves& moves,

@@ -261,8 +261,9 @@ TEST(AdviceTest, ThePagesBlocksListEveryPieceOfAdvice) {
     EXPECT_EQ(lines, pieces);
 }
 
-// Bisection walks a wide field only where the estimate is monotone in it; it must find
-// exactly what a walk value by value finds, on the corpus and on the rules that bend:
+// Bisection walks a wide field only where the estimate is monotone in it, and the fields
+// the estimate does not read are not walked at all; the search must find exactly what a
+// walk of every field value by value finds, on the corpus and on the rules that bend:
 // poison's triangle, sleep's change of rate, poison's cap, the user-only factor.
 TEST(AdviceTest, BisectionFindsWhatAWalkValueByValueFinds) {
     std::vector<SkillCard> cards;
@@ -283,6 +284,8 @@ TEST(AdviceTest, BisectionFindsWhatAWalkValueByValueFinds) {
     card(3, 30, {MotionRecord{3, 0, 0, 0, 0, 2}, MotionRecord{0, 1, 1, 1, 40}});  // sleep across 3 rounds
     card(1, 0, {MotionRecord{1, 3, 0, 1, 35}, MotionRecord{0, 0, 0, 0, 6}});    // cure past the cap, user only
     card(2, 50, {MotionRecord{1, 2, 0, 0, 3}, MotionRecord{5, 0, 0, 0, -4, 5}, MotionRecord{3, 0, 0, 0, 0, 9}});
+    // No target: the estimate reads the bonuses and the silence flag alone.
+    card(0, 3, {MotionRecord{0, 1, 1, 1, 40}, MotionRecord{3, 0, 0, 0, 0, 2}, MotionRecord{5, 0, 0, 0, -4, 5}});
     int differing = 0;
     for (const SkillCard& each : cards) {
         const LevelEstimate estimate = estimateLevel(each);
