@@ -129,7 +129,9 @@ public:
         }
         if (knob.motion >= 0) {
             const auto place = static_cast<std::size_t>(knob.motion);
-            changed_[place] = !weighAlike(card_.motions[place], original_.motions[place]);
+            const bool changed = !weighAlike(card_.motions[place], original_.motions[place]);
+            changedCount_ += static_cast<int>(changed) - static_cast<int>(changed_[place]);
+            changed_[place] = changed;
         }
     }
     void reset(const Knob& knob) { set(knob, knob.current); }
@@ -139,11 +141,14 @@ public:
     // the changed card is not estimated.
     std::optional<double> level(int* trials = nullptr) {
         ++evaluations;
-        std::size_t first = 0;
-        while (first < changed_.size() && !changed_[first]) ++first;
-        const MotionTotals totals = first == changed_.size() ? before_.back()
-                                                             : weighCardMotions(card_, before_[first], first);
-        const std::optional<double> level = estimatedLevel(card_, totals, trials);
+        std::optional<double> level;
+        if (changedCount_ == 0) {
+            level = estimatedLevel(card_, before_.back(), trials);
+        } else {
+            std::size_t first = 0;
+            while (!changed_[first]) ++first;
+            level = estimatedLevel(card_, weighCardMotions(card_, before_[first], first), trials);
+        }
         if (level && !std::isfinite(*level)) return std::nullopt;
         return level;
     }
@@ -154,6 +159,7 @@ private:
     const SkillCard& original_;
     SkillCard card_;
     std::vector<unsigned char> changed_;  // of each motion: whether it weighs otherwise than as read
+    int changedCount_ = 0;
     std::vector<MotionTotals> before_;    // the totals of the motions as read before each place, and of all
 };
 

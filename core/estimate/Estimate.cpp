@@ -1,5 +1,7 @@
 #include "estimate/Estimate.hpp"
 
+#include <algorithm>
+
 #include "cards/SkillCard.hpp"
 
 namespace Vantorn {
@@ -61,10 +63,10 @@ MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start, 
     const EstimateKind kind = kindOf(card);
     const bool offensive = kind == EstimateKind::offensive || kind == EstimateKind::both;
     const bool supportive = kind == EstimateKind::supportive || kind == EstimateKind::both;
-    for (std::size_t i = from; i < card.motions.size() && i < to; ++i) {
-        if (offensive) weigh(offensiveWeights, card.motions[i], totals.offensive);
-        if (supportive) weigh(supportiveWeights, card.motions[i], totals.supportive);
-    }
+    const Motion* first = card.motions.data() + std::min(from, card.motions.size());
+    const Motion* last = card.motions.data() + std::min(to, card.motions.size());
+    if (offensive) weighEach(offensiveWeights, first, last, totals.offensive);
+    if (supportive) weighEach(supportiveWeights, first, last, totals.supportive);
     return totals;
 }
 

@@ -140,4 +140,8 @@ void weigh(const WeightTable& table, const Motion& motion, Totals& totals) {
     }
 }
 
+void weighEach(const WeightTable& table, const Motion* first, const Motion* last, Totals& totals) {
+    for (; first != last; ++first) weigh(table, *first, totals);
+}
+
 }  // namespace Vantorn

@@ -74,6 +74,8 @@ extern const WeightTable supportiveWeights;
 // low four bits are 8 or more, have no cell; a subType of 16 or more thus selects the
 // cell its bits spell together with the category (category 0, subType 17 is (1, 1)).
 void weigh(const WeightTable& table, const Motion& motion, Totals& totals);
+// The same for each motion from `first` up to `last`, in order.
+void weighEach(const WeightTable& table, const Motion* first, const Motion* last, Totals& totals);
 // The rule by which `weigh` applies the motion (none where its key has no cell).
 Rule ruleOf(const WeightTable& table, const Motion& motion);
 

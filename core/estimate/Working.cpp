@@ -24,9 +24,7 @@ constexpr std::array<BonusWeight, 3> bonusWeights = {{
 
 Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions) {
     Totals totals;
-    for (const Motion& motion : motions) {
-        weigh(table, motion, totals);
-    }
+    weighEach(table, motions.data(), motions.data() + motions.size(), totals);
     return totals;
 }
 
