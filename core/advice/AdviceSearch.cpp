@@ -139,7 +139,7 @@ public:
 
     // The level as the estimate gives it, and how many trial levels it tried; none when
     // the changed card is not estimated.
-    std::optional<double> level(int* trials = nullptr) {
+    std::optional<double> level(WorkingTrials* trials = nullptr) {
         ++evaluations;
         std::optional<double> level;
         if (changedCount_ == 0) {
@@ -303,7 +303,19 @@ struct Single {
 struct Point {
     std::int64_t at;
     double level;
-    int trials;
+    WorkingTrials tried;
+
+    // Whether each working tried as many trial levels at both points.
+    bool sameRun(const Point& other) const {
+        return tried.offensive == other.tried.offensive && tried.supportive == other.tried.supportive;
+    }
+    // Whether the card's level is monotone from here to `other` in the same run: it is in
+    // each working, and so in their greater one where they do not go opposite ways.
+    bool monotoneTo(const Point& other) const {
+        const auto way = [](double from, double to) { return from < to ? 1 : from > to ? -1 : 0; };
+        return way(tried.offensiveLevel, other.tried.offensiveLevel) *
+                   way(tried.supportiveLevel, other.tried.supportiveLevel) >= 0;
+    }
 };
 
 class Search {
@@ -314,7 +326,7 @@ public:
           stated_(card.cardLevel),
           estimate_(estimate),
           walk_(walk),
-          weights_(workingWeights(card)),
+          tables_(workingTables(card)),
           motions_(card.motions),
           ends_(endsAll(knobs_)),
           negativePoison_(std::any_of(card.motions.begin(), card.motions.end(), [](const Motion& motion) {
@@ -651,7 +663,10 @@ private:
         std::int64_t bend = 0;  // the last value before the rate changes
         if (bonus(knob)) {
             bend = bestBonus - 1;
-        } else if (knob.field == AdviceField::rounds && ruleOf(*weights_, motions_[knob.motion]) == Rule::sleep) {
+        } else if (knob.field == AdviceField::rounds &&
+                   std::any_of(tables_.begin(), tables_.end(), [&](const WeightTable* table) {
+                       return ruleOf(*table, motions_[knob.motion]) == Rule::sleep;
+                   })) {
             bend = static_cast<std::int64_t>(fullSleepRounds);
         } else {
             return to;
@@ -673,16 +688,20 @@ private:
         return std::nullopt;
     }
 
-    // Whether the estimate is monotone in the knob over each run of values that try as
-    // many trial levels (see the notes at the top).
+    // Whether the estimate is monotone in the knob, in each working, over each run of
+    // values that try as many trial levels (see the notes at the top).
     bool bisectable(const Knob& knob) const {
-        if (walk_ != AdviceWalk::bisecting || weights_ == nullptr || knob.skipZero ||
-            knob.hi - knob.lo < narrowestBisected) {
+        if (walk_ != AdviceWalk::bisecting || knob.skipZero || knob.hi - knob.lo < narrowestBisected) {
             return false;
         }
         if (knob.field == AdviceField::rounds || bonus(knob)) return true;
-        if (knob.field != AdviceField::value) return false;
-        switch (ruleOf(*weights_, motions_[knob.motion])) {
+        if (knob.field != AdviceField::value || tables_.empty()) return false;
+        return std::all_of(tables_.begin(), tables_.end(),
+                           [&](const WeightTable* table) { return bisectableIn(*table, motions_[knob.motion]); });
+    }
+
+    bool bisectableIn(const WeightTable& table, const Motion& motion) const {
+        switch (ruleOf(table, motion)) {
         case Rule::none:
         case Rule::life:
         case Rule::fixed:
@@ -691,7 +710,7 @@ private:
         case Rule::perRoundAndValue: return true;
         // The offensive working weighs poison as a triangular number of it, which grows
         // with it only where no poison is negative.
-        case Rule::poison: return weights_ == &supportiveWeights || !negativePoison_;
+        case Rule::poison: return &table == &supportiveWeights || !negativePoison_;
         // The extreme change has a weight of its own.
         case Rule::loweringAbility:
         case Rule::raisingAbility: break;
@@ -701,11 +720,11 @@ private:
 
     std::optional<Point> point(const Knob& knob, std::int64_t at, Seen* seen) {
         probe_.set(knob, static_cast<std::int32_t>(at));
-        int trials = 0;
-        const std::optional<double> level = probe_.level(&trials);
+        WorkingTrials tried;
+        const std::optional<double> level = probe_.level(&tried);
         if (!level) return std::nullopt;
         if (seen != nullptr) seen->add(at, *level);
-        return Point{at, *level, trials};
+        return Point{at, *level, tried};
     }
 
     // The walk of firstInBalance by bisection; false where an estimate failed.
@@ -724,7 +743,7 @@ private:
     // The first value after `a`, up to `b`, in balance; `a` is not.
     bool between(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
         const std::int64_t gap = b.at - a.at;
-        if (a.trials == b.trials) return withinRun(knob, a, b, seen, found);
+        if (a.sameRun(b)) return withinRun(knob, a, b, seen, found);
         if (gap == 1 || gap == -1) {
             if (side(b.level) == 0) found = Balancing{b.at, b.level};
             return true;
@@ -735,17 +754,74 @@ private:
     }
 
     // The same within a run of values that try as many trial levels, where the estimate,
-    // and so its side of the balance, is monotone.
+    // and so its side of the balance, is monotone; value by value where the card's two
+    // workings go opposite ways.
     bool withinRun(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
+        if (!a.monotoneTo(b)) return acrossTheTurn(knob, a, b, seen, found);
+        return monotoneRun(knob, a, b, seen, found);
+    }
+
+    // Where the card's two workings go opposite ways, its level (the greater) falls with
+    // the one until the other, rising, reaches it, and rises with that one after: the
+    // first value where the rising one is the greater splits the run into two monotone
+    // ones.
+    bool acrossTheTurn(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
+        const bool offensiveRises = a.tried.offensiveLevel < b.tried.offensiveLevel;
+        const auto risen = [offensiveRises](const Point& p) {
+            return offensiveRises ? p.tried.offensiveLevel >= p.tried.supportiveLevel
+                                  : p.tried.supportiveLevel >= p.tried.offensiveLevel;
+        };
+        if (risen(a) || !risen(b)) return monotoneRun(knob, a, b, seen, found);
+        Point before = a, after = b;  // the rising one is not yet the greater at before, is at after
+        while (after.at - before.at > 1 || before.at - after.at > 1) {
+            const std::optional<Point> middle = point(knob, before.at + (after.at - before.at) / 2, seen);
+            if (!middle) return false;
+            (risen(*middle) ? after : before) = *middle;
+        }
+        if (!monotoneRun(knob, a, before, seen, found)) return false;
+        if (found) return true;
+        if (side(after.level) == 0) {
+            found = Balancing{after.at, after.level};
+            return true;
+        }
+        return monotoneRun(knob, after, b, seen, found);
+    }
+
+    // The first value after `a`, up to `b`, in balance, where the card's level is
+    // monotone from `a` to `b`; `a` is not in balance.
+    bool monotoneRun(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
+        if (a.at == b.at) return true;
         const int start = side(a.level);
-        if (side(b.level) == start) return true;
+        if (side(b.level) == start) return seen == nullptr || firstOfLevel(knob, a, b, seen);
         Point before = a, after = b;  // before is on the start's side, after is not
         while (after.at - before.at > 1 || before.at - after.at > 1) {
             const std::optional<Point> middle = point(knob, before.at + (after.at - before.at) / 2, seen);
             if (!middle) return false;
             (side(middle->level) == start ? before : after) = *middle;
         }
-        if (side(after.level) == 0) found = Balancing{after.at, after.level};
+        if (side(after.level) == 0) {
+            found = Balancing{after.at, after.level};
+            return true;
+        }
+        return seen == nullptr || firstOfLevel(knob, a, before, seen);
+    }
+
+    // Within a monotone run from `a` to `b`, the values at b's level are the last ones;
+    // the first of them is the one nearest the field's own, which a walk value by value
+    // would keep of them where that level comes closer than a's.
+    bool firstOfLevel(const Knob& knob, const Point& a, const Point& b, Seen* seen) {
+        if (!(std::fabs(b.level - stated_) < std::fabs(a.level - stated_))) return true;
+        const std::int64_t step = b.at > a.at ? 1 : -1;
+        if (b.at - step == a.at) return true;
+        const std::optional<Point> next = point(knob, b.at - step, seen);
+        if (!next) return false;
+        if (next->level != b.level) return true;
+        Point below = a, at = *next;  // below is not at the level, at is
+        while (at.at - below.at > 1 || below.at - at.at > 1) {
+            const std::optional<Point> middle = point(knob, below.at + (at.at - below.at) / 2, seen);
+            if (!middle) return false;
+            (middle->level == b.level ? at : below) = *middle;
+        }
         return true;
     }
 
@@ -754,7 +830,7 @@ private:
     std::int32_t stated_;
     double estimate_;
     AdviceWalk walk_;
-    const WeightTable* weights_;
+    std::vector<const WeightTable*> tables_;  // of the workings the card calls for
     const std::vector<Motion>& motions_;
     std::vector<std::vector<std::int32_t>> ends_;  // of each knob
     bool negativePoison_;                          // in the offensive working

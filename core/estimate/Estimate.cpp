@@ -54,8 +54,8 @@ LevelEstimate estimateLevel(const SkillCard& card) {
     return estimate;
 }
 
-std::optional<double> estimatedLevel(const SkillCard& card, int* trials) {
-    return estimatedLevel(card, weighCardMotions(card), trials);
+std::optional<double> estimatedLevel(const SkillCard& card) {
+    return estimatedLevel(card, weighCardMotions(card));
 }
 
 MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start, std::size_t from, std::size_t to) {
@@ -70,21 +70,24 @@ MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start, 
     return totals;
 }
 
-std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals, int* trials) {
-    if (trials != nullptr) *trials = 0;
-    const bool one = kindOf(card) == EstimateKind::offensive || kindOf(card) == EstimateKind::supportive;
-    int* counted = one ? trials : nullptr;
-    return levelByTarget(
-        card, [&] { return offensiveLevel(card, totals.offensive, counted); },
-        [&] { return supportiveLevel(card, totals.supportive, counted); });
+std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals, WorkingTrials* trials) {
+    WorkingTrials tried;
+    const std::optional<double> level = levelByTarget(
+        card,
+        [&] { return tried.offensiveLevel = offensiveLevel(card, totals.offensive, &tried.offensive); },
+        [&] { return tried.supportiveLevel = supportiveLevel(card, totals.supportive, &tried.supportive); });
+    if (trials != nullptr) *trials = tried;
+    return level;
 }
 
-const WeightTable* workingWeights(const SkillCard& card) {
+std::vector<const WeightTable*> workingTables(const SkillCard& card) {
     switch (kindOf(card)) {
-    case EstimateKind::offensive: return &offensiveWeights;
-    case EstimateKind::supportive: return &supportiveWeights;
-    default: return nullptr;
+    case EstimateKind::offensive: return {&offensiveWeights};
+    case EstimateKind::supportive: return {&supportiveWeights};
+    case EstimateKind::both: return {&offensiveWeights, &supportiveWeights};
+    case EstimateKind::none: break;
     }
+    return {};
 }
 
 const char* estimateKindName(EstimateKind kind) {

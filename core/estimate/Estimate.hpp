@@ -40,9 +40,8 @@ struct LevelEstimate {
 // The estimate of a loaded card.
 LevelEstimate estimateLevel(const SkillCard& card);
 // Its level alone, computed the same way without keeping the workings: for callers
-// that estimate many variants of a card. `trials`, where given, is set to the number of
-// trial levels of a card with one working, and to 0 for any other.
-std::optional<double> estimatedLevel(const SkillCard& card, int* trials = nullptr);
+// that estimate many variants of a card.
+std::optional<double> estimatedLevel(const SkillCard& card);
 
 // A card's motions weighed in the workings its target calls for (the other stays zero).
 // Weighing goes in list order, so totals after the first n motions can be carried over
@@ -54,11 +53,21 @@ struct MotionTotals {
 // The card's motions from place `from` up to (not including) `to`, weighed onto `start`.
 MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start = {}, std::size_t from = 0,
                               std::size_t to = SIZE_MAX);
-// The level of the card whose motions weigh `totals`.
-std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals, int* trials = nullptr);
-// The table the one working of a card is weighed with, or none where its target calls
-// for no working or for both.
-const WeightTable* workingWeights(const SkillCard& card);
+// What the estimate of a variant went through in each working the card calls for: how
+// many trial levels it tried and the level it found (0 for a working not called for).
+struct WorkingTrials {
+    int offensive = 0;
+    int supportive = 0;
+    double offensiveLevel = 0;
+    double supportiveLevel = 0;
+};
+// The level of the card whose motions weigh `totals`; `trials`, where given, is set to
+// what each working went through.
+std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals,
+                                     WorkingTrials* trials = nullptr);
+// The tables the workings a card's target calls for weigh its motions with, offensive
+// first.
+std::vector<const WeightTable*> workingTables(const SkillCard& card);
 
 // The working of a card aimed at enemies.
 LevelWorking estimateOffensive(const SkillCard& card);

@@ -284,6 +284,9 @@ TEST(AdviceTest, BisectionFindsWhatAWalkValueByValueFinds) {
     card(3, 30, {MotionRecord{3, 0, 0, 0, 0, 2}, MotionRecord{0, 1, 1, 1, 40}});  // sleep across 3 rounds
     card(1, 0, {MotionRecord{1, 3, 0, 1, 35}, MotionRecord{0, 0, 0, 0, 6}});    // cure past the cap, user only
     card(2, 50, {MotionRecord{1, 2, 0, 0, 3}, MotionRecord{5, 0, 0, 0, -4, 5}, MotionRecord{3, 0, 0, 0, 0, 9}});
+    // A cure that reaches the cap and stays there: the nearest value at the cap is the closest.
+    card(2, 10, {MotionRecord{1, 3, 0, 1, 5}});
+    card(4, 10, {MotionRecord{1, 3, 0, 1, 5}});
     // No target: the estimate reads the bonuses and the silence flag alone.
     card(0, 3, {MotionRecord{0, 1, 1, 1, 40}, MotionRecord{3, 0, 0, 0, 0, 2}, MotionRecord{5, 0, 0, 0, -4, 5}});
     int differing = 0;
