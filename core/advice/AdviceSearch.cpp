@@ -165,6 +165,7 @@ private:
 
 std::vector<Knob> knobsOf(const SkillCard& card) {
     std::vector<Knob> knobs;
+    knobs.reserve(3 * card.motions.size() + 7);
     for (std::size_t i = 0; i < card.motions.size(); ++i) {
         const Motion& motion = card.motions[i];
         const int place = static_cast<int>(i);
@@ -517,26 +518,39 @@ private:
         return (target != 3 && reads(supportiveWeights)) || (target >= 3 && reads(offensiveWeights));
     }
 
-    // The ends of a field's range that are a change of it.
-    static std::vector<std::int32_t> endsOf(const Knob& knob) {
-        std::vector<std::int32_t> values;
+    // The ends of a field's range that are a change of it: none, one or two.
+    struct Ends {
+        std::array<std::int32_t, 2> values{};
+        std::size_t count = 0;
+
+        bool empty() const { return count == 0; }
+        std::size_t size() const { return count; }
+        std::int32_t operator[](std::size_t i) const { return values[i]; }
+        void add(std::int64_t to) {
+            if (count == 0 || values[0] != to) values[count++] = static_cast<std::int32_t>(to);
+        }
+    };
+
+    static Ends endsOf(const Knob& knob) {
+        Ends ends;
         for (std::int64_t to = knob.lo; to <= knob.hi; ++to) {
             if (knob.allows(to)) {
-                values.push_back(static_cast<std::int32_t>(to));
+                ends.add(to);
                 break;
             }
         }
         for (std::int64_t to = knob.hi; to >= knob.lo; --to) {
             if (knob.allows(to)) {
-                if (values.empty() || values.front() != to) values.push_back(static_cast<std::int32_t>(to));
+                ends.add(to);
                 break;
             }
         }
-        return values;
+        return ends;
     }
 
-    static std::vector<std::vector<std::int32_t>> endsAll(const std::vector<Knob>& knobs) {
-        std::vector<std::vector<std::int32_t>> all;
+    static std::vector<Ends> endsAll(const std::vector<Knob>& knobs) {
+        std::vector<Ends> all;
+        all.reserve(knobs.size());
         for (const Knob& knob : knobs) all.push_back(endsOf(knob));
         return all;
     }
@@ -547,7 +561,7 @@ private:
         for (std::size_t index : set) {
             if (ends_[index].empty()) return std::nullopt;
         }
-        const auto choices = [&](std::size_t i) -> const std::vector<std::int32_t>& { return ends_[set[i]]; };
+        const auto choices = [&](std::size_t i) -> const Ends& { return ends_[set[i]]; };
         const int start = side(estimate_);
         std::optional<Moves> best;
         double bestCost = 0;
@@ -832,7 +846,7 @@ private:
     AdviceWalk walk_;
     std::vector<const WeightTable*> tables_;  // of the workings the card calls for
     const std::vector<Motion>& motions_;
-    std::vector<std::vector<std::int32_t>> ends_;  // of each knob
+    std::vector<Ends> ends_;                       // of each knob
     bool negativePoison_;                          // in the offensive working
     std::optional<double> unchanged_;              // the level of the card as read, as the probe finds it
 };

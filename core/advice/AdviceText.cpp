@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <sstream>
 #include <vector>
 
 #include "advice/Advice.hpp"
@@ -23,7 +22,7 @@ constexpr std::size_t silencedLine = 4;
 constexpr std::size_t successLine = 6;
 constexpr std::size_t bonusLine = 7;
 constexpr std::size_t firstMotionLine = 11;
-constexpr std::streamsize levelPrecision = 3;
+constexpr int levelPrecision = 3;
 
 // Every field of the card; the events are shared, as nothing changes them once read.
 SkillCard copyOf(const SkillCard& card) {
@@ -51,8 +50,8 @@ SkillCard copyOf(const SkillCard& card) {
     return copy;
 }
 
-// What the lines advice touches need of a card: its fields and motions, without its
-// texts and events.
+// What the parameter lines advice touches need of a card: its fields, without its
+// texts, motions and events.
 SkillCard describable(const SkillCard& card) {
     SkillCard copy;
     copy.unusableWhenSilenced = card.unusableWhenSilenced;
@@ -62,7 +61,6 @@ SkillCard describable(const SkillCard& card) {
     copy.cardLevel = card.cardLevel;
     copy.successModifier = card.successModifier;
     copy.bonuses = card.bonuses;
-    copy.motions = card.motions;
     return copy;
 }
 
@@ -101,13 +99,31 @@ void apply(SkillCard& card, const AdviceChange& change) {
 }
 
 // "label: before → after", the label written once.
-std::string arrow(const std::string& before, const std::string& after) {
+void appendArrow(std::string& out, const std::string& before, const std::string& after) {
     const std::size_t colon = before.find(": ");
     const std::size_t label = colon == std::string::npos ? 0 : colon + 2;
+    out += before;
+    out += " → ";
     if (label > 0 && after.compare(0, label, before, 0, label) == 0) {
-        return before + " → " + after.substr(label);
+        out.append(after, label, std::string::npos);
+    } else {
+        out += after;
     }
-    return before + " → " + after;
+}
+
+// A touched line after all the changes: a motion's from the motion as changed, the
+// others from the card's fields as changed.
+std::string lineAfter(const SkillCard& card, const SkillCard& fields, const Advice& advice, std::size_t line) {
+    if (line < firstMotionLine) return descriptionLine(fields, line);
+    const auto place = static_cast<int>(line - firstMotionLine);
+    Motion motion = card.motions[static_cast<std::size_t>(place)];
+    for (const AdviceChange& change : advice.changes) {
+        if (change.motion != place) continue;
+        const std::int32_t to = change.to.value_or(0);
+        if (change.field == AdviceField::value) motion.value = to;
+        if (change.field == AdviceField::rounds) motion.rounds = to;
+    }
+    return motionText(motion);
 }
 
 }  // namespace
@@ -125,35 +141,36 @@ SkillCard advisedCard(const SkillCard& card, const Advice& advice) {
 }
 
 std::string adviceText(const SkillCard& card, const Advice& advice) {
-    SkillCard after = describable(card);
+    SkillCard fields = describable(card);
     std::vector<std::size_t> lines;
     std::vector<std::size_t> removed;
     for (const AdviceChange& change : advice.changes) {
-        apply(after, change);
+        if (change.motion < 0) apply(fields, change);
         const std::size_t line = lineOf(change);
         if (change.field == AdviceField::motion) removed.push_back(line);
         bool seen = false;
         for (std::size_t known : lines) seen = seen || known == line;
         if (!seen) lines.push_back(line);
     }
-    std::ostringstream out;
+    std::string out;
     const char* separator = "";
     for (std::size_t line : lines) {
-        out << separator;
+        out += separator;
         separator = "、";
         bool removal = false;
         for (std::size_t gone : removed) removal = removal || gone == line;
         const std::string was = descriptionLine(card, line);
         if (removal) {
-            out << was << " → 削除";
+            out += was;
+            out += " → 削除";
         } else {
-            out << arrow(was, descriptionLine(after, line));
+            appendArrow(out, was, lineAfter(card, fields, advice, line));
         }
     }
-    out.precision(levelPrecision);
-    out << " で推定Lv " << Real{advice.estimate};
-    if (!advice.balanced) out << " (釣り合わない)";
-    return out.str();
+    out += " で推定Lv ";
+    out += realText(advice.estimate, std::chars_format::general, levelPrecision);
+    if (!advice.balanced) out += " (釣り合わない)";
+    return out;
 }
 
 }  // namespace Vantorn

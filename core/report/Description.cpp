@@ -184,14 +184,20 @@ std::vector<std::string> descriptionLines(const SkillCard& card) {
 }
 
 std::string descriptionLine(const SkillCard& card, std::size_t place) {
+    if (place >= parameterLineCount) return motionText(card.motions.at(place - parameterLineCount));
     StringBuffer text;
     {
         TextOut out(text);
-        if (place < parameterLineCount) {
-            parameterLine(out, card, place);
-        } else {
-            motionLine(out, card.motions.at(place - parameterLineCount));
-        }
+        parameterLine(out, card, place);
+    }
+    return std::move(text.text);
+}
+
+std::string motionText(const Motion& motion) {
+    StringBuffer text;
+    {
+        TextOut out(text);
+        motionLine(out, motion);
     }
     return std::move(text.text);
 }

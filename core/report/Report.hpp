@@ -39,6 +39,7 @@ std::string targetText(const SkillCard& card);
 
 // A motion's one-line text, without the line end.
 void writeMotion(std::ostream& out, const Motion& motion);
+std::string motionText(const Motion& motion);
 
 // Every content tree of every event, each line indented by its depth in TABs.
 void writeEvents(std::ostream& out, const EventPart& part);
