@@ -582,13 +582,17 @@ private:
                 const std::int32_t to = choices(i)[pick[i]];
                 corner.push_back({set[i], to, knobs_[set[i]].relative(to)});
             }
-            const std::optional<double> level = tryMoves(corner);
+            WorkingTrials tried;
+            for (const Move& move : corner) probe_.set(knobs_[move.knob], move.to);
+            const std::optional<double> level = probe_.level(&tried);
+            for (const Move& move : corner) probe_.reset(knobs_[move.knob]);
             if (level && side(*level) == 0) {
                 consider(corner);
             } else if (level && side(*level) == -start) {
                 // Past the balance: one field at a time comes back from its end.
                 for (std::size_t last = 0; last < corner.size(); ++last) {
-                    if (std::optional<Moves> between = crossing(corner, last)) consider(*between);
+                    const Point end{corner[last].to, *level, tried};
+                    if (std::optional<Moves> between = crossing(corner, last, end)) consider(*between);
                 }
             }
             std::size_t i = 0;
@@ -600,7 +604,7 @@ private:
 
     // With the other fields at the corner, the value of field `last` nearest its own
     // that balances the card.
-    std::optional<Moves> crossing(Moves corner, std::size_t last) {
+    std::optional<Moves> crossing(Moves corner, std::size_t last, const Point& end) {
         Move& move = corner[last];
         const Knob& knob = knobs_[move.knob];
         std::optional<Moves> found;
@@ -608,7 +612,7 @@ private:
             if (i != last) probe_.set(knobs_[corner[i].knob], corner[i].to);
         }
         const std::int64_t step = move.to > knob.current ? 1 : -1;
-        if (const std::optional<Balancing> balancing = firstInBalance(knob, knob.current + step, move.to, step)) {
+        if (const std::optional<Balancing> balancing = firstInBalance(knob, knob.current + step, move.to, step, nullptr, &end)) {
             move.to = static_cast<std::int32_t>(balancing->at);
             move.relative = knob.relative(move.to);
             found = corner;
@@ -643,8 +647,9 @@ private:
     // The first value from `from` by `step` (1 or -1) up to `to` at which the card, with
     // whatever else the probe holds, is in balance; the field's own value is never on
     // the walk. The probe's knob is reset after.
+    // `end`, where given, is what the estimate found at `to` already.
     std::optional<Balancing> firstInBalance(const Knob& knob, std::int64_t from, std::int64_t to, int step,
-                                            Seen* seen = nullptr) {
+                                            Seen* seen = nullptr, const Point* end = nullptr) {
         // The walk within the field's range.
         from = step > 0 ? std::max<std::int64_t>(from, knob.lo) : std::min<std::int64_t>(from, knob.hi);
         to = step > 0 ? std::min<std::int64_t>(to, knob.hi) : std::max<std::int64_t>(to, knob.lo);
@@ -653,8 +658,8 @@ private:
         bool sound = bisectable(knob);
         if (sound) {
             const std::int64_t split = lastOfFirstPart(knob, from, to, step);
-            sound = bisect(knob, from, split, seen, found);
-            if (sound && !found && split != to) sound = bisect(knob, split + step, to, seen, found);
+            sound = bisect(knob, from, split, seen, found, split == to ? end : nullptr);
+            if (sound && !found && split != to) sound = bisect(knob, split + step, to, seen, found, end);
         }
         if (!sound) {
             if (seen != nullptr) seen->clear();
@@ -742,7 +747,8 @@ private:
     }
 
     // The walk of firstInBalance by bisection; false where an estimate failed.
-    bool bisect(const Knob& knob, std::int64_t from, std::int64_t to, Seen* seen, std::optional<Balancing>& found) {
+    bool bisect(const Knob& knob, std::int64_t from, std::int64_t to, Seen* seen, std::optional<Balancing>& found,
+                const Point* end = nullptr) {
         const std::optional<Point> first = point(knob, from, seen);
         if (!first) return false;
         if (side(first->level) == 0) {
@@ -750,12 +756,14 @@ private:
             return true;
         }
         if (from == to) return true;
-        const std::optional<Point> last = point(knob, to, seen);
+        const std::optional<Point> last = end != nullptr && end->at == to ? *end : point(knob, to, seen);
         return last && between(knob, *first, *last, seen, found);
     }
 
-    // The first value after `a`, up to `b`, in balance; `a` is not.
+    // The first value after `a`, up to `b`, in balance; `a` is not. A walk that keeps
+    // nothing it sees skips a stretch whose levels all stay below the balance.
     bool between(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
+        if (seen == nullptr && belowTheBalance(a, b)) return true;
         const std::int64_t gap = b.at - a.at;
         if (a.sameRun(b)) return withinRun(knob, a, b, seen, found);
         if (gap == 1 || gap == -1) {
@@ -765,6 +773,16 @@ private:
         const std::optional<Point> middle = point(knob, a.at + gap / 2, seen);
         if (!middle || !between(knob, a, *middle, seen, found)) return false;
         return found || between(knob, *middle, b, seen, found);
+    }
+
+    // Whether every value from `a` to `b` leaves the card below the balance: each
+    // working tries at most as many trial levels in between as at the ends.
+    bool belowTheBalance(const Point& a, const Point& b) const {
+        WorkingTrials most;
+        most.offensive = std::max(a.tried.offensive, b.tried.offensive);
+        most.supportive = std::max(a.tried.supportive, b.tried.supportive);
+        const std::optional<double> ceiling = levelCeiling(probe_.targetType(), most);
+        return ceiling && *ceiling < stated_ - balanceTolerance;
     }
 
     // The same within a run of values that try as many trial levels, where the estimate,

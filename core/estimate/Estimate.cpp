@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cards/SkillCard.hpp"
+#include "estimate/Working.hpp"
 
 namespace Vantorn {
 namespace {
@@ -78,6 +79,22 @@ std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& 
         [&] { return tried.supportiveLevel = supportiveLevel(card, totals.supportive, &tried.supportive); });
     if (trials != nullptr) *trials = tried;
     return level;
+}
+
+std::optional<double> levelCeiling(std::int32_t targetType, const WorkingTrials& most) {
+    const auto below = [](int trials) -> std::optional<double> {
+        if (trials <= 0 || trials >= trialLevelCount) return std::nullopt;
+        return static_cast<double>(trials) + 1;
+    };
+    const std::optional<double> offensive = below(most.offensive);
+    const std::optional<double> supportive = below(most.supportive);
+    switch (targetType) {
+    case 1: return supportive ? std::optional<double>(*supportive * userOnlyFactor) : std::nullopt;
+    case 2: return supportive;
+    case 3: return offensive;
+    case 4: return offensive && supportive ? std::optional<double>(std::max(*offensive, *supportive)) : std::nullopt;
+    default: return std::nullopt;
+    }
 }
 
 std::vector<const WeightTable*> workingTables(const SkillCard& card) {

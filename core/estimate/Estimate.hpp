@@ -65,6 +65,11 @@ struct WorkingTrials {
 // what each working went through.
 std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals,
                                      WorkingTrials* trials = nullptr);
+// A bound on the level of a card aimed by `targetType` whose workings try at most
+// `most` trial levels each: a working that stops at trial level k < 10 stops because its
+// level is below k + 1. None where a working may try all ten, or the card has none.
+std::optional<double> levelCeiling(std::int32_t targetType, const WorkingTrials& most);
+
 // The tables the workings a card's target calls for weigh its motions with, offensive
 // first.
 std::vector<const WeightTable*> workingTables(const SkillCard& card);
