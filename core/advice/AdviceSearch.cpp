@@ -333,7 +333,12 @@ public:
           negativePoison_(std::any_of(card.motions.begin(), card.motions.end(), [](const Motion& motion) {
               return ruleOf(offensiveWeights, motion) == Rule::poison && motion.value < 0;
           })),
-          unchanged_(probe_.level()) {}
+          unchanged_(probe_.level()) {
+        for (const Knob& knob : knobs_) {
+            const std::optional<std::int64_t> nearest = nearestChange(knob);
+            leastRelative_.push_back(nearest ? knob.relative(static_cast<std::int32_t>(*nearest)) : 0);
+        }
+    }
 
     long evaluations() const { return probe_.evaluations; }
     // The reference walk is not bounded: it is what bisection is checked against.
@@ -440,13 +445,22 @@ public:
         }
         std::sort(order.begin(), order.end());
         std::vector<std::pair<double, Moves>> found;
+        // The costs of the cheapest combinations found so far, cheapest first.
+        std::vector<double> cheapest;
         std::vector<std::size_t> set;
         const std::function<void(std::size_t)> choose = [&](std::size_t from) {
             if (set.size() == size) {
+                // No change of a field costs less than its nearest: a set that cannot come
+                // in under the dearest of those kept is not tried.
+                double least = 0;
+                for (std::size_t knob : set) least += leastRelative_[knob];
+                if (cheapest.size() == mostCombinations && cheapest.back() < least) return;
                 if (std::optional<Moves> best = bestOfSet(set)) {
                     double cost = 0;
                     for (const Move& move : *best) cost += move.relative;
                     found.emplace_back(cost, std::move(*best));
+                    cheapest.insert(std::upper_bound(cheapest.begin(), cheapest.end(), cost), cost);
+                    if (cheapest.size() > mostCombinations) cheapest.pop_back();
                 }
                 return;
             }
@@ -867,6 +881,7 @@ private:
     std::vector<Ends> ends_;                       // of each knob
     bool negativePoison_;                          // in the offensive working
     std::optional<double> unchanged_;              // the level of the card as read, as the probe finds it
+    std::vector<double> leastRelative_;            // of each knob: the relative size of its smallest change
 };
 
 Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const Moves& moves,
