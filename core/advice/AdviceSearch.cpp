@@ -346,7 +346,9 @@ public:
 
     // The nearest value on either side that balances the card; of two equally near, the
     // one that changes the estimate less. Both sides are walked whole when neither does.
-    Single single(std::size_t index) {
+    // `keepSeen` is false once another field balances the card: then what a walk sees
+    // is not wanted, and it may skip what cannot balance it.
+    Single single(std::size_t index, bool keepSeen) {
         const Knob& knob = knobs_[index];
         Single result{std::nullopt, 0, Seen(knob.current, stated_)};
         // A field the estimate does not read leaves the card's level as it is at every
@@ -356,8 +358,9 @@ public:
             if (to && unchanged_) result.seen.add(*to, *unchanged_);
             return result;
         }
-        const std::optional<Balancing> nearest = bisectable(knob) ? nearestBisected(knob, result.seen)
-                                                                  : nearestStepped(knob, result.seen);
+        Seen* seen = keepSeen ? &result.seen : nullptr;
+        const std::optional<Balancing> nearest = bisectable(knob) ? nearestBisected(knob, seen)
+                                                                  : nearestStepped(knob, seen);
         if (nearest) {
             const auto to = static_cast<std::int32_t>(nearest->at);
             result.balancing = Move{index, to, knob.relative(to)};
@@ -366,14 +369,22 @@ public:
         return result;
     }
 
-    std::optional<Balancing> nearestBisected(const Knob& knob, Seen& seen) {
+    // Once one side balances the card, the other is walked no further than as far: what
+    // the walk sees matters only where no value of any field balances it.
+    std::optional<Balancing> nearestBisected(const Knob& knob, Seen* seen) {
         const std::int64_t current = knob.current;
-        Seen belowSeen = seen, aboveSeen = seen;
-        const std::optional<Balancing> below = firstInBalance(knob, current - 1, knob.lo, -1, &belowSeen);
-        const std::optional<Balancing> above = firstInBalance(knob, current + 1, knob.hi, 1, &aboveSeen);
-        seen.add(belowSeen);
-        seen.add(aboveSeen);
         const auto distance = [current](const std::optional<Balancing>& found) { return std::llabs(found->at - current); };
+        std::optional<Seen> belowSeen, aboveSeen;
+        if (seen != nullptr) belowSeen = aboveSeen = *seen;
+        const std::optional<Balancing> below =
+            firstInBalance(knob, current - 1, knob.lo, -1, belowSeen ? &*belowSeen : nullptr);
+        const std::int64_t furthest = below ? current + distance(below) : static_cast<std::int64_t>(knob.hi);
+        const std::optional<Balancing> above =
+            firstInBalance(knob, current + 1, furthest, 1, aboveSeen ? &*aboveSeen : nullptr);
+        if (seen != nullptr) {
+            seen->add(*belowSeen);
+            seen->add(*aboveSeen);
+        }
         if (above && (!below || distance(above) < distance(below) ||
                       (distance(above) == distance(below) &&
                        std::fabs(above->level - estimate_) < std::fabs(below->level - estimate_)))) {
@@ -396,7 +407,7 @@ public:
     }
 
     // Outward from the field's value, a step at a time on both sides.
-    std::optional<Balancing> nearestStepped(const Knob& knob, Seen& seen) {
+    std::optional<Balancing> nearestStepped(const Knob& knob, Seen* seen) {
         const std::int64_t current = knob.current;
         const std::int64_t nearest = std::max<std::int64_t>({1, knob.lo - current, current - knob.hi});
         const std::int64_t furthest = std::max<std::int64_t>(knob.hi - current, current - knob.lo);
@@ -406,7 +417,7 @@ public:
                 if (!knob.allows(to)) continue;
                 const std::optional<double> level = tryOne(knob, static_cast<std::int32_t>(to));
                 if (!level) continue;
-                seen.add(to, *level);
+                if (seen != nullptr) seen->add(to, *level);
                 if (side(*level) != 0) continue;
                 if (!found || std::fabs(*level - estimate_) < std::fabs(found->level - estimate_)) found = Balancing{to, *level};
             }
@@ -913,7 +924,7 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
     std::optional<std::pair<Move, double>> closest;
     std::vector<double> spans(knobs.size(), 0);
     for (std::size_t index = 0; index < knobs.size(); ++index) {
-        const Single single = search.single(index);
+        const Single single = search.single(index, singles.empty());
         if (single.seen.any) {
             spans[index] = std::max(single.seen.highest, *estimate.level) - std::min(single.seen.lowest, *estimate.level);
         }
