@@ -20,6 +20,10 @@
 // first value in balance; it finds what a walk value by value would, in far fewer
 // estimates. Where an estimate fails, the walk goes value by value after all. Sleep's
 // rounds and the bonuses change their rate at one value, and are bisected on each side.
+// A card aimed at both sides has two workings, each monotone so; their greater is
+// monotone where they go the same way, and falls then rises where they do not.
+// A field that no working reads is not walked at all, and a walk whose findings are
+// not kept skips stretches that try too few trial levels to reach the balance.
 
 #include <algorithm>
 #include <array>
