@@ -4,8 +4,22 @@
 #include <ostream>
 
 #include "advice/AdviceLines.hpp"
+#include "advice/CardFields.hpp"
+#include "cards/SkillCard.hpp"
 
 namespace Vantorn {
+
+SkillCard changeableFields(const SkillCard& card) {
+    SkillCard fields;
+    fields.targetType = card.targetType;
+    fields.targetsAll = card.targetsAll;
+    fields.successModifier = card.successModifier;
+    fields.unusableWhenSilenced = card.unusableWhenSilenced;
+    fields.effectAttribute = card.effectAttribute;
+    fields.bonuses = card.bonuses;
+    fields.cardLevel = card.cardLevel;
+    return fields;
+}
 
 bool inBalance(double estimate, std::int32_t statedLevel) {
     return std::fabs(estimate - statedLevel) <= balanceTolerance;

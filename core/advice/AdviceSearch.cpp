@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "advice/Advice.hpp"
+#include "advice/CardFields.hpp"
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 #include "estimate/Weights.hpp"
@@ -99,14 +100,8 @@ bool weighAlike(const Motion& a, const Motion& b) {
 // the first one changed are carried over from the card as read.
 class Probe {
 public:
-    explicit Probe(const SkillCard& card) : original_(card), changed_(card.motions.size(), 0) {
-        card_.targetType = card.targetType;
-        card_.targetsAll = card.targetsAll;
-        card_.successModifier = card.successModifier;
-        card_.unusableWhenSilenced = card.unusableWhenSilenced;
-        card_.effectAttribute = card.effectAttribute;
-        card_.bonuses = card.bonuses;
-        card_.cardLevel = card.cardLevel;
+    explicit Probe(const SkillCard& card)
+        : original_(card), card_(changeableFields(card)), changed_(card.motions.size(), 0) {
         card_.motions = card.motions;
         before_.reserve(card.motions.size() + 1);
         before_.push_back(MotionTotals{});

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "advice/Advice.hpp"
+#include "advice/CardFields.hpp"
 #include "cards/SkillCard.hpp"
 #include "report/Real.hpp"
 #include "report/Report.hpp"
@@ -47,20 +48,6 @@ SkillCard copyOf(const SkillCard& card) {
     copy.bonuses = card.bonuses;
     copy.eventPart.events = card.eventPart.events;
     copy.motions = card.motions;
-    return copy;
-}
-
-// What the parameter lines advice touches need of a card: its fields, without its
-// texts, motions and events.
-SkillCard describable(const SkillCard& card) {
-    SkillCard copy;
-    copy.unusableWhenSilenced = card.unusableWhenSilenced;
-    copy.targetsAll = card.targetsAll;
-    copy.targetType = card.targetType;
-    copy.effectAttribute = card.effectAttribute;
-    copy.cardLevel = card.cardLevel;
-    copy.successModifier = card.successModifier;
-    copy.bonuses = card.bonuses;
     return copy;
 }
 
@@ -141,7 +128,7 @@ SkillCard advisedCard(const SkillCard& card, const Advice& advice) {
 }
 
 std::string adviceText(const SkillCard& card, const Advice& advice) {
-    SkillCard fields = describable(card);
+    SkillCard fields = changeableFields(card);
     std::vector<std::size_t> lines;
     std::vector<std::size_t> removed;
     for (const AdviceChange& change : advice.changes) {
