@@ -427,9 +427,9 @@ public:
     const std::vector<Knob>& knobs() const { return knobs_; }
 
     // The estimate with the moves applied together, or none.
-    std::optional<double> tryMoves(const Moves& moves) {
+    std::optional<double> tryMoves(const Moves& moves, WorkingTrials* trials = nullptr) {
         for (const Move& move : moves) probe_.set(knobs_[move.knob], move.to);
-        const std::optional<double> level = probe_.level();
+        const std::optional<double> level = probe_.level(trials);
         for (const Move& move : moves) probe_.reset(knobs_[move.knob]);
         return level;
     }
@@ -508,24 +508,24 @@ private:
 
     // Whether the card's estimate reads the field at all.
     bool read(const Knob& knob) const {
-        const int target = probe_.targetType();
         switch (knob.field) {
         case AdviceField::avoidanceBonus:
         case AdviceField::resistanceBonus:
         case AdviceField::defenceBonus:
         case AdviceField::unusableWhenSilenced: return true;
+        // A card without a target is judged by its bonuses alone.
         case AdviceField::successModifier:
-        case AdviceField::targetsAll: return target != 0;
-        case AdviceField::effectAttribute: return target >= 3;
+        case AdviceField::targetsAll: return !tables_.empty();
+        case AdviceField::effectAttribute:
+            return std::find(tables_.begin(), tables_.end(), &offensiveWeights) != tables_.end();
         case AdviceField::level: return false;
         case AdviceField::value:
         case AdviceField::rounds:
         case AdviceField::motion: break;
         }
-        if (target == 0) return false;
         const Motion& motion = motions_[knob.motion];
-        const auto reads = [&](const WeightTable& table) {
-            switch (ruleOf(table, motion)) {
+        return std::any_of(tables_.begin(), tables_.end(), [&](const WeightTable* table) {
+            switch (ruleOf(*table, motion)) {
             case Rule::none: return false;
             case Rule::life:
             case Rule::poison: return knob.field == AdviceField::motion ||
@@ -538,8 +538,7 @@ private:
             case Rule::raisingAbility: break;
             }
             return true;
-        };
-        return (target != 3 && reads(supportiveWeights)) || (target >= 3 && reads(offensiveWeights));
+        });
     }
 
     // The ends of a field's range that are a change of it: none, one or two.
@@ -607,9 +606,7 @@ private:
                 corner.push_back({set[i], to, knobs_[set[i]].relative(to)});
             }
             WorkingTrials tried;
-            for (const Move& move : corner) probe_.set(knobs_[move.knob], move.to);
-            const std::optional<double> level = probe_.level(&tried);
-            for (const Move& move : corner) probe_.reset(knobs_[move.knob]);
+            const std::optional<double> level = tryMoves(corner, &tried);
             if (level && side(*level) == 0) {
                 consider(corner);
             } else if (level && side(*level) == -start) {
@@ -810,8 +807,7 @@ private:
     }
 
     // The same within a run of values that try as many trial levels, where the estimate,
-    // and so its side of the balance, is monotone; value by value where the card's two
-    // workings go opposite ways.
+    // and so its side of the balance, is monotone in each working.
     bool withinRun(const Knob& knob, const Point& a, const Point& b, Seen* seen, std::optional<Balancing>& found) {
         if (!a.monotoneTo(b)) return acrossTheTurn(knob, a, b, seen, found);
         return monotoneRun(knob, a, b, seen, found);
@@ -828,12 +824,8 @@ private:
                                   : p.tried.supportiveLevel >= p.tried.offensiveLevel;
         };
         if (risen(a) || !risen(b)) return monotoneRun(knob, a, b, seen, found);
-        Point before = a, after = b;  // the rising one is not yet the greater at before, is at after
-        while (after.at - before.at > 1 || before.at - after.at > 1) {
-            const std::optional<Point> middle = point(knob, before.at + (after.at - before.at) / 2, seen);
-            if (!middle) return false;
-            (risen(*middle) ? after : before) = *middle;
-        }
+        Point before = a, after = b;
+        if (!narrow(knob, before, after, seen, risen)) return false;
         if (!monotoneRun(knob, a, before, seen, found)) return false;
         if (found) return true;
         if (side(after.level) == 0) {
@@ -849,12 +841,8 @@ private:
         if (a.at == b.at) return true;
         const int start = side(a.level);
         if (side(b.level) == start) return seen == nullptr || firstOfLevel(knob, a, b, seen);
-        Point before = a, after = b;  // before is on the start's side, after is not
-        while (after.at - before.at > 1 || before.at - after.at > 1) {
-            const std::optional<Point> middle = point(knob, before.at + (after.at - before.at) / 2, seen);
-            if (!middle) return false;
-            (side(middle->level) == start ? before : after) = *middle;
-        }
+        Point before = a, after = b;
+        if (!narrow(knob, before, after, seen, [&](const Point& p) { return side(p.level) != start; })) return false;
         if (side(after.level) == 0) {
             found = Balancing{after.at, after.level};
             return true;
@@ -872,11 +860,19 @@ private:
         const std::optional<Point> next = point(knob, b.at - step, seen);
         if (!next) return false;
         if (next->level != b.level) return true;
-        Point below = a, at = *next;  // below is not at the level, at is
-        while (at.at - below.at > 1 || below.at - at.at > 1) {
-            const std::optional<Point> middle = point(knob, below.at + (at.at - below.at) / 2, seen);
+        Point below = a, at = *next;
+        return narrow(knob, below, at, seen, [&](const Point& p) { return p.level == b.level; });
+    }
+
+    // Bisects until `before` and `after` are neighbours, where a predicate that changes
+    // once along the walk does not hold at `before` and holds at `after`; false where an
+    // estimate failed.
+    template <class Holds>
+    bool narrow(const Knob& knob, Point& before, Point& after, Seen* seen, const Holds& holds) {
+        while (after.at - before.at > 1 || before.at - after.at > 1) {
+            const std::optional<Point> middle = point(knob, before.at + (after.at - before.at) / 2, seen);
             if (!middle) return false;
-            (middle->level == b.level ? at : below) = *middle;
+            (holds(*middle) ? after : before) = *middle;
         }
         return true;
     }

@@ -27,25 +27,18 @@ constexpr int levelPrecision = 3;
 
 // Every field of the card; the events are shared, as nothing changes them once read.
 SkillCard copyOf(const SkillCard& card) {
-    SkillCard copy;
+    SkillCard copy = changeableFields(card);
     copy.name = card.name;
     copy.text2 = card.text2;
     copy.text3 = card.text3;
     copy.text4 = card.text4;
     copy.extraTexts = card.extraTexts;
     copy.keyCodes = card.keyCodes;
-    copy.unusableWhenSilenced = card.unusableWhenSilenced;
-    copy.targetsAll = card.targetsAll;
     copy.usesResist = card.usesResist;
     copy.physicalElement = card.physicalElement;
     copy.mentalElement = card.mentalElement;
-    copy.targetType = card.targetType;
-    copy.effectAttribute = card.effectAttribute;
     copy.codeAfterKeys = card.codeAfterKeys;
-    copy.cardLevel = card.cardLevel;
-    copy.successModifier = card.successModifier;
     copy.extraByte = card.extraByte;
-    copy.bonuses = card.bonuses;
     copy.eventPart.events = card.eventPart.events;
     copy.motions = card.motions;
     return copy;

@@ -55,10 +55,6 @@ LevelEstimate estimateLevel(const SkillCard& card) {
     return estimate;
 }
 
-std::optional<double> estimatedLevel(const SkillCard& card) {
-    return estimatedLevel(card, weighCardMotions(card));
-}
-
 MotionTotals weighCardMotions(const SkillCard& card, const MotionTotals& start, std::size_t from, std::size_t to) {
     MotionTotals totals = start;
     const EstimateKind kind = kindOf(card);

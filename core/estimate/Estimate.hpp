@@ -39,9 +39,6 @@ struct LevelEstimate {
 
 // The estimate of a loaded card.
 LevelEstimate estimateLevel(const SkillCard& card);
-// Its level alone, computed the same way without keeping the workings: for callers
-// that estimate many variants of a card.
-std::optional<double> estimatedLevel(const SkillCard& card);
 
 // A card's motions weighed in the workings its target calls for (the other stays zero).
 // Weighing goes in list order, so totals after the first n motions can be carried over
@@ -61,8 +58,9 @@ struct WorkingTrials {
     double offensiveLevel = 0;
     double supportiveLevel = 0;
 };
-// The level of the card whose motions weigh `totals`; `trials`, where given, is set to
-// what each working went through.
+// The level of the card whose motions weigh `totals`, computed as estimateLevel does
+// without keeping the workings, for callers that estimate many variants of a card;
+// `trials`, where given, is set to what each working went through.
 std::optional<double> estimatedLevel(const SkillCard& card, const MotionTotals& totals,
                                      WorkingTrials* trials = nullptr);
 // A bound on the level of a card aimed by `targetType` whose workings try at most

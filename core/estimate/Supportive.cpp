@@ -53,7 +53,7 @@ double supportiveLevel(const SkillCard& card, const Totals& weighed, int* trials
 }
 
 double estimateNoTarget(const SkillCard& card) {
-    double s = addBonuses(0, card);
+    double s = BonusPower(card).addedTo(0);
     // Here the silence factor weakens the bonuses too.
     if (card.unusableWhenSilenced) {
         s = s * silencedFactor;

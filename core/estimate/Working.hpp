@@ -28,11 +28,6 @@ struct BonusPower {
     double parts[3];
 };
 
-// The power with the card's three bonuses added, one after the other.
-inline double addBonuses(double power, const SkillCard& card) {
-    return BonusPower(card).addedTo(power);
-}
-
 // How much a user of trial level i gets out of level-ratio amounts.
 constexpr double levelFactor(int level) {
     return (level / 2.0 + 9) / 2;

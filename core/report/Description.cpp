@@ -38,6 +38,17 @@ struct StringBuffer final : std::streambuf {
     }
 };
 
+// What `write` writes, as a string.
+template <class Write>
+std::string lineText(const Write& write) {
+    StringBuffer text;
+    {
+        TextOut out(text);
+        write(out);
+    }
+    return std::move(text.text);
+}
+
 // Each line handed on as it ends, so that no list of them grows with the card; one
 // string holds each line in turn.
 class CalledLines {
@@ -177,29 +188,13 @@ void forEachDescriptionLine(const SkillCard& card, const std::function<void(std:
     description(lines, card);
 }
 
-std::vector<std::string> descriptionLines(const SkillCard& card) {
-    std::vector<std::string> lines;
-    forEachDescriptionLine(card, [&lines](std::string_view line) { lines.emplace_back(line); });
-    return lines;
-}
-
 std::string descriptionLine(const SkillCard& card, std::size_t place) {
     if (place >= parameterLineCount) return motionText(card.motions.at(place - parameterLineCount));
-    StringBuffer text;
-    {
-        TextOut out(text);
-        parameterLine(out, card, place);
-    }
-    return std::move(text.text);
+    return lineText([&](TextOut& out) { parameterLine(out, card, place); });
 }
 
 std::string motionText(const Motion& motion) {
-    StringBuffer text;
-    {
-        TextOut out(text);
-        motionLine(out, motion);
-    }
-    return std::move(text.text);
+    return lineText([&](TextOut& out) { motionLine(out, motion); });
 }
 
 void writeMotion(std::ostream& out, const Motion& motion) {

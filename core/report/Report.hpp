@@ -8,7 +8,6 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace Vantorn {
 
@@ -24,10 +23,8 @@ void writeHeader(std::ostream& out, const std::string& path);
 
 // The description: eleven parameter lines, one line per motion, then the event trees.
 void writeDescription(std::ostream& out, const SkillCard& card);
-// The same lines as strings without their line ends (a line may hold line feeds of a
-// message's own text).
-std::vector<std::string> descriptionLines(const SkillCard& card);
-// The same lines handed to `call` one by one, none kept.
+// The same lines handed to `call` one by one without their line ends (a line may hold
+// line feeds of a message's own text), none kept.
 void forEachDescriptionLine(const SkillCard& card, const std::function<void(std::string_view line)>& call);
 
 // One of the eleven parameter lines or the motions' lines, by its place among the
