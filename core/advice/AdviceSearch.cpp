@@ -115,7 +115,7 @@ public:
         case AdviceField::value: card_.motions[knob.motion].value = to; break;
         case AdviceField::rounds: card_.motions[knob.motion].rounds = to; break;
         case AdviceField::motion:
-            card_.motions[knob.motion] = to ? neutralMotion() : original_.motions[knob.motion];
+            card_.motions[knob.motion] = to ? neutral_ : original_.motions[knob.motion];
             break;
         case AdviceField::successModifier: card_.successModifier = to; break;
         case AdviceField::avoidanceBonus: card_.bonuses[0] = to; break;
@@ -156,6 +156,7 @@ public:
 
 private:
     const SkillCard& original_;
+    const Motion neutral_ = neutralMotion();
     SkillCard card_;
     std::vector<unsigned char> changed_;  // of each motion: whether it weighs otherwise than as read
     int changedCount_ = 0;
@@ -588,8 +589,8 @@ private:
         const int start = side(estimate_);
         std::optional<Moves> best;
         double bestCost = 0;
-        const auto consider = [&](Moves combination) {
-            refine(combination);
+        const auto consider = [&](Moves combination, std::optional<std::size_t> settled) {
+            refine(combination, settled);
             double cost = 0;
             for (const Move& move : combination) cost += move.relative;
             if (!best || cost < bestCost) {
@@ -597,29 +598,49 @@ private:
                 bestCost = cost;
             }
         };
+        // The probe holds the corner: the next differs in the fields the count moves,
+        // and only those are set again.
         std::array<std::size_t, Moves::most> pick{};
         Moves corner;
+        for (std::size_t i = 0; i < set.size(); ++i) corner.push_back({set[i], choices(i)[0], 0});
+        const auto hold = [&] {
+            for (const Move& move : corner) probe_.set(knobs_[move.knob], move.to);
+        };
+        const auto release = [&] {
+            for (const Move& move : corner) probe_.reset(knobs_[move.knob]);
+        };
+        const auto moveTo = [&](std::size_t i) {
+            corner[i].to = choices(i)[pick[i]];
+            probe_.set(knobs_[corner[i].knob], corner[i].to);
+        };
+        hold();
         while (!exhausted()) {
-            corner.clear();
-            for (std::size_t i = 0; i < set.size(); ++i) {
-                const std::int32_t to = choices(i)[pick[i]];
-                corner.push_back({set[i], to, knobs_[set[i]].relative(to)});
-            }
             WorkingTrials tried;
-            const std::optional<double> level = tryMoves(corner, &tried);
-            if (level && side(*level) == 0) {
-                consider(corner);
-            } else if (level && side(*level) == -start) {
-                // Past the balance: one field at a time comes back from its end.
-                for (std::size_t last = 0; last < corner.size(); ++last) {
-                    const Point end{corner[last].to, *level, tried};
-                    if (std::optional<Moves> between = crossing(corner, last, end)) consider(*between);
+            const std::optional<double> level = probe_.level(&tried);
+            const int reached = level ? side(*level) : start;
+            if (reached != start) {
+                for (Move& move : corner) move.relative = knobs_[move.knob].relative(move.to);
+                release();
+                if (reached == 0) {
+                    consider(corner, std::nullopt);
+                } else {
+                    // Past the balance: one field at a time comes back from its end.
+                    for (std::size_t last = 0; last < corner.size(); ++last) {
+                        const Point end{corner[last].to, *level, tried};
+                        if (std::optional<Moves> between = crossing(corner, last, end)) consider(*between, last);
+                    }
                 }
+                hold();
             }
             std::size_t i = 0;
-            while (i < set.size() && ++pick[i] == choices(i).size()) pick[i++] = 0;
+            while (i < set.size() && ++pick[i] == choices(i).size()) {
+                pick[i] = 0;
+                moveTo(i++);
+            }
             if (i == set.size()) break;
+            moveTo(i);
         }
+        release();
         return best;
     }
 
@@ -643,11 +664,15 @@ private:
     }
 
     // Moves each numeric change of a balancing combination to the value nearest its
-    // own that still balances the card with the others applied.
-    void refine(Moves& combination) {
-        for (Move& move : combination) {
+    // own that still balances the card with the others applied. The change `settled`,
+    // where given, is already the nearest with the others as they are: it is walked
+    // again only once another has moved.
+    void refine(Moves& combination, std::optional<std::size_t> settled) {
+        bool moved = false;
+        for (std::size_t i = 0; i < combination.size(); ++i) {
+            Move& move = combination[i];
             const Knob& knob = knobs_[move.knob];
-            if (knob.hi - knob.lo <= 1) continue;
+            if (knob.hi - knob.lo <= 1 || (settled == i && !moved)) continue;
             for (const Move& other : combination) {
                 if (&other != &move) probe_.set(knobs_[other.knob], other.to);
             }
@@ -656,6 +681,7 @@ private:
                 if (const std::optional<Balancing> balancing = firstInBalance(knob, knob.current + step, move.to - step, step)) {
                     move.to = static_cast<std::int32_t>(balancing->at);
                     move.relative = knob.relative(move.to);
+                    moved = true;
                 }
             }
             probe_.reset(knob);
@@ -684,7 +710,7 @@ private:
         }
         if (!sound) {
             if (seen != nullptr) seen->clear();
-            found = stepThrough(knob, from, to, step, seen);
+            found = stepThrough(knob, from, to, step, seen, end);
         }
         probe_.reset(knob);
         return found;
@@ -716,11 +742,17 @@ private:
         return to;
     }
 
-    std::optional<Balancing> stepThrough(const Knob& knob, std::int64_t from, std::int64_t to, int step, Seen* seen) {
+    std::optional<Balancing> stepThrough(const Knob& knob, std::int64_t from, std::int64_t to, int step, Seen* seen,
+                                         const Point* end) {
         for (std::int64_t at = from; at != to + step && !exhausted(); at += step) {
             if (!knob.allows(at)) continue;
-            probe_.set(knob, static_cast<std::int32_t>(at));
-            const std::optional<double> level = probe_.level();
+            std::optional<double> level;
+            if (end != nullptr && end->at == at) {
+                level = end->level;
+            } else {
+                probe_.set(knob, static_cast<std::int32_t>(at));
+                level = probe_.level();
+            }
             if (!level) continue;
             if (seen != nullptr) seen->add(at, *level);
             if (side(*level) == 0) return Balancing{at, *level};
