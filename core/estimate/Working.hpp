@@ -3,15 +3,14 @@
 // The parts that the offensive and the supportive estimate share: the constants of the
 // power scale, the bonuses and the loop over trial levels.
 
+#include <array>
 #include <vector>
 
+#include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
 #include "estimate/Weights.hpp"
 
 namespace Vantorn {
-
-class Motion;
-class SkillCard;
 
 constexpr double powerMultiplier = 1.1;
 constexpr double powerDeduction = 4;
@@ -21,9 +20,29 @@ constexpr int trialLevelCount = 10;
 // Weighs every motion, in list order, into fresh totals.
 Totals weighMotions(const WeightTable& table, const std::vector<Motion>& motions);
 
-// What the card's three bonuses add to a power, each in turn.
+// A bonus of exactly 10, the largest, is worth more than its face value.
+struct BonusWeight {
+    std::size_t index;  // into the card's bonuses, as getBonus takes it
+    double whenTen;
+    double perPoint;
+};
+
+constexpr std::array<BonusWeight, 3> bonusWeights = {{
+    {0, 20, 1},    // avoidance
+    {1, 20, 1},    // resistance
+    {2, 30, 1.5},  // defence
+}};
+
+// What the card's three bonuses add to a power, each in turn. Inline: the advice's
+// search asks for it with every estimate.
 struct BonusPower {
-    explicit BonusPower(const SkillCard& card);
+    explicit BonusPower(const SkillCard& card) : parts{} {
+        for (std::size_t i = 0; i < bonusWeights.size(); ++i) {
+            const BonusWeight& weight = bonusWeights[i];
+            const std::int32_t bonus = card.bonuses[weight.index];
+            parts[i] = bonus == bestBonus ? weight.whenTen : weight.perPoint * bonus;
+        }
+    }
     double addedTo(double power) const { return power + parts[0] + parts[1] + parts[2]; }
     double parts[3];
 };
