@@ -57,11 +57,16 @@ bool inBalance(double estimate, std::int32_t statedLevel);
 // bounded per card).
 enum class AdviceWalk : unsigned char { bisecting, stepping };
 
+// How much of the advice is wanted: all of it, or its first piece alone, as the
+// summary's column shows it. The first piece is the same either way; alone, it is found
+// with less search.
+enum class AdviceExtent : unsigned char { all, first };
+
 // The advice for a card read whole and its estimate, in order (see adviseOn's notes in
 // AdviceSearch.cpp). None for a card in balance, without an estimate, or with fields so
 // extreme that no claim about them could be trusted.
 std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate,
-                             AdviceWalk walk = AdviceWalk::bisecting);
+                             AdviceWalk walk = AdviceWalk::bisecting, AdviceExtent extent = AdviceExtent::all);
 
 // The sentence of a piece of advice whose changes and estimate are set.
 std::string adviceText(const SkillCard& card, const Advice& advice);

@@ -10,7 +10,9 @@
 //   3. where not even three do, the single change that comes closest, not balancing;
 //   4. last, stating the level the estimate rounds to.
 // A numeric field is moved to the value nearest to its own that balances the card; of
-// two equally near, the one that changes the estimate less.
+// two equally near, the one that changes the estimate less. Where only the first piece
+// is wanted (the summary's column), the walks stop at the first group with a single
+// change, no change as large as one found is walked, and one combination is kept.
 //
 // A wide field (an amount, rounds, a bonus) is walked by bisection wherever the estimate is
 // monotone in it over each run of values that try as many trial levels: the field then
@@ -347,10 +349,14 @@ public:
     // The nearest value on either side that balances the card; of two equally near, the
     // one that changes the estimate less. Both sides are walked whole when neither does.
     // `keepSeen` is false once another field balances the card: then what a walk sees
-    // is not wanted, and it may skip what cannot balance it.
-    Single single(std::size_t index, bool keepSeen) {
+    // is not wanted, and it may skip what cannot balance it. `within`, where given, is
+    // the relative size of a change that comes first already: a change as large or
+    // larger is not walked.
+    Single single(std::size_t index, bool keepSeen, std::optional<double> within = std::nullopt) {
         const Knob& knob = knobs_[index];
         Single result{std::nullopt, 0, Seen(knob.current, stated_)};
+        const std::int64_t reach = within ? reachWithin(knob, *within) : furthestOf(knob);
+        if (reach < 1) return result;
         // A field the estimate does not read leaves the card's level as it is at every
         // value: a walk would come closest at the value nearest the field's own.
         if (walk_ == AdviceWalk::bisecting && !read(knob)) {
@@ -359,8 +365,8 @@ public:
             return result;
         }
         Seen* seen = keepSeen ? &result.seen : nullptr;
-        const std::optional<Balancing> nearest = bisectable(knob) ? nearestBisected(knob, seen)
-                                                                  : nearestStepped(knob, seen);
+        const std::optional<Balancing> nearest = bisectable(knob) ? nearestBisected(knob, seen, reach)
+                                                                  : nearestStepped(knob, seen, reach);
         if (nearest) {
             const auto to = static_cast<std::int32_t>(nearest->at);
             result.balancing = Move{index, to, knob.relative(to)};
@@ -369,16 +375,33 @@ public:
         return result;
     }
 
+    // How far from the field's own value its range goes, on the farther side.
+    static std::int64_t furthestOf(const Knob& knob) {
+        return std::max<std::int64_t>(knob.hi - knob.current, knob.current - knob.lo);
+    }
+
+    // The farthest distance from the field's own value whose relative size is below
+    // `relative`, as Knob::relative works it out.
+    static std::int64_t reachWithin(const Knob& knob, double relative) {
+        const auto below = [&](std::int64_t distance) { return static_cast<double>(distance) / knob.span() < relative; };
+        const std::int64_t furthest = furthestOf(knob);
+        auto reach = static_cast<std::int64_t>(std::min(relative * knob.span(), static_cast<double>(furthest)));
+        while (reach > 0 && !below(reach)) --reach;
+        while (reach < furthest && below(reach + 1)) ++reach;
+        return reach;
+    }
+
     // Once one side balances the card, the other is walked no further than as far: what
-    // the walk sees matters only where no value of any field balances it.
-    std::optional<Balancing> nearestBisected(const Knob& knob, Seen* seen) {
+    // the walk sees matters only where no value of any field balances it. Neither goes
+    // farther than `reach` from the field's own value.
+    std::optional<Balancing> nearestBisected(const Knob& knob, Seen* seen, std::int64_t reach) {
         const std::int64_t current = knob.current;
         const auto distance = [current](const std::optional<Balancing>& found) { return std::llabs(found->at - current); };
         std::optional<Seen> belowSeen, aboveSeen;
         if (seen != nullptr) belowSeen = aboveSeen = *seen;
         const std::optional<Balancing> below =
-            firstInBalance(knob, current - 1, knob.lo, -1, belowSeen ? &*belowSeen : nullptr);
-        const std::int64_t furthest = below ? current + distance(below) : static_cast<std::int64_t>(knob.hi);
+            firstInBalance(knob, current - 1, current - reach, -1, belowSeen ? &*belowSeen : nullptr);
+        const std::int64_t furthest = current + (below ? distance(below) : reach);
         const std::optional<Balancing> above =
             firstInBalance(knob, current + 1, furthest, 1, aboveSeen ? &*aboveSeen : nullptr);
         if (seen != nullptr) {
@@ -397,7 +420,7 @@ public:
     static std::optional<std::int64_t> nearestChange(const Knob& knob) {
         const std::int64_t current = knob.current;
         const std::int64_t nearest = std::max<std::int64_t>({1, knob.lo - current, current - knob.hi});
-        const std::int64_t furthest = std::max<std::int64_t>(knob.hi - current, current - knob.lo);
+        const std::int64_t furthest = furthestOf(knob);
         for (std::int64_t distance = nearest; distance <= furthest; ++distance) {
             for (const std::int64_t to : {current - distance, current + distance}) {
                 if (knob.allows(to)) return to;
@@ -407,10 +430,10 @@ public:
     }
 
     // Outward from the field's value, a step at a time on both sides.
-    std::optional<Balancing> nearestStepped(const Knob& knob, Seen* seen) {
+    std::optional<Balancing> nearestStepped(const Knob& knob, Seen* seen, std::int64_t reach) {
         const std::int64_t current = knob.current;
         const std::int64_t nearest = std::max<std::int64_t>({1, knob.lo - current, current - knob.hi});
-        const std::int64_t furthest = std::max<std::int64_t>(knob.hi - current, current - knob.lo);
+        const std::int64_t furthest = std::min(reach, furthestOf(knob));
         std::optional<Balancing> found;
         for (std::int64_t distance = nearest; distance <= furthest && !found && !exhausted(); ++distance) {
             for (const std::int64_t to : {current - distance, current + distance}) {
@@ -442,7 +465,7 @@ public:
     // balances the card, or one past the balance, the fields come back toward their own
     // values for as long as the card stays balanced. Triples are tried among the fields
     // that move the estimate most.
-    std::vector<Moves> combinations(std::size_t size, const std::vector<double>& spans) {
+    std::vector<Moves> combinations(std::size_t size, const std::vector<double>& spans, std::size_t most) {
         std::vector<std::size_t> order(knobs_.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return spans[a] > spans[b]; });
@@ -465,13 +488,13 @@ public:
                 // in under the dearest of those kept is not tried.
                 double least = 0;
                 for (std::size_t knob : set) least += leastRelative_[knob];
-                if (cheapest.size() == mostCombinations && cheapest.back() < least) return;
+                if (cheapest.size() == most && cheapest.back() < least) return;
                 if (std::optional<Moves> best = bestOfSet(set)) {
                     double cost = 0;
                     for (const Move& move : *best) cost += move.relative;
                     found.emplace_back(cost, std::move(*best));
                     cheapest.insert(std::upper_bound(cheapest.begin(), cheapest.end(), cost), cost);
-                    if (cheapest.size() > mostCombinations) cheapest.pop_back();
+                    if (cheapest.size() > most) cheapest.pop_back();
                 }
                 return;
             }
@@ -484,7 +507,7 @@ public:
         choose(0);
         std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<Moves> best;
-        for (std::size_t i = 0; i < found.size() && i < mostCombinations; ++i) best.push_back(found[i].second);
+        for (std::size_t i = 0; i < found.size() && i < most; ++i) best.push_back(found[i].second);
         return best;
     }
 
@@ -938,7 +961,8 @@ Advice adviceOf(const SkillCard& card, const std::vector<Knob>& knobs, const Mov
 
 }  // namespace
 
-std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate, AdviceWalk walk) {
+std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimate, AdviceWalk walk,
+                             AdviceExtent extent) {
     std::vector<Advice> advice;
     if (!estimate.level || !std::isfinite(*estimate.level) || inBalance(*estimate.level, card.cardLevel) ||
         !trusted(card)) {
@@ -947,15 +971,24 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
     Search search(card, *estimate.level, walk);
     const std::vector<Knob>& knobs = search.knobs();
 
+    // The first piece alone is the nearest single change of the first group that has one,
+    // or the first of everything else: later groups are not walked, nor any change as
+    // large as one found.
+    const bool firstOnly = extent == AdviceExtent::first;
     std::vector<std::pair<Move, double>> singles;
+    std::optional<double> smallest;  // the smallest relative change of the singles found
     std::optional<std::pair<Move, double>> closest;
     std::vector<double> spans(knobs.size(), 0);
     for (std::size_t index = 0; index < knobs.size(); ++index) {
-        const Single single = search.single(index, singles.empty());
+        if (firstOnly && smallest && knobs[index].group != knobs[singles.front().first.knob].group) break;
+        const Single single = search.single(index, singles.empty(), firstOnly ? smallest : std::nullopt);
         if (single.seen.any) {
             spans[index] = std::max(single.seen.highest, *estimate.level) - std::min(single.seen.lowest, *estimate.level);
         }
-        if (single.balancing) singles.emplace_back(*single.balancing, single.estimate);
+        if (single.balancing) {
+            singles.emplace_back(*single.balancing, single.estimate);
+            smallest = std::min(smallest.value_or(single.balancing->relative), single.balancing->relative);
+        }
         if (single.seen.any && (!closest || std::fabs(single.seen.closestLevel - card.cardLevel) <
                                                 std::fabs(closest->second - card.cardLevel))) {
             const auto to = static_cast<std::int32_t>(single.seen.closest);
@@ -969,11 +1002,14 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
         if (groupA != groupB) return groupA < groupB;
         return a.first.relative < b.first.relative;
     });
-    for (const auto& [move, level] : singles) advice.push_back(adviceOf(card, knobs, {move}, level));
+    for (const auto& [move, level] : singles) {
+        advice.push_back(adviceOf(card, knobs, {move}, level));
+        if (firstOnly) return advice;
+    }
 
     if (singles.empty()) {
         for (std::size_t size = 2; size <= 3 && advice.empty(); ++size) {
-            for (const Moves& combination : search.combinations(size, spans)) {
+            for (const Moves& combination : search.combinations(size, spans, firstOnly ? 1 : mostCombinations)) {
                 if (const std::optional<double> level = search.tryMoves(combination)) {
                     advice.push_back(adviceOf(card, knobs, combination, *level));
                 }
@@ -982,6 +1018,7 @@ std::vector<Advice> adviseOn(const SkillCard& card, const LevelEstimate& estimat
         if (advice.empty() && closest) advice.push_back(adviceOf(card, knobs, {closest->first}, closest->second));
     }
 
+    if (firstOnly && !advice.empty()) return advice;
     // Last, always: the level the estimate rounds to, where that is a level.
     const double rounded = std::round(*estimate.level);
     if (rounded >= 0 && rounded <= static_cast<double>(INT32_MAX) && rounded != card.cardLevel) {

@@ -11,7 +11,7 @@ namespace {
 void complete(CardResult& result, SkillCard card, ResultParts parts) {
     auto held = std::make_shared<const SkillCard>(std::move(card));
     result.estimate = estimateLevel(*held);
-    if (parts.advice) result.advice = adviseOn(*held, result.estimate);
+    if (parts.advice) result.advice = adviseOn(*held, result.estimate, AdviceWalk::bisecting, parts.adviceExtent);
     if (parts.row) {
         result.row = summaryRow(result.entry, result.path, *held, result.estimate);
         if (!result.advice.empty()) result.row.advice = result.advice.front().text;

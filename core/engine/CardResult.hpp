@@ -60,6 +60,7 @@ SummaryFailure summaryFailure(const CardResult& result);
 struct ResultParts {
     bool advice = false;  // the advice on the card's balance
     bool row = true;      // the summary's row, which not every output has a use for
+    AdviceExtent adviceExtent = AdviceExtent::all;  // all the advice, or its first piece
 };
 
 // The result of a card read whole: its estimate and the parts asked for, computed here

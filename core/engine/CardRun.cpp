@@ -19,7 +19,7 @@ class Run {
 public:
     Run(CardSink& sink, const RunOptions& options)
         : sink_(sink), options_(options), workers_(workerCount(options.workers)),
-          parts_{options.advise, sink.wantsRows()} {
+          parts_{options.advise, sink.wantsRows(), sink.adviceShown()} {
         walk_.recursive = options.recursive;
         walk_.pathsAreUtf8 = options.pathsAreUtf8;
         walk_.order = options.folderOrder;

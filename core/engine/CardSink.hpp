@@ -66,6 +66,8 @@ public:
     virtual bool wantsBytes() const { return false; }
     // The sink takes the summary's row of each card.
     virtual bool wantsRows() const { return true; }
+    // How much of each card's advice the sink shows, where advice was asked for.
+    virtual AdviceExtent adviceShown() const { return AdviceExtent::all; }
 };
 
 }  // namespace Vantorn

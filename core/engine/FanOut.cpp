@@ -48,6 +48,11 @@ public:
         return true;
     }
     bool wantsBytes() const override { return sinks_.front()->wantsBytes(); }
+    AdviceExtent adviceShown() const override {
+        const bool all = std::any_of(sinks_.begin(), sinks_.end(),
+                                     [](const auto& sink) { return sink->adviceShown() == AdviceExtent::all; });
+        return all ? AdviceExtent::all : AdviceExtent::first;
+    }
     bool wantsRows() const override {
         return std::any_of(sinks_.begin(), sinks_.end(), [](const auto& sink) { return sink->wantsRows(); });
     }

@@ -87,6 +87,7 @@ public:
     explicit RowsSink(Summary& rows) : rows_(rows) {}
 
     bool smallResults() const override { return true; }
+    AdviceExtent adviceShown() const override { return AdviceExtent::first; }
     void prepare(CardResult& result) const override { result.card.reset(); }
     void card(const CardResult& result) override { rows_.add(result.row); }
     void failure(const CardResult& result) override { rows_.add(summaryFailure(result)); }

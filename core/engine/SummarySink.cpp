@@ -137,6 +137,10 @@ public:
           summary_(advise) {}
 
     bool smallResults() const override { return format_ != OutputFormat::html; }
+    // The table's column has the first piece; the page's blocks have all of it.
+    AdviceExtent adviceShown() const override {
+        return format_ == OutputFormat::html ? AdviceExtent::all : AdviceExtent::first;
+    }
 
     void begin() override {
         if (format_ == OutputFormat::html) page_.emplace(output_.text());

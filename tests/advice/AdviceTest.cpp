@@ -264,7 +264,8 @@ TEST(AdviceTest, ThePagesBlocksListEveryPieceOfAdvice) {
 // Bisection walks a wide field only where the estimate is monotone in it, and the fields
 // the estimate does not read are not walked at all; the search must find exactly what a
 // walk of every field value by value finds, on the corpus and on the rules that bend:
-// poison's triangle, sleep's change of rate, poison's cap, the user-only factor.
+// poison's triangle, sleep's change of rate, poison's cap, the user-only factor. The
+// first piece searched for alone, as the summary's column asks, is the first of all.
 TEST(AdviceTest, BisectionFindsWhatAWalkValueByValueFinds) {
     std::vector<SkillCard> cards;
     for (std::uint32_t index = 1; index <= 3000; ++index) cards.push_back(readSkillCard(bench::corpusCard(index)));
@@ -299,6 +300,15 @@ TEST(AdviceTest, BisectionFindsWhatAWalkValueByValueFinds) {
         for (const Advice& piece : stepped) b += piece.text + "\n";
         EXPECT_EQ(a, b) << each.name;
         differing += a != b;
+        const std::vector<Advice> first = adviseOn(each, estimate, AdviceWalk::bisecting, AdviceExtent::first);
+        ASSERT_EQ(first.size(), std::min<std::size_t>(bisected.size(), 1)) << each.name;
+        if (first.empty()) continue;
+        EXPECT_EQ(first.front().text, bisected.front().text);
+        ASSERT_EQ(first.front().changes.size(), bisected.front().changes.size());
+        for (std::size_t i = 0; i < first.front().changes.size(); ++i) {
+            EXPECT_EQ(first.front().changes[i].pointer(), bisected.front().changes[i].pointer());
+            EXPECT_EQ(first.front().changes[i].to, bisected.front().changes[i].to);
+        }
     }
     EXPECT_EQ(differing, 0);
 }
