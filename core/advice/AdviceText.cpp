@@ -39,7 +39,7 @@ SkillCard copyOf(const SkillCard& card) {
     copy.mentalElement = card.mentalElement;
     copy.codeAfterKeys = card.codeAfterKeys;
     copy.extraByte = card.extraByte;
-    copy.eventPart.events = card.eventPart.events;
+    copy.eventPart.share(card.eventPart);
     copy.motions = card.motions;
     return copy;
 }

@@ -17,7 +17,10 @@ const std::string notASkillCard = "技能カードではありません";
 // The card's fields, read; the motions and events by their own readers.
 class CardFieldReader final : public RecordReader {
 public:
-    using RecordReader::RecordReader;
+    // `eventsFile`, where given, holds the bytes `in` reads: the events are then read
+    // again from it when walked, and not kept.
+    CardFieldReader(CardReader& in, std::shared_ptr<const std::string> eventsFile)
+        : RecordReader(in), eventsFile_(std::move(eventsFile)) {}
 
     void tag(const char* name, std::int32_t& value) {
         const std::uint64_t at = in.offset();
@@ -55,8 +58,24 @@ public:
         }
     }
 
-    void events(const char*, const char*, SkillCard& card) { card.eventPart.read(in); }
+    void events(const char*, const char*, SkillCard& card) {
+        if (eventsFile_) {
+            card.eventPart.readLater(in, eventsFile_);
+        } else {
+            card.eventPart.read(in);
+        }
+    }
+
+private:
+    std::shared_ptr<const std::string> eventsFile_;
 };
+
+SkillCard readCard(std::string_view bytes, std::shared_ptr<const std::string> eventsFile) {
+    SkillCard card;
+    CardReader reader(bytes);
+    card.readFields(reader, std::move(eventsFile));
+    return card;
+}
 
 }  // namespace
 
@@ -85,10 +104,12 @@ void SkillCard::load(const std::string& path) {
 }
 
 SkillCard readSkillCard(std::string_view bytes) {
-    SkillCard card;
-    CardReader reader(bytes);
-    card.read(reader);
-    return card;
+    return readCard(bytes, nullptr);
+}
+
+SkillCard readSkillCardEventsLater(std::shared_ptr<const std::string> file) {
+    const std::string_view bytes = *file;
+    return readCard(bytes, std::move(file));
 }
 
 SkillCard loadSkillCard(const std::filesystem::path& path) {
@@ -96,8 +117,12 @@ SkillCard loadSkillCard(const std::filesystem::path& path) {
 }
 
 void SkillCard::read(CardReader& in) {
+    readFields(in, nullptr);
+}
+
+void SkillCard::readFields(CardReader& in, std::shared_ptr<const std::string> eventsFile) {
     clear();
-    CardFieldReader fields(in);
+    CardFieldReader fields(in, std::move(eventsFile));
     UnkeptCardFields unkept;
     visitCardFields(*this, unkept, fields);
     fields.checkBounds([this] { clear(); });

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,9 @@ public:
     // already held: to read another card, use a fresh object (readSkillCard,
     // loadSkillCard).
     void read(CardReader& in);
+    // The same; with `eventsFile` (the bytes `in` reads) the events are checked but not
+    // kept, and read again from it whenever they are walked (EventPart::readLater).
+    void readFields(CardReader& in, std::shared_ptr<const std::string> eventsFile);
 
     // Empties every field except the event part.
     virtual void clear();
@@ -71,5 +75,9 @@ public:
 // whole first, see readCardFile): nothing of another card can be mixed into it.
 SkillCard readSkillCard(std::string_view bytes);
 SkillCard loadSkillCard(const std::filesystem::path& path);
+// A card read from the file's bytes that keeps them instead of its events, for a card
+// too large to hold decoded: its events are read again, a content tree at a time,
+// whenever a writer walks them.
+SkillCard readSkillCardEventsLater(std::shared_ptr<const std::string> file);
 
 }  // namespace Vantorn

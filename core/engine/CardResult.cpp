@@ -20,9 +20,14 @@ void complete(CardResult& result, SkillCard card, ResultParts parts) {
 }
 
 // The same from the file's bytes, let go of once the card is read: the estimate and
-// advice may take long on a large card.
+// advice may take long on a large card. A card to be streamed keeps its file instead of
+// its events, which can take many times as much decoded.
 void complete(CardResult& result, std::string bytes, ResultParts parts) {
     result.fileSize = bytes.size();
+    if (result.streamed()) {
+        complete(result, readSkillCardEventsLater(std::make_shared<const std::string>(std::move(bytes))), parts);
+        return;
+    }
     SkillCard card = readSkillCard(bytes);
     std::string().swap(bytes);
     complete(result, std::move(card), parts);

@@ -173,16 +173,23 @@ private:
     }
 
     void events() {
+        struct Events final : EventVisitor {
+            explicit Events(CardJsonWriter& entry) : entry(entry) {}
+            void beginEvent(std::size_t) override {
+                entry.json_.beginObject();
+                entry.json_.key("contents");
+                entry.json_.beginArray();
+            }
+            void content(const Content& root) override { entry.contentTree(root); }
+            void endEvent() override {
+                entry.json_.endArray();
+                entry.json_.endObject();
+            }
+            CardJsonWriter& entry;
+        } events(*this);
         json_.key("events");
         json_.beginArray();
-        for (const auto& event : card_.eventPart.events) {
-            json_.beginObject();
-            json_.key("contents");
-            json_.beginArray();
-            for (const ContentPtr& root : event->contents) contentTree(*root);
-            json_.endArray();
-            json_.endObject();
-        }
+        card_.eventPart.visit(events);
         json_.endArray();
     }
 

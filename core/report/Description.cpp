@@ -92,11 +92,12 @@ void contentTree(Lines& lines, const Content& root, std::size_t depth) {
 
 template <class Lines>
 void events(Lines& lines, const EventPart& part) {
-    for (const auto& event : part.events) {
-        for (const ContentPtr& root : event->contents) {
-            contentTree(lines, *root, 0);
-        }
-    }
+    struct Trees final : EventVisitor {
+        explicit Trees(Lines& lines) : lines(lines) {}
+        void content(const Content& root) override { contentTree(lines, root, 0); }
+        Lines& lines;
+    } trees(lines);
+    part.visit(trees);
 }
 
 void motionLine(TextOut& out, const Motion& motion);

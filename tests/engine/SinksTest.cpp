@@ -119,8 +119,10 @@ TEST_F(SinksTest, OutputGoesInLargeBlocksAndEarlierCardsBeforeAnErrorLine) {
     EXPECT_EQ(text.substr(0, error) + text.substr(error + line.size()), run(paths));
 }
 
-// A card over a megabyte is written straight into the output, never held whole: each
-// output must still hold the very bytes its writers make of the card.
+// A card over a megabyte is written straight into the output, never held whole, and
+// keeps its file instead of its events, which are read again a tree at a time: each
+// output must still hold the very bytes its writers make of the card read whole, and a
+// fault anywhere in the events fail it as reading it whole does.
 TEST_F(SinksTest, ALargeCardWrittenAsItIsMadeGivesTheSameBytes) {
     SkillCardRecord record;
     EventRecord roots;
@@ -128,10 +130,31 @@ TEST_F(SinksTest, ALargeCardWrittenAsItIsMadeGivesTheSameBytes) {
         roots.push_back(ContentRecord::make<Content_Message>(
             [i](auto& c) { c.text = "<文> & \"" + std::to_string(i) + "\"\t" + std::string(80, 'x'); }));
     }
-    record.events = {roots};
+    const ContentRecord branch(ContentKind::Start, {}, {ContentRecord(ContentKind::Start), roots.front()});
+    record.events = {roots, {branch, branch}, {}};
     const std::string bytes = record.bytes().data;
     ASSERT_GT(bytes.size(), CardResult::streamedFileSize);
     const std::string path = write("skill1.vnt", bytes);
+    const CardResult analysed = analyse(0, path, path);
+    ASSERT_FALSE(analysed.failed());
+    EXPECT_TRUE(analysed.card->eventPart.readEachWalk());
+    EXPECT_TRUE(analysed.card->eventPart.events.empty());
+
+    SkillCardRecord late = record;  // its fault past the first megabyte
+    late.events.push_back({ContentRecord{255}});
+    const std::string lateBytes = late.bytes().data;
+    const CardResult failed = analyse(0, path, write("skill2.vnt", lateBytes));
+    ASSERT_TRUE(failed.failed());
+    try {
+        readSkillCard(lateBytes);
+        ADD_FAILURE() << "read whole";
+    } catch (const std::exception& error) {
+        EXPECT_EQ(failed.failure->message, failureOf(error).message);
+        ASSERT_TRUE(failed.failure->location && failureOf(error).location);
+        EXPECT_EQ(failed.failure->location->offset, failureOf(error).location->offset);
+        EXPECT_EQ(failed.failure->location->path, "event 4 > content 1 > type");
+    }
+
     SkillCard card;
     testing::readCard(card, bytes);
     const LevelEstimate estimate = estimateLevel(card);
