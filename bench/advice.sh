@@ -15,27 +15,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-rounds=11
-cards=20000
-while [ $# -gt 0 ]; do
-  case $1 in
-    --rounds) rounds=$2; shift 2 ;;
-    --cards) cards=$2; shift 2 ;;
-    *) echo "usage: bench/advice.sh [--rounds N] [--cards N]" >&2; exit 2 ;;
-  esac
-done
-
 # shellcheck source=bench-common.sh
 source bench/bench-common.sh
-bench_build
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-advice-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-echo "== Machine"
-date
-echo "$(nproc) CPUs, $(uname -srm)"
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
+bench_tree_start advice 11 20000 "$@"
 
 tree=$work/tree
 "$benchdata" tree "$tree" "$cards" > /dev/null

@@ -11,6 +11,30 @@ bench_build() {
   benchdata=$PWD/$build/bin/mornstave-benchdata
 }
 
+# The start every tree benchmark shares: bench_tree_start NAME ROUNDS CARDS "$@" reads
+# --rounds N and --cards N over the defaults (setting rounds and cards), builds, makes
+# $work (removed on exit) and prints the machine and its load.
+bench_tree_start() {
+  local name=$1
+  rounds=$2
+  cards=$3
+  shift 3
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --rounds) rounds=$2; shift 2 ;;
+      --cards) cards=$2; shift 2 ;;
+      *) echo "usage: bench/$name.sh [--rounds N] [--cards N]" >&2; exit 2 ;;
+    esac
+  done
+  bench_build
+  work=$(mktemp -d "${TMPDIR:-/tmp}/mornstave-$name-bench.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  echo "== Machine"
+  date
+  echo "$(nproc) CPUs, $(uname -srm)"
+  echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
+}
+
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 # The value of KEY in a file of "key value" lines.
