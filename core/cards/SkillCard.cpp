@@ -1,5 +1,6 @@
 #include "cards/SkillCard.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "cards/RecordReader.hpp"
@@ -50,6 +51,8 @@ public:
 
     void motions(const char* countName, const char* record, std::vector<Motion>& motions) {
         const std::int32_t count = in.int32(countName);
+        constexpr std::int32_t usualMost = 16;  // a hostile count reserves no more than this
+        motions.reserve(static_cast<std::size_t>(std::clamp(count, 0, usualMost)));
         for (std::int32_t i = 0; i < count; ++i) {
             RecordScope scope(in, record, i + 1);
             Motion motion;

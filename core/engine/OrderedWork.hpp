@@ -44,6 +44,7 @@ void inOrder(std::size_t count, unsigned workers, std::size_t window, std::size_
             }
             std::vector<Result> results;
             const std::size_t end = std::min(count, (current + 1) * group);
+            results.reserve(end - current * group);
             for (std::size_t i = current * group; i < end; ++i) results.push_back(make(i));
             {
                 std::lock_guard<std::mutex> lock(mutex);

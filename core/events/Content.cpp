@@ -11,21 +11,6 @@
 
 namespace Vantorn {
 
-Content::~Content() {
-    // A long chain would otherwise be released by one nested destructor per level.
-    std::vector<ContentPtr> pending = std::move(children);
-    while (!pending.empty()) {
-        ContentPtr node = std::move(pending.back());
-        pending.pop_back();
-        if (node.use_count() == 1) {
-            for (ContentPtr& child : node->children) {
-                pending.push_back(std::move(child));
-            }
-            node->children.clear();
-        }
-    }
-}
-
 void Content::visitFields(FieldVisitor&) {}
 
 namespace {
@@ -63,7 +48,7 @@ struct HeaderReader {
 // Looks at the type code without consuming it, starts the content it names and reads
 // the common part of its record: type code, name and child count. A kind whose layout
 // is unknown fails before anything of it is read.
-ContentPtr readContentHeader(CardReader& in, std::int32_t& childCount) {
+Content* readContentHeader(CardReader& in, std::int32_t& childCount, ContentArena& arena) {
     const std::uint64_t at = in.offset();
     const int code = in.peek();
     if (code < 0) {
@@ -77,17 +62,18 @@ ContentPtr readContentHeader(CardReader& in, std::int32_t& childCount) {
         in.fail(UnreadableContentException(kind.name), at, "type", std::to_string(code) + " (" + kind.name + ")",
                 "a kind of known layout");
     }
-    ContentPtr content = makeContent(code);
+    Content* const content = makeContent(code, arena);
     HeaderReader header{in};
     visitContentHeader(content->type, content->name, childCount, header);
     return content;
 }
 
-// Room for the children a header counts, as far as the bytes left could hold them: a
-// count no file can fill allocates nothing. A bare record takes nine bytes.
-void reserveChildren(Content& content, std::int32_t count, const CardReader& in) {
+// Room in the arena for the children a header counts, as far as the bytes left could
+// hold them: a count no file can fill allocates nothing. A bare record takes nine bytes.
+void reserveChildren(Content& content, std::int32_t count, const CardReader& in, ContentArena& arena) {
     constexpr std::uint64_t leastRecordBytes = 9;
     if (count > 0) {
+        content.children = ContentList(ArenaAllocator<Content*>(&arena));
         content.children.reserve(
             static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), in.remaining() / leastRecordBytes)));
     }
@@ -104,10 +90,13 @@ ContentPtr readContent(CardReader& in) {
         std::int32_t childrenRead;
     };
     FieldReader fields(in);
+    const auto arena = std::make_shared<ContentArena>();
     std::int32_t childCount = 0;
-    ContentPtr root = readContentHeader(in, childCount);
-    reserveChildren(*root, childCount, in);
-    std::vector<OpenRecord> path{{root.get(), childCount, 0}};
+    Content* const root = readContentHeader(in, childCount, *arena);
+    reserveChildren(*root, childCount, in, *arena);
+    std::vector<OpenRecord> path;
+    path.reserve(16);  // most scripts nest no deeper; deeper ones grow it
+    path.push_back({root, childCount, 0});
     while (!path.empty()) {
         OpenRecord& open = path.back();
         if (open.childrenLeft <= 0) {
@@ -122,13 +111,12 @@ ContentPtr readContent(CardReader& in) {
             in.fail(FileCorruptException(), in.offset(), "", "depth " + std::to_string(path.size() + 1),
                     "depth 1.." + std::to_string(maxContentDepth));
         }
-        ContentPtr child = readContentHeader(in, childCount);
-        reserveChildren(*child, childCount, in);
-        Content* const read = child.get();
-        open.content->children.push_back(std::move(child));
-        path.push_back({read, childCount, 0});
+        Content* const child = readContentHeader(in, childCount, *arena);
+        reserveChildren(*child, childCount, in, *arena);
+        open.content->children.push_back(child);
+        path.push_back({child, childCount, 0});
     }
-    return root;
+    return ContentPtr(arena, root);
 }
 
 }  // namespace Vantorn

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "events/ContentArena.hpp"
 #include "events/ContentHeader.hpp"
 #include "format/Limits.hpp"  // maxContentDepth
 #include "format/VTObject.hpp"
@@ -16,11 +17,16 @@ class FieldVisitor;
 
 class Content;
 using ContentPtr = std::shared_ptr<Content>;
+// A content's children, which its tree's arena owns.
+using ContentList = std::vector<Content*, ArenaAllocator<Content*>>;
 
 // One step of an event script; the steps that follow it hang below it as children.
 class Content : public VTObject {
 public:
-    ~Content() override;
+    Content() = default;
+    // A copy would share children that it does not own.
+    Content(const Content&) = delete;
+    Content& operator=(const Content&) = delete;
 
     // The kind's own fields, in file order; none here.
     virtual void visitFields(FieldVisitor& visitor);
@@ -31,7 +37,7 @@ public:
 
     std::int32_t type = 0;
     std::string name;
-    std::vector<ContentPtr> children;
+    ContentList children;
 };
 
 class Content_Normal : public Content {};
@@ -40,7 +46,8 @@ class Content_Terminal : public Content {};
 
 class CardReader;
 
-// Reads the next content record with its whole subtree.
+// Reads the next content record with its whole subtree, which lives as long as any
+// pointer to its root.
 ContentPtr readContent(CardReader& in);
 
 }  // namespace Vantorn

@@ -29,11 +29,12 @@ constexpr std::array<ContentKindInfo, contentKindCount> kindTable = {{
 }};
 
 template <class Kind>
-ContentPtr make() {
-    return std::make_shared<Kind>();
+Content* make(ContentArena* arena) {
+    if (!arena) return new Kind;
+    return arena->make<Kind>();
 }
 
-constexpr std::array<ContentPtr (*)(), contentKindCount> factories = {
+constexpr std::array<Content* (*)(ContentArena*), contentKindCount> factories = {
 #define CONTENT_KIND(code, Name, readable, label) &make<Content_##Name>,
 #include "events/ContentKinds.def"
 };
@@ -66,11 +67,18 @@ const char* familyName(ContentFamily family) {
     return "plain";
 }
 
+Content* makeContent(int typeCode, ContentArena& arena) {
+    if (typeCode < 0 || typeCode > maxContentType) {
+        throw FileCorruptException();
+    }
+    return factories[static_cast<std::size_t>(typeCode)](&arena);
+}
+
 ContentPtr makeContent(int typeCode) {
     if (typeCode < 0 || typeCode > maxContentType) {
         throw FileCorruptException();
     }
-    return factories[static_cast<std::size_t>(typeCode)]();
+    return ContentPtr(factories[static_cast<std::size_t>(typeCode)](nullptr));
 }
 
 }  // namespace Vantorn

@@ -85,7 +85,7 @@ void contentTree(Lines& lines, const Content& root, std::size_t depth) {
         writeContentLine(out, *content);
         lines.end();
         for (auto child = content->children.rbegin(); child != content->children.rend(); ++child) {
-            pending.emplace_back(child->get(), level + 1);
+            pending.emplace_back(*child, level + 1);
         }
     }
 }

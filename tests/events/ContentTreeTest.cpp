@@ -1,4 +1,5 @@
 #include "events/Content.hpp"
+#include "events/ContentFactory.hpp"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST(ContentFramingTest, TruncatedRecordsRaiseIOException) {
 TEST(ContentDepthTest, DeepestAcceptedChainReadsDescribesAndDestroys) {
     ContentPtr root = read(chainBytes(maxContentDepth));
     std::size_t depth = 1;
-    for (const Content* c = root.get(); !c->children.empty(); c = c->children[0].get()) ++depth;
+    for (const Content* c = root.get(); !c->children.empty(); c = c->children[0]) ++depth;
     EXPECT_EQ(depth, maxContentDepth);
     const std::string text = describe(*root);
     EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1),
@@ -140,13 +141,13 @@ TEST(ContentDepthTest, OneLevelPastTheBoundIsCorrupt) {
 
 TEST(ContentDepthTest, DestroyingAVeryLongChainDoesNotRecurse) {
     // Far deeper than any card may be; built directly, as only a reader bug could.
-    ContentPtr root = std::make_shared<Content_Start>();
-    Content* tip = root.get();
+    auto arena = std::make_shared<ContentArena>();
+    Content* tip = makeContent(0, *arena);
     for (int i = 0; i < 1'000'000; ++i) {
-        tip->children.push_back(std::make_shared<Content_Start>());
-        tip = tip->children.back().get();
+        tip->children.push_back(makeContent(0, *arena));
+        tip = tip->children.back();
     }
-    root.reset();
+    arena.reset();
     SUCCEED();
 }
 
