@@ -1,6 +1,7 @@
 #include "text/Cp932.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -191,33 +192,73 @@ bool appendCp932(std::string& out, char32_t c) {
 
 // The hottest conversion (every JSON text): decodeCp932's steps in one plain loop, each
 // byte written as it is decoded.
+namespace {
+
+// The tables above in UTF-8: a character's bytes packed first byte lowest, and their
+// count in the top byte. Worked out once, when the program is built.
+constexpr std::uint32_t utf8Packed(char32_t c) {
+    if (c < 0x80) return 1u << 24 | c;
+    if (c < 0x800) return 2u << 24 | (0x80 | (c & 0x3F)) << 8 | (0xC0 | c >> 6);
+    return 3u << 24 | (0x80 | (c & 0x3F)) << 16 | (0x80 | (c >> 6 & 0x3F)) << 8 | (0xE0 | c >> 12);
+}
+constexpr std::uint32_t kLeadUtf8 = 0;  // never a packed character
+constexpr std::uint32_t kReplacementUtf8 = utf8Packed(kReplacement);
+
+constexpr auto kSingleUtf8 = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (std::size_t b = 0; b < table.size(); ++b) table[b] = kSingle[b] == kLead ? kLeadUtf8 : utf8Packed(kSingle[b]);
+    return table;
+}();
+
+// By lead byte's row and the whole trail byte: row 0, and trails below those of the
+// table, hold no character, so that a pair takes one look.
+constexpr std::size_t kRows = std::size(kDouble);
+constexpr std::size_t kTrails = std::size(kDouble[0]);
+constexpr std::size_t kFirstTrail = 0x100 - kTrails;
+constexpr auto kDoubleUtf8 = [] {
+    std::array<std::array<std::uint32_t, 0x100>, kRows + 1> table{};
+    for (std::size_t row = 0; row < kRows; ++row) {
+        for (std::size_t trail = 0; trail < kTrails; ++trail) {
+            const std::uint16_t c = kDouble[row][trail];
+            table[row + 1][kFirstTrail + trail] = c == 0 ? 0 : utf8Packed(c);  // 0: not a character
+        }
+    }
+    return table;
+}();
+
+}  // namespace
+
 char* writeCp932AsUtf8(char* into, std::string_view cp932) {
     const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
     const auto* const end = p + cp932.size();
     char* q = into;
     while (p != end) {
-        const unsigned b = *p++;
-        if (b < 0x80) {
-            *q++ = static_cast<char>(b);
+        if (*p < 0x80) {
+            // A run of ASCII, eight bytes at a time: keys, numbers and paths mostly are.
+            constexpr std::uint64_t highBits = 0x8080808080808080ull;
+            for (std::uint64_t eight; end - p >= 8; p += 8, q += 8) {
+                std::memcpy(&eight, p, 8);
+                if (eight & highBits) break;
+                std::memcpy(q, p, 8);
+            }
+            while (p != end && *p < 0x80) *q++ = static_cast<char>(*p++);
             continue;
         }
-        unsigned c = kSingle[b];
-        if (c == kLead) {
-            c = 0;
-            if (p != end && *p >= 0x40 && kLeadRow[b] != 0) c = kDouble[kLeadRow[b] - 1][*p - 0x40];
-            if (c != 0) {
+        const unsigned b = *p++;
+        std::uint32_t utf8 = kSingleUtf8[b];
+        if (utf8 == kLeadUtf8) {
+            utf8 = p != end ? kDoubleUtf8[kLeadRow[b]][*p] : 0;
+            if (utf8 != 0) {
                 ++p;
             } else {
-                c = kReplacement;  // the lead byte alone: the next byte is decoded on its own
+                utf8 = kReplacementUtf8;  // the lead byte alone: the next byte is decoded on its own
             }
         }
-        if (c < 0x800) {
-            *q++ = static_cast<char>(0xC0 | (c >> 6));
-        } else {
-            *q++ = static_cast<char>(0xE0 | (c >> 12));
-            *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        }
-        *q++ = static_cast<char>(0x80 | (c & 0x3F));
+        // Three bytes always stored, as many kept: each byte read has room for three.
+        q[0] = static_cast<char>(utf8 & 0xFF);
+        q[1] = static_cast<char>(utf8 >> 8 & 0xFF);
+        q[2] = static_cast<char>(utf8 >> 16 & 0xFF);
+        q += utf8 >> 24;
     }
     return q;
 }

@@ -48,6 +48,25 @@ TEST(Cp932, EachBadByteBecomesOneReplacementAndTheRestSurvives) {
     EXPECT_EQ(cp932ToUtf8("\xEB\x40\xB1"), u8"\uFFFD@\uFF71");
 }
 
+// The UTF-8 writer has tables and an ASCII fast path of its own: it must agree with
+// the UTF-16 decoder on every pair of bytes, alone, after a long run of ASCII and at
+// the end of a text.
+TEST(Cp932, Utf8WriterAgreesWithTheDecoderOnEveryPair) {
+    const std::string ascii = "0123456789abcdefX";
+    for (unsigned first = 0; first < 0x100; ++first) {
+        for (unsigned second = 0; second < 0x100; ++second) {
+            const std::string pair{static_cast<char>(first), static_cast<char>(second)};
+            for (const std::string& text : {pair, ascii + pair, pair + ascii, pair.substr(0, 1) + ascii}) {
+                const std::string expected = utf16ToUtf8(cp932ToUtf16(text));
+                if (cp932ToUtf8(text) != expected) {
+                    ADD_FAILURE() << std::hex << first << ' ' << second << " in \"" << text << '"';
+                    return;
+                }
+            }
+        }
+    }
+}
+
 TEST(Cp932, EncodesWhatItCanAndMarksTheRest) {
     bool exact = true;
     EXPECT_EQ(utf8ToCp932(u8"A\uAC00\U0001F600B", &exact), "A??B");  // Hangul, emoji
