@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +16,7 @@
 #include "json/JsonWriter.hpp"
 #include "report/ContentLines.hpp"
 #include "report/Report.hpp"
+#include "report/TextOut.hpp"
 
 namespace Vantorn {
 namespace {
@@ -107,10 +108,10 @@ private:
     // The text a report writer writes for the object, in a buffer used over again.
     template <class Object, class Write>
     std::string_view line(const Object& object, Write write) {
-        line_.str({});
+        lineText_.text.clear();
         write(line_, object);
-        text_ = line_.str();
-        return text_;
+        line_.flush();
+        return lineText_.text;
     }
 
     void motions() {
@@ -272,8 +273,8 @@ private:
     JsonWriter& json_;
     const SkillCard& card_;
     const LevelEstimate& estimate_;
-    std::ostringstream line_;
-    std::string text_;
+    StringBuffer lineText_;
+    std::ostream line_{&lineText_};
 };
 
 }  // namespace

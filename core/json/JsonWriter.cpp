@@ -57,8 +57,13 @@ void JsonWriter::appendTabs(std::size_t count) {
 }
 
 void JsonWriter::escaped(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
     buffer_ += '"';
+    escapedInside(text);
+    buffer_ += '"';
+}
+
+void JsonWriter::escapedInside(std::string_view text) {
+    static constexpr char hex[] = "0123456789abcdef";
     std::size_t plain = 0;  // start of the run not yet written
     for (std::size_t i = 0; i < text.size(); ++i) {
         i = plainUntil(text, i);
@@ -92,7 +97,6 @@ void JsonWriter::escaped(std::string_view text) {
         }
     }
     buffer_.append(text.data() + plain, text.size() - plain);
-    buffer_ += '"';
 }
 
 void JsonWriter::separate() {
@@ -141,25 +145,27 @@ void JsonWriter::value(std::string_view utf8) {
 
 void JsonWriter::cp932(std::string_view text) {
     separate();
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        escaped(text);  // ASCII reads the same in both
-        return;
-    }
     // Converted in place and only looked over where, as in most text, nothing needs
-    // escaping; else converted aside and escaped.
-    const std::size_t start = buffer_.size();
-    char* quoted = buffer_.room(1 + 3 * text.size() + 1);
-    *quoted = '"';
-    char* end = writeCp932AsUtf8(quoted + 1, text);
-    const std::string_view utf8(quoted + 1, static_cast<std::size_t>(end - quoted - 1));
-    if (!needsEscaping(utf8)) {
+    // escaping; else converted aside and escaped. The TABs that lead a description
+    // line, the same in both encodings, are escaped first: the rest then mostly needs
+    // nothing.
+    std::size_t tabs = 0;
+    while (tabs < text.size() && text[tabs] == '\t') ++tabs;
+    const std::string_view rest = text.substr(tabs);
+    buffer_ += '"';
+    appendTabs(tabs);
+    const std::size_t restStart = buffer_.size();
+    char* const into = buffer_.room(3 * rest.size() + 1);
+    char* end = writeCp932AsUtf8(into, rest);
+    if (!needsEscaping(std::string_view(into, static_cast<std::size_t>(end - into)))) {
         *end++ = '"';
         buffer_.commit(end);
         return;
     }
-    scratch_.assign(utf8);
-    buffer_.truncate(start);
-    escaped(scratch_);
+    scratch_.assign(into, static_cast<std::size_t>(end - into));
+    buffer_.truncate(restStart);
+    escapedInside(scratch_);
+    buffer_ += '"';
 }
 
 void JsonWriter::value(std::int64_t number) {

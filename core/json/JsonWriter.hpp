@@ -64,6 +64,8 @@ private:
     void close(char bracket);
     void separate();
     void escaped(std::string_view utf8);
+    // The same without the quotes around it.
+    void escapedInside(std::string_view utf8);
     void appendTabs(std::size_t count);
 
     std::ostream& out_;

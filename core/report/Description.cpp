@@ -25,19 +25,6 @@ private:
     TextOut out_;
 };
 
-// A line gathered into a string.
-struct StringBuffer final : std::streambuf {
-    std::string text;
-    std::streamsize xsputn(const char* data, std::streamsize count) override {
-        text.append(data, static_cast<std::size_t>(count));
-        return count;
-    }
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) text += traits_type::to_char_type(c);
-        return traits_type::not_eof(c);
-    }
-};
-
 // What `write` writes, as a string.
 template <class Write>
 std::string lineText(const Write& write) {

@@ -72,4 +72,17 @@ private:
     std::size_t size_ = 0;
 };
 
+// A stream buffer that appends to a string: a line gathered to be handed on.
+struct StringBuffer final : std::streambuf {
+    std::string text;
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        text.append(data, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) text += traits_type::to_char_type(c);
+        return traits_type::not_eof(c);
+    }
+};
+
 }  // namespace Vantorn
