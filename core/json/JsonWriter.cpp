@@ -99,20 +99,6 @@ void JsonWriter::escapedInside(std::string_view text) {
     buffer_.append(text.data() + plain, text.size() - plain);
 }
 
-void JsonWriter::separate() {
-    if (buffer_.size() > flushAbove_) flush();
-    if (afterKey_) {
-        afterKey_ = false;
-        return;
-    }
-    if (!levels_.empty()) {
-        Level& level = levels_.back();
-        if (!level.first) buffer_ += ',';
-        if (level.lineBreaks) buffer_ += '\n';
-        level.first = false;
-    }
-}
-
 void JsonWriter::open(char bracket) {
     separate();
     buffer_ += bracket;
@@ -128,9 +114,13 @@ void JsonWriter::close(char bracket) {
 void JsonWriter::key(std::string_view name) {
     separate();
     // Keys are the program's own names: nothing in them needs escaping.
-    buffer_ += '"';
-    buffer_ += name;
-    buffer_ += "\":";
+    char* at = buffer_.room(name.size() + 3);
+    *at++ = '"';
+    std::memcpy(at, name.data(), name.size());
+    at += name.size();
+    *at++ = '"';
+    *at++ = ':';
+    buffer_.commit(at);
     afterKey_ = true;
 }
 
@@ -170,9 +160,9 @@ void JsonWriter::cp932(std::string_view text) {
 
 void JsonWriter::value(std::int64_t number) {
     separate();
-    std::array<char, 24> digits;
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    buffer_.append(digits.data(), static_cast<std::size_t>(written.ptr - digits.data()));
+    constexpr std::size_t longest = 20;  // "-9223372036854775808"
+    char* const at = buffer_.room(longest);
+    buffer_.commit(std::to_chars(at, at + longest, number).ptr);
 }
 
 void JsonWriter::value(double number) {

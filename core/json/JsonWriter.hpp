@@ -62,7 +62,19 @@ public:
 private:
     void open(char bracket);
     void close(char bracket);
-    void separate();
+    // What comes before a value: a comma and a line break as its container asks.
+    void separate() {
+        if (buffer_.size() > flushAbove_) flush();
+        if (afterKey_) {
+            afterKey_ = false;
+            return;
+        }
+        if (levels_.empty()) return;
+        Level& level = levels_.back();
+        if (!level.first) buffer_ += ',';
+        if (level.lineBreaks) buffer_ += '\n';
+        level.first = false;
+    }
     void escaped(std::string_view utf8);
     // The same without the quotes around it.
     void escapedInside(std::string_view utf8);
