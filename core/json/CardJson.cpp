@@ -199,8 +199,10 @@ private:
         const ContentKindInfo& kind = contentKindInfo(content.type);
         json_.beginObject();
         json_.member("kind", content.type);
-        json_.member("type", kind.name);
-        json_.member("family", familyName(kind.family));
+        json_.key("type");
+        json_.name(kind.name);
+        json_.key("family");
+        json_.name(familyName(kind.family));
         text(json_, "name", content.name);
         text(json_, "text", line(content, [](std::ostream& out, const Content& c) { writeContentLine(out, c); }));
         json_.key("fields");

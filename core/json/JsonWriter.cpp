@@ -112,16 +112,20 @@ void JsonWriter::close(char bracket) {
 }
 
 void JsonWriter::key(std::string_view name) {
-    separate();
     // Keys are the program's own names: nothing in them needs escaping.
-    char* at = buffer_.room(name.size() + 3);
-    *at++ = '"';
-    std::memcpy(at, name.data(), name.size());
-    at += name.size();
-    *at++ = '"';
-    *at++ = ':';
-    buffer_.commit(at);
+    this->name(name);
+    buffer_ += ':';
     afterKey_ = true;
+}
+
+void JsonWriter::name(std::string_view ascii) {
+    separate();
+    char* at = buffer_.room(ascii.size() + 2);
+    *at++ = '"';
+    std::memcpy(at, ascii.data(), ascii.size());
+    at += ascii.size();
+    *at++ = '"';
+    buffer_.commit(at);
 }
 
 void JsonWriter::value(std::string_view utf8) {

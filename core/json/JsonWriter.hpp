@@ -38,6 +38,8 @@ public:
     void value(double number);
     void value(bool flag);
     void null();
+    // A string value that is one of the program's own names: ASCII, nothing to escape.
+    void name(std::string_view ascii);
     // A string given in CP932, written as UTF-8.
     void cp932(std::string_view text);
     // A value already written as JSON text (by another writer), inserted as it is.
