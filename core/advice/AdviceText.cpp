@@ -22,7 +22,7 @@ constexpr std::size_t attributeLine = 3;
 constexpr std::size_t silencedLine = 4;
 constexpr std::size_t successLine = 6;
 constexpr std::size_t bonusLine = 7;
-constexpr std::size_t firstMotionLine = 11;
+constexpr std::size_t firstMotionLine = descriptionParameterLines;
 constexpr int levelPrecision = 3;
 
 // Every field of the card; the events are shared, as nothing changes them once read.

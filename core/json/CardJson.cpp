@@ -93,12 +93,12 @@ public:
         text(json, "text3", card_.text3);
         text(json, "text4", card_.text4);
         textArray(json, "extraTexts", card_.extraTexts);
+        // A card read again at each walk would have all its texts held.
+        keeping_ = !card_.eventPart.readEachWalk();
         motions();
         events();
-        json.key("description");
-        json.beginArray();
-        forEachDescriptionLine(card_, [&json](std::string_view line) { json.cp932(line); });
-        json.endArray();
+        keeping_ = false;
+        description();
         estimate();
         if (adviceList) advice(*adviceList);
         json.endObject();
@@ -121,6 +121,33 @@ private:
         json_.endArray();
     }
 
+    // The description repeats each motion's and content's text, which the entry has
+    // just written: kept as written, with the content's depth, it is neither made nor
+    // converted again.
+    void keep(std::size_t depth) {
+        if (!keeping_) return;
+        keptText_ += json_.lastString();
+        kept_.push_back({keptText_.size(), depth});
+    }
+
+    void description() {
+        json_.key("description");
+        json_.beginArray();
+        if (!card_.eventPart.readEachWalk()) {
+            for (std::size_t place = 0; place < descriptionParameterLines; ++place) {
+                json_.cp932(descriptionLine(card_, place));
+            }
+            std::size_t start = 0;
+            for (const KeptLine& line : kept_) {
+                json_.indentedString(line.depth, std::string_view(keptText_).substr(start, line.end - start));
+                start = line.end;
+            }
+        } else {
+            forEachDescriptionLine(card_, [this](std::string_view line) { json_.cp932(line); });
+        }
+        json_.endArray();
+    }
+
     void writeMotionJson(const Motion& motion) {
         json_.beginObject();
         json_.member("category", motion.category);
@@ -130,6 +157,7 @@ private:
         json_.member("value", motion.value);
         json_.member("rounds", motion.rounds);
         text(json_, "text", line(motion, writeMotion));
+        keep(0);
         json_.endObject();
     }
 
@@ -195,7 +223,7 @@ private:
     }
 
     // Opens a content's node up to its children's array; the caller closes it.
-    void openNode(const Content& content) {
+    void openNode(const Content& content, std::size_t depth) {
         const ContentKindInfo& kind = contentKindInfo(content.type);
         json_.beginObject();
         json_.member("kind", content.type);
@@ -205,6 +233,7 @@ private:
         json_.name(familyName(kind.family));
         text(json_, "name", content.name);
         text(json_, "text", line(content, [](std::ostream& out, const Content& c) { writeContentLine(out, c); }));
+        keep(depth);
         json_.key("fields");
         json_.beginObject();
         FieldJson fields(json_);
@@ -217,7 +246,7 @@ private:
     // Trees as deep as the reader allows are written without recursion.
     void contentTree(const Content& root) {
         std::vector<std::pair<const Content*, std::size_t>> path;  // node, next child
-        openNode(root);
+        openNode(root, 0);
         path.emplace_back(&root, 0);
         while (!path.empty()) {
             auto& [node, next] = path.back();
@@ -228,7 +257,7 @@ private:
                 continue;
             }
             const Content& child = *node->children[next++];
-            openNode(child);
+            openNode(child, path.size());
             path.emplace_back(&child, 0);
         }
     }
@@ -275,6 +304,13 @@ private:
     JsonWriter& json_;
     const SkillCard& card_;
     const LevelEstimate& estimate_;
+    struct KeptLine {
+        std::size_t end;    // of its text in keptText_
+        std::size_t depth;  // a content's; 0 for a motion
+    };
+    bool keeping_ = false;
+    std::string keptText_;
+    std::vector<KeptLine> kept_;
     StringBuffer lineText_;
     std::ostream line_{&lineText_};
 };

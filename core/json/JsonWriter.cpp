@@ -58,6 +58,7 @@ void JsonWriter::appendTabs(std::size_t count) {
 
 void JsonWriter::escaped(std::string_view text) {
     buffer_ += '"';
+    lastString_ = buffer_.size();
     escapedInside(text);
     buffer_ += '"';
 }
@@ -147,6 +148,7 @@ void JsonWriter::cp932(std::string_view text) {
     while (tabs < text.size() && text[tabs] == '\t') ++tabs;
     const std::string_view rest = text.substr(tabs);
     buffer_ += '"';
+    lastString_ = buffer_.size();
     appendTabs(tabs);
     const std::size_t restStart = buffer_.size();
     char* const into = buffer_.room(3 * rest.size() + 1);
@@ -160,6 +162,19 @@ void JsonWriter::cp932(std::string_view text) {
     buffer_.truncate(restStart);
     escapedInside(scratch_);
     buffer_ += '"';
+}
+
+void JsonWriter::indentedString(std::size_t tabs, std::string_view escaped) {
+    separate();
+    buffer_ += '"';
+    lastString_ = buffer_.size();
+    appendTabs(tabs);
+    buffer_ += escaped;
+    buffer_ += '"';
+}
+
+std::string_view JsonWriter::lastString() const {
+    return std::string_view(buffer_.data() + lastString_, buffer_.size() - 1 - lastString_);
 }
 
 void JsonWriter::value(std::int64_t number) {

@@ -42,6 +42,12 @@ public:
     void name(std::string_view ascii);
     // A string given in CP932, written as UTF-8.
     void cp932(std::string_view text);
+    // A string value of `tabs` TABs, then `escaped`, a string's inside as written
+    // before: JSON-escaped UTF-8.
+    void indentedString(std::size_t tabs, std::string_view escaped);
+    // The inside of the string value written last, as it stands in the document: valid
+    // until anything else is written.
+    std::string_view lastString() const;
     // A value already written as JSON text (by another writer), inserted as it is.
     void raw(std::string_view json);
 
@@ -90,6 +96,7 @@ private:
         bool lineBreaks = false;
     };
     std::vector<Level> levels_;
+    std::size_t lastString_ = 0;  // where the inside of the last string value starts
     bool afterKey_ = false;
     std::size_t flushAbove_ = static_cast<std::size_t>(-1);
 };

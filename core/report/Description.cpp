@@ -89,8 +89,6 @@ void events(Lines& lines, const EventPart& part) {
 
 void motionLine(TextOut& out, const Motion& motion);
 
-constexpr std::size_t parameterLineCount = 11;
-
 // Names are looked up unchecked: load has range-checked every coded field.
 void parameterLine(TextOut& out, const SkillCard& card, std::size_t place) {
     const auto& keys = card.keyCodes;
@@ -116,7 +114,7 @@ void parameterLine(TextOut& out, const SkillCard& card, std::size_t place) {
 
 template <class Lines>
 void description(Lines& lines, const SkillCard& card) {
-    for (std::size_t place = 0; place < parameterLineCount; ++place) {
+    for (std::size_t place = 0; place < descriptionParameterLines; ++place) {
         parameterLine(lines.line(), card, place);
         lines.end();
     }
@@ -177,7 +175,7 @@ void forEachDescriptionLine(const SkillCard& card, const std::function<void(std:
 }
 
 std::string descriptionLine(const SkillCard& card, std::size_t place) {
-    if (place >= parameterLineCount) return motionText(card.motions.at(place - parameterLineCount));
+    if (place >= descriptionParameterLines) return motionText(card.motions.at(place - descriptionParameterLines));
     return lineText([&](TextOut& out) { parameterLine(out, card, place); });
 }
 

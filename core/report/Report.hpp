@@ -22,6 +22,7 @@ struct LevelWorking;
 void writeHeader(std::ostream& out, const std::string& path);
 
 // The description: eleven parameter lines, one line per motion, then the event trees.
+constexpr std::size_t descriptionParameterLines = 11;
 void writeDescription(std::ostream& out, const SkillCard& card);
 // The same lines handed to `call` one by one without their line ends (a line may hold
 // line feeds of a message's own text), none kept.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <memory>
 #include <sstream>
+#include <vector>
 
 #include "cards/SkillCard.hpp"
 #include "estimate/Estimate.hpp"
@@ -11,6 +13,8 @@
 #include "hostile/HostileCards.hpp"
 #include "json/CardJson.hpp"
 #include "json/JsonWriter.hpp"
+#include "report/Report.hpp"
+#include "text/Cp932.hpp"
 #include "support/CardTesting.hpp"
 
 namespace Vantorn {
@@ -45,6 +49,33 @@ TEST(JsonExport, TextsAreUtf8AndHostilePathsAndControlCharactersAreEscaped) {
     EXPECT_EQ(node["fields"]["text"], u8"一\n二");
     EXPECT_EQ(node["text"], u8"\t: メッセージ[一\n二] (画像: なし)");
     EXPECT_EQ(card["description"].back(), u8"\t\t: メッセージ[一\n二] (画像: なし)");
+}
+
+// The description repeats the motions' and contents' texts as the entry wrote them;
+// a card whose events are read again at each walk makes its lines afresh. Both must
+// be the report's lines, escapes, TABs inside texts and stray lead bytes included.
+TEST(JsonExport, TheDescriptionIsTheReportsLinesWhetherKeptOrMadeAgain) {
+    SkillCardRecord record = testing::richCard();
+    auto message = ContentRecord::make<Content_Message>([](auto& c) { c.text = "\t\"一\\\x01\n\x81"; });
+    message.name = "\t名\t";
+    ContentRecord start(ContentKind::Start, {}, {message, ContentRecord(ContentKind::Start, {}, {message})});
+    record.events.push_back({start, message});
+    const auto bytes = std::make_shared<const std::string>(record.bytes().data);
+
+    std::vector<std::string> lines;
+    forEachDescriptionLine(readSkillCard(*bytes),
+                           [&lines](std::string_view line) { lines.push_back(cp932ToUtf8(line)); });
+    for (const bool again : {false, true}) {
+        SCOPED_TRACE(again ? "read again" : "kept");
+        const SkillCard card = again ? readSkillCardEventsLater(bytes) : readSkillCard(*bytes);
+        ASSERT_EQ(card.eventPart.readEachWalk(), again);
+        std::ostringstream out;
+        {
+            JsonWriter json(out);
+            writeCardJson(json, "x.vnt", card, estimateLevel(card));
+        }
+        EXPECT_EQ(nlohmann::json::parse(out.str())["description"].get<std::vector<std::string>>(), lines);
+    }
 }
 
 TEST(JsonExport, EstimateNumbersReadBackExactlyAndAMissingLevelIsNull) {
