@@ -39,26 +39,28 @@ public:
         for (Made* made = last_; made != nullptr;) {
             Made* const before = made->before;
             made->destroy(made->object);
-            if (!contentArenasPooled) ::operator delete(made->object);
-            if (!contentArenasPooled) delete made;
+            release(made->object);
+            release(made);
             made = before;
         }
     }
 
-    // An object that lives as long as the arena.
+    // An object that lives as long as the arena. Its record is taken first, so that an
+    // object once made is always destroyed.
     template <class T, class... Args>
     T* make(Args&&... args) {
-        void* const at = allocate(sizeof(T), alignof(T));
+        void* const record = allocate(sizeof(Made), alignof(Made));
+        void* at = nullptr;
         T* object;
         try {
+            at = allocate(sizeof(T), alignof(T));
             object = new (at) T(std::forward<Args>(args)...);
         } catch (...) {
-            release(at);
+            if (at) release(at);
+            release(record);
             throw;
         }
-        Made* const made = contentArenasPooled ? new (allocate(sizeof(Made), alignof(Made))) Made : new Made;
-        *made = {object, [](void* p) { static_cast<T*>(p)->~T(); }, last_};
-        last_ = made;
+        last_ = new (record) Made{object, [](void* p) { static_cast<T*>(p)->~T(); }, last_};
         return object;
     }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <vector>
 
 #include "format/Errors.hpp"
 #include "events/ContentTypes.hpp"
@@ -149,6 +151,28 @@ TEST(ContentDepthTest, DestroyingAVeryLongChainDoesNotRecurse) {
     }
     arena.reset();
     SUCCEED();
+}
+
+TEST(ContentArenaTest, DestroysWhatItMadeLastFirstAndNothingHalfMade) {
+    std::vector<int> destroyed;
+    struct Noted {
+        Noted(std::vector<int>& log, int id) : log(log), id(id) {
+            if (id < 0) throw std::runtime_error("not made");
+        }
+        ~Noted() { log.push_back(id); }
+        std::vector<int>& log;
+        int id;
+    };
+    {
+        ContentArena arena;
+        arena.make<Noted>(destroyed, 1);
+        arena.make<Noted>(destroyed, 2);
+        EXPECT_THROW(arena.make<Noted>(destroyed, -1), std::runtime_error);
+        arena.make<Noted>(destroyed, 3);
+        // Far past the first block, so that later blocks are taken and given back too.
+        for (int i = 0; i < 10'000; ++i) arena.allocate(64, 16);
+    }
+    EXPECT_EQ(destroyed, (std::vector<int>{3, 2, 1}));
 }
 
 TEST(ContentTreeTextTest, TreeIsIndentedByDepthWithNamesInFront) {
