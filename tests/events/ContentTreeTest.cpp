@@ -170,7 +170,7 @@ TEST(ContentArenaTest, DestroysWhatItMadeLastFirstAndNothingHalfMade) {
         EXPECT_THROW(arena.make<Noted>(destroyed, -1), std::runtime_error);
         arena.make<Noted>(destroyed, 3);
         // Far past the first block, so that later blocks are taken and given back too.
-        for (int i = 0; i < 10'000; ++i) arena.allocate(64, 16);
+        for (int i = 0; i < 10'000; ++i) arena.release(arena.allocate(64, 16));
     }
     EXPECT_EQ(destroyed, (std::vector<int>{3, 2, 1}));
 }
