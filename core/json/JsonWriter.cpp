@@ -112,23 +112,6 @@ void JsonWriter::close(char bracket) {
     buffer_ += bracket;
 }
 
-void JsonWriter::key(std::string_view name) {
-    // Keys are the program's own names: nothing in them needs escaping.
-    this->name(name);
-    buffer_ += ':';
-    afterKey_ = true;
-}
-
-void JsonWriter::name(std::string_view ascii) {
-    separate();
-    char* at = buffer_.room(ascii.size() + 2);
-    *at++ = '"';
-    std::memcpy(at, ascii.data(), ascii.size());
-    at += ascii.size();
-    *at++ = '"';
-    buffer_.commit(at);
-}
-
 void JsonWriter::value(std::string_view utf8) {
     separate();
     if (isUtf8(utf8)) {

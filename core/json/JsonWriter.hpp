@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -29,7 +30,14 @@ public:
     void endArray() { close(']'); }
 
     // The key of the next member of the open object: a name the program gives, ASCII.
-    void key(std::string_view name);
+    // Inline with name(), so that a literal is copied as a constant: keys and names are
+    // most of a card's JSON.
+    void key(std::string_view name) {
+        char* at = quotedName(name, 1);
+        *at++ = ':';
+        buffer_.commit(at);
+        afterKey_ = true;
+    }
 
     void value(std::string_view utf8);
     void value(const char* utf8) { value(std::string_view(utf8)); }
@@ -39,7 +47,7 @@ public:
     void value(bool flag);
     void null();
     // A string value that is one of the program's own names: ASCII, nothing to escape.
-    void name(std::string_view ascii);
+    void name(std::string_view ascii) { buffer_.commit(quotedName(ascii, 0)); }
     // A string given in CP932, written as UTF-8.
     void cp932(std::string_view text);
     // A string value of `tabs` TABs, then `escaped`, a string's inside as written
@@ -82,6 +90,17 @@ private:
         if (!level.first) buffer_ += ',';
         if (level.lineBreaks) buffer_ += '\n';
         level.first = false;
+    }
+    // `ascii` in quotes after what comes before a value, with room for `extra` bytes
+    // more; returns where they go.
+    char* quotedName(std::string_view ascii, std::size_t extra) {
+        separate();
+        char* at = buffer_.room(ascii.size() + 2 + extra);
+        *at++ = '"';
+        std::memcpy(at, ascii.data(), ascii.size());
+        at += ascii.size();
+        *at++ = '"';
+        return at;
     }
     void escaped(std::string_view utf8);
     // The same without the quotes around it.
