@@ -37,13 +37,6 @@ std::size_t plainUntil(std::string_view text, std::size_t i) {
     return i;
 }
 
-bool needsEscaping(std::string_view text) {
-    for (std::size_t i = plainUntil(text, 0); i < text.size(); ++i) {
-        if (escapedBytes[static_cast<unsigned char>(text[i])]) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void JsonWriter::appendTabs(std::size_t count) {
@@ -123,7 +116,7 @@ void JsonWriter::value(std::string_view utf8) {
 
 void JsonWriter::cp932(std::string_view text) {
     separate();
-    // Converted in place and only looked over where, as in most text, nothing needs
+    // Converted in place, and kept as it is where, as in most text, nothing needs
     // escaping; else converted aside and escaped. The TABs that lead a description
     // line, the same in both encodings, are escaped first: the rest then mostly needs
     // nothing.
@@ -134,9 +127,10 @@ void JsonWriter::cp932(std::string_view text) {
     lastString_ = buffer_.size();
     appendTabs(tabs);
     const std::size_t restStart = buffer_.size();
-    char* const into = buffer_.room(3 * rest.size() + 1);
-    char* end = writeCp932AsUtf8(into, rest);
-    if (!needsEscaping(std::string_view(into, static_cast<std::size_t>(end - into)))) {
+    char* const into = buffer_.room(cp932Utf8Room(rest.size()) + 1);
+    bool quotable = false;
+    char* end = writeCp932AsUtf8(into, rest, quotable);
+    if (!quotable) {
         *end++ = '"';
         buffer_.commit(end);
         return;

@@ -59,24 +59,6 @@ void decodeCp932(std::string_view in, Ascii ascii, Emit emit) {
 
 }  // namespace
 
-std::size_t cp932CompleteLength(std::string_view cp932) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(cp932.data());
-    std::size_t i = 0;
-    while (i < cp932.size()) {
-        if (kSingle[bytes[i]] != kLead) {
-            ++i;
-        } else if (i + 1 == cp932.size()) {
-            return i;
-        } else {
-            // As the decoder: a bad pair gives up only its lead byte.
-            const unsigned trail = bytes[i + 1];
-            const unsigned row = kLeadRow[bytes[i]];
-            i += trail >= 0x40 && row != 0 && kDouble[row - 1][trail - 0x40] != 0 ? 2 : 1;
-        }
-    }
-    return i;
-}
-
 namespace {
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -194,19 +176,27 @@ bool appendCp932(std::string& out, char32_t c) {
 // byte written as it is decoded.
 namespace {
 
-// The tables above in UTF-8: a character's bytes packed first byte lowest, and their
-// count in the top byte. Worked out once, when the program is built.
-constexpr std::uint32_t utf8Packed(char32_t c) {
-    if (c < 0x80) return 1u << 24 | c;
-    if (c < 0x800) return 2u << 24 | (0x80 | (c & 0x3F)) << 8 | (0xC0 | c >> 6);
-    return 3u << 24 | (0x80 | (c & 0x3F)) << 16 | (0x80 | (c >> 6 & 0x3F)) << 8 | (0xE0 | c >> 12);
+// A character in UTF-8: its bytes, and how many there are (0: none, a lead byte). Four
+// bytes, so that one store writes it whole.
+struct Utf8Char {
+    char bytes[3];
+    std::uint8_t size;
+};
+
+// The tables above in UTF-8, worked out once, when the program is built.
+constexpr Utf8Char utf8Char(char32_t c) {
+    if (c < 0x80) return {{static_cast<char>(c), 0, 0}, 1};
+    if (c < 0x800) return {{static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F)), 0}, 2};
+    return {{static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+             static_cast<char>(0x80 | (c & 0x3F))},
+            3};
 }
-constexpr std::uint32_t kLeadUtf8 = 0;  // never a packed character
-constexpr std::uint32_t kReplacementUtf8 = utf8Packed(kReplacement);
+constexpr Utf8Char kNoUtf8{{0, 0, 0}, 0};
+constexpr Utf8Char kReplacementUtf8 = utf8Char(kReplacement);
 
 constexpr auto kSingleUtf8 = [] {
-    std::array<std::uint32_t, 256> table{};
-    for (std::size_t b = 0; b < table.size(); ++b) table[b] = kSingle[b] == kLead ? kLeadUtf8 : utf8Packed(kSingle[b]);
+    std::array<Utf8Char, 256> table{};
+    for (std::size_t b = 0; b < table.size(); ++b) table[b] = kSingle[b] == kLead ? kNoUtf8 : utf8Char(kSingle[b]);
     return table;
 }();
 
@@ -216,21 +206,32 @@ constexpr std::size_t kRows = std::size(kDouble);
 constexpr std::size_t kTrails = std::size(kDouble[0]);
 constexpr std::size_t kFirstTrail = 0x100 - kTrails;
 constexpr auto kDoubleUtf8 = [] {
-    std::array<std::array<std::uint32_t, 0x100>, kRows + 1> table{};
+    std::array<std::array<Utf8Char, 0x100>, kRows + 1> table{};
     for (std::size_t row = 0; row < kRows; ++row) {
         for (std::size_t trail = 0; trail < kTrails; ++trail) {
             const std::uint16_t c = kDouble[row][trail];
-            table[row + 1][kFirstTrail + trail] = c == 0 ? 0 : utf8Packed(c);  // 0: not a character
+            table[row + 1][kFirstTrail + trail] = c == 0 ? kNoUtf8 : utf8Char(c);
         }
     }
     return table;
 }();
 
-}  // namespace
+constexpr bool isQuotable(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
-char* writeCp932AsUtf8(char* into, std::string_view cp932) {
-    const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
-    const auto* const end = p + cp932.size();
+// Whether any of eight ASCII bytes is below 0x20, '"' or '\\'.
+constexpr bool anyQuotable(std::uint64_t eight) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const auto anyZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    return ((eight - 0x20 * ones) & ~eight & highs) | anyZero(eight ^ ('"' * ones)) |
+           anyZero(eight ^ ('\\' * ones));
+}
+
+// Only ASCII bytes can be quotable: every byte of a longer character is 0x80 or above.
+// With HoldLastLead, a lead byte that ends the text is left unconverted and `p` stops
+// before it.
+template <bool WatchQuotable, bool HoldLastLead>
+char* writeUtf8(char* into, const unsigned char*& p, const unsigned char* const end, bool& quotable) {
     char* q = into;
     while (p != end) {
         if (*p < 0x80) {
@@ -239,34 +240,75 @@ char* writeCp932AsUtf8(char* into, std::string_view cp932) {
             for (std::uint64_t eight; end - p >= 8; p += 8, q += 8) {
                 std::memcpy(&eight, p, 8);
                 if (eight & highBits) break;
+                if (WatchQuotable && anyQuotable(eight)) quotable = true;
                 std::memcpy(q, p, 8);
             }
-            while (p != end && *p < 0x80) *q++ = static_cast<char>(*p++);
+            for (; p != end && *p < 0x80; ++p) {
+                if (WatchQuotable && isQuotable(*p)) quotable = true;
+                *q++ = static_cast<char>(*p);
+            }
             continue;
         }
+        // A run of two-byte characters, most of a Japanese text: one look each. Row 0
+        // holds no character, so any other byte ends the run.
+        for (; end - p >= 2; p += 2) {
+            const Utf8Char pair = kDoubleUtf8[kLeadRow[p[0]]][p[1]];
+            if (pair.size == 0) break;
+            std::memcpy(q, &pair, sizeof pair);
+            q += pair.size;
+        }
+        if (p == end) break;
+        if (*p < 0x80) continue;
         const unsigned b = *p++;
-        std::uint32_t utf8 = kSingleUtf8[b];
-        if (utf8 == kLeadUtf8) {
-            utf8 = p != end ? kDoubleUtf8[kLeadRow[b]][*p] : 0;
-            if (utf8 != 0) {
+        Utf8Char utf8 = kSingleUtf8[b];
+        if (utf8.size == 0) {
+            if (HoldLastLead && p == end) {
+                --p;
+                break;
+            }
+            utf8 = p != end ? kDoubleUtf8[kLeadRow[b]][*p] : kNoUtf8;
+            if (utf8.size != 0) {
                 ++p;
             } else {
                 utf8 = kReplacementUtf8;  // the lead byte alone: the next byte is decoded on its own
             }
         }
-        // Three bytes always stored, as many kept: each byte read has room for three.
-        q[0] = static_cast<char>(utf8 & 0xFF);
-        q[1] = static_cast<char>(utf8 >> 8 & 0xFF);
-        q[2] = static_cast<char>(utf8 >> 16 & 0xFF);
-        q += utf8 >> 24;
+        // Four bytes always stored, as many kept: the caller leaves room for them.
+        std::memcpy(q, &utf8, sizeof utf8);
+        q += utf8.size;
     }
     return q;
+}
+
+const unsigned char* bytesOf(std::string_view text) { return reinterpret_cast<const unsigned char*>(text.data()); }
+
+}  // namespace
+
+char* writeCp932AsUtf8(char* into, std::string_view cp932) {
+    const unsigned char* p = bytesOf(cp932);
+    bool unused = false;
+    return writeUtf8<false, false>(into, p, p + cp932.size(), unused);
+}
+
+char* writeCp932AsUtf8(char* into, std::string_view cp932, bool& quotable) {
+    const unsigned char* p = bytesOf(cp932);
+    quotable = false;
+    return writeUtf8<true, false>(into, p, p + cp932.size(), quotable);
+}
+
+char* writeCompleteCp932AsUtf8(char* into, std::string_view cp932, std::size_t& used) {
+    const unsigned char* const begin = bytesOf(cp932);
+    const unsigned char* p = begin;
+    bool unused = false;
+    char* const end = writeUtf8<false, true>(into, p, begin + cp932.size(), unused);
+    used = static_cast<std::size_t>(p - begin);
+    return end;
 }
 
 void appendCp932AsUtf8(std::string& out, std::string_view cp932) {
     // Written in place: one byte of CP932 never takes more than three of UTF-8.
     const std::size_t start = out.size();
-    out.resize(start + cp932.size() * 3);
+    out.resize(start + cp932Utf8Room(cp932.size()));
     char* end = writeCp932AsUtf8(out.data() + start, cp932);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }

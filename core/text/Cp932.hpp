@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 namespace Vantorn {
@@ -13,13 +14,20 @@ constexpr bool isCp932LeadByte(unsigned char byte) {
 std::string cp932ToUtf8(std::string_view cp932);
 // The same, appended to `out`.
 void appendCp932AsUtf8(std::string& out, std::string_view cp932);
-// The same written at `into`, which has room for three bytes a byte of cp932; returns
-// where the text ends.
+// The room writeCp932AsUtf8 needs for `size` bytes of CP932: three bytes a byte, and
+// one more to store a whole character at a time.
+constexpr std::size_t cp932Utf8Room(std::size_t size) { return 3 * size + 1; }
+// The same written at `into`, which has cp932Utf8Room for it; returns where the text
+// ends.
 char* writeCp932AsUtf8(char* into, std::string_view cp932);
+// The same, and whether any byte written is one a quoted string cannot hold as it is:
+// a control byte (below 0x20), '"' or '\\'.
+char* writeCp932AsUtf8(char* into, std::string_view cp932, bool& quotable);
+// The same for a piece of a longer text: a last lead byte, still waiting for its trail
+// byte, is left for the next piece. `used` is set to the bytes converted: the whole
+// piece, or all of it but that byte.
+char* writeCompleteCp932AsUtf8(char* into, std::string_view cp932, std::size_t& used);
 std::u16string cp932ToUtf16(std::string_view cp932);
-// The length of the longest prefix that does not end inside a two-byte character:
-// the whole text, or all of it but a last lead byte still waiting for its trail byte.
-std::size_t cp932CompleteLength(std::string_view cp932);
 // UTF-8 / UTF-16 -> CP932. A character CP932 cannot hold (or an invalid UTF-8 / UTF-16 sequence)
 // becomes '?'. If `exact` is not null it is set to false when that happened, true otherwise.
 std::string utf8ToCp932(std::string_view utf8, bool* exact = nullptr);

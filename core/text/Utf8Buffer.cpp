@@ -8,28 +8,30 @@ namespace {
 constexpr std::size_t bufferSize = 16 * 1024;
 }
 
-Utf8FromCp932Buffer::Utf8FromCp932Buffer(std::streambuf& target) : target_(target), buffer_(bufferSize, '\0') {
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
+// Both blocks are sized once: the converted text's has room for the whole buffer.
+Utf8FromCp932Buffer::Utf8FromCp932Buffer(std::streambuf& target)
+    : target_(target), buffer_(new char[bufferSize]), converted_(new char[cp932Utf8Room(bufferSize)]) {
+    setp(buffer_.get(), buffer_.get() + bufferSize);
 }
 
 Utf8FromCp932Buffer::~Utf8FromCp932Buffer() {
     convert();
     if (pptr() != pbase()) {  // a lead byte that never got its trail byte
-        converted_ = cp932ToUtf8(std::string_view(pbase(), 1));
-        target_.sputn(converted_.data(), static_cast<std::streamsize>(converted_.size()));
+        const char* end = writeCp932AsUtf8(converted_.get(), std::string_view(pbase(), 1));
+        target_.sputn(converted_.get(), end - converted_.get());
     }
 }
 
 bool Utf8FromCp932Buffer::convert() {
     const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-    const std::size_t complete = cp932CompleteLength(held);
-    converted_ = cp932ToUtf8(held.substr(0, complete));
-    const auto size = static_cast<std::streamsize>(converted_.size());
-    const bool written = target_.sputn(converted_.data(), size) == size;
+    std::size_t complete = 0;
+    const char* end = writeCompleteCp932AsUtf8(converted_.get(), held, complete);
+    const auto size = static_cast<std::streamsize>(end - converted_.get());
+    const bool written = target_.sputn(converted_.get(), size) == size;
     // The waiting lead byte, if any, moves to the front.
     const std::size_t rest = held.size() - complete;
     if (rest != 0) buffer_[0] = held[complete];
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    setp(buffer_.get(), buffer_.get() + bufferSize);
     pbump(static_cast<int>(rest));
     return written;
 }

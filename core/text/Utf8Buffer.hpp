@@ -1,7 +1,7 @@
 #pragma once
 
+#include <memory>
 #include <streambuf>
-#include <string>
 
 namespace Vantorn {
 
@@ -23,8 +23,8 @@ private:
     bool convert();
 
     std::streambuf& target_;
-    std::string buffer_;
-    std::string converted_;
+    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<char[]> converted_;
 };
 
 }  // namespace Vantorn

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <sstream>
 
@@ -51,14 +52,34 @@ TEST(Cp932, EachBadByteBecomesOneReplacementAndTheRestSurvives) {
 // The UTF-8 writer has tables and an ASCII fast path of its own: it must agree with
 // the UTF-16 decoder on every pair of bytes, alone, after a long run of ASCII and at
 // the end of a text.
-TEST(Cp932, Utf8WriterAgreesWithTheDecoderOnEveryPair) {
+// The writers JSON and the UTF-8 output use, against the plain decoder: whole, with
+// the bytes a quoted string cannot hold noticed, and a piece at a time.
+TEST(Cp932, Utf8WritersAgreeWithTheDecoderOnEveryPair) {
     const std::string ascii = "0123456789abcdefX";
+    const auto quotable = [](const std::string& utf8) {
+        return std::any_of(utf8.begin(), utf8.end(), [](char c) { return (c >= 0 && c < 0x20) || c == '"' || c == '\\'; });
+    };
+    std::string out;
     for (unsigned first = 0; first < 0x100; ++first) {
         for (unsigned second = 0; second < 0x100; ++second) {
             const std::string pair{static_cast<char>(first), static_cast<char>(second)};
-            for (const std::string& text : {pair, ascii + pair, pair + ascii, pair.substr(0, 1) + ascii}) {
+            const std::string twice = pair + pair;
+            for (const std::string& text : {pair, twice, ascii + pair, pair + ascii, pair.substr(0, 1) + ascii,
+                                            "\"" + twice.substr(1)}) {
                 const std::string expected = utf16ToUtf8(cp932ToUtf16(text));
-                if (cp932ToUtf8(text) != expected) {
+                out.assign(cp932Utf8Room(text.size()), '\0');
+                bool seen = false;
+                out.resize(static_cast<std::size_t>(writeCp932AsUtf8(out.data(), text, seen) - out.data()));
+                bool pieces = true;
+                for (std::size_t split = 0; split <= text.size() && text.size() <= 4; ++split) {
+                    std::string joined(cp932Utf8Room(text.size()), '\0');
+                    std::size_t used = 0;
+                    char* end = writeCompleteCp932AsUtf8(joined.data(), text.substr(0, split), used);
+                    end = writeCp932AsUtf8(end, std::string_view(text).substr(used));
+                    joined.resize(static_cast<std::size_t>(end - joined.data()));
+                    pieces &= joined == expected && used + 1 >= split;
+                }
+                if (cp932ToUtf8(text) != expected || out != expected || seen != quotable(expected) || !pieces) {
                     ADD_FAILURE() << std::hex << first << ' ' << second << " in \"" << text << '"';
                     return;
                 }
