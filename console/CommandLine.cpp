@@ -174,6 +174,7 @@ CommandLine readCommandLine(const std::vector<std::string>& args, std::ostream& 
     // Progress would tangle with output on the same terminal.
     settings.showProgress =
         environment.stderrIsTerminal && (!choices.output.empty() || !environment.stdoutIsTerminal);
+    settings.heldFiles = environment.heldFiles;
     line.paths = std::move(choices.paths);
     return line;
 }

@@ -16,6 +16,7 @@ struct ConsoleEnvironment {
     bool replaceUnmappable = false; // '?' for a path character CP932 lacks
     bool stdoutIsTerminal = false;
     bool stderrIsTerminal = false;  // a long run may show its progress there
+    HeldFiles heldFiles;            // cards the caller holds in memory (see RunOptions)
 };
 
 // The options and card paths of a command line.

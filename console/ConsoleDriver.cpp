@@ -47,6 +47,7 @@ public:
         options.recursive = settings_.recursive;
         options.pathsAreUtf8 = settings_.form.pathsAreUtf8;
         options.advise = settings_.advise;
+        options.heldFiles = settings_.heldFiles;
         options.folderListed = [this] { progress_.folderListed(); };
         options.cardDone = [this] { progress_.cardDone(); };
         options.walked = [this] { progress_.clear(); };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CardRun.hpp"
 #include "engine/Formats.hpp"
 #include "summary/CsvText.hpp"
 #include "summary/Summary.hpp"
@@ -43,6 +44,8 @@ struct ConsoleSettings {
     bool advise = false;
     // Standard error is a terminal: a long run shows its progress there.
     bool showProgress = false;
+    // Cards the caller holds in memory, asked before the file system.
+    HeldFiles heldFiles;
 };
 
 // The encoding of the bytes the run writes to its output: what a console window must

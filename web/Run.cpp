@@ -1,8 +1,10 @@
 // The console program as a function for JavaScript: the arguments of a command line
 // in, the exit status and the bytes of standard output and standard error out. The
-// caller has put the cards in the file system and made their folder the current one.
+// caller has put the cards in the file system and made their folder the current one,
+// and hands over the same files by path, which the run reads first.
 
 #include <new>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "engine/CardRun.hpp"
 #include "engine/CardWalk.hpp"
 #include "engine/Sinks.hpp"
+#include "format/Limits.hpp"
 #include "json/JsonWriter.hpp"
 #include "summary/Summary.hpp"
 #include "summary/SummaryWriters.hpp"
@@ -28,12 +31,30 @@ emscripten::val bytes(const std::string& text) {
     return emscripten::val::global("Uint8Array").new_(view);
 }
 
-emscripten::val runCommandLine(const emscripten::val& args) {
+// The call's files by path (a Map of Uint8Arrays), each copied out of its array when
+// its card is read: one copy, where the file system's calls for a file (open, fstat,
+// read, close, each resolving the path in JavaScript) cost several times as much. A
+// file too large for a card is left to the file system, which says so before reading.
+Vantorn::HeldFiles heldFiles(const emscripten::val& files) {
+    return [files](const std::string& path) -> std::optional<std::string> {
+        const emscripten::val held = files.call<emscripten::val>("get", path);
+        if (held.isUndefined()) return std::nullopt;
+        const auto size = held["length"].as<double>();
+        if (size > static_cast<double>(Vantorn::maxCardFileSize)) return std::nullopt;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        const auto into = emscripten::typed_memory_view(bytes.size(), reinterpret_cast<unsigned char*>(bytes.data()));
+        emscripten::val(into).call<void>("set", held);
+        return bytes;
+    };
+}
+
+emscripten::val runCommandLine(const emscripten::val& args, const emscripten::val& files) {
     // Text is UTF-8 in a page and in Node, paths arrive as UTF-8, and no terminal is
     // there to show progress on.
     Vantorn::ConsoleEnvironment environment;
     environment.pathsAreUtf8 = true;
     environment.localeIsUtf8 = true;
+    environment.heldFiles = heldFiles(files);
     emscripten::val result = emscripten::val::object();
     try {
         std::ostringstream out;
@@ -58,7 +79,7 @@ emscripten::val runCommandLine(const emscripten::val& args) {
 // summary member of `--summary --format=json` writes it: rows, failures and totals, with
 // neither the cards' entries nor their report blocks, which a large card can make
 // larger than the memory while the summary stays small.
-emscripten::val summaryJson(const emscripten::val& paths, const std::string& orderName) {
+emscripten::val summaryJson(const emscripten::val& paths, const std::string& orderName, const emscripten::val& files) {
     emscripten::val result = emscripten::val::object();
     try {
         Vantorn::SummaryOrder order = Vantorn::SummaryOrder::difference;
@@ -68,6 +89,7 @@ emscripten::val summaryJson(const emscripten::val& paths, const std::string& ord
         Vantorn::RunOptions options;
         options.recursive = true;
         options.pathsAreUtf8 = true;
+        options.heldFiles = heldFiles(files);
         Vantorn::runCards(emscripten::vecFromJSArray<std::string>(paths), *sink, options);
         summary.finish(order);
         std::ostringstream out;

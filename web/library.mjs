@@ -75,15 +75,17 @@ export default async function createMornstave() {
     }
   }
 
-  // The given files in their own folder for one call of the module.
+  // The given files in their own folder for one call of the module, which is also
+  // handed them by path.
   function within(files, call) {
     const entries = files instanceof Map ? [...files] : Object.entries(files);
+    const byPath = files instanceof Map ? files : new Map(entries);
     FS.mkdir(root);
     FS.mount(MEMFS, {}, root);
     try {
       plant(FS.lookupPath(root).node, entries);
       FS.chdir(root);
-      const result = call();
+      const result = call(byPath);
       if (result.outOfMemory) throw new OutOfMemory();
       return result;
     } finally {
@@ -103,7 +105,7 @@ export default async function createMornstave() {
     if (!["difference", "level", "estimate", "path"].includes(order)) {
       throw new TypeError(`mornstave.summary: no order ${JSON.stringify(order)}`);
     }
-    return within(files, () => module.summaryJson(paths, order)).json;
+    return within(files, (byPath) => module.summaryJson(paths, order, byPath)).json;
   }
 
   // The report block of the card at path changed by its piece of advice number index
@@ -129,7 +131,7 @@ export default async function createMornstave() {
     if (!Array.isArray(args) || !args.every((arg) => typeof arg === "string")) {
       throw new TypeError("mornstave.run: args must be an array of strings");
     }
-    return within(files, () => module.runCommandLine(args));
+    return within(files, (byPath) => module.runCommandLine(args, byPath));
   }
 
   return { run, summary, advisedReport };

@@ -114,6 +114,17 @@ std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string pat
     return result;
 }
 
+CardResult analyseBytes(std::size_t entry, std::string path, std::string bytes, bool bytesOnly, ResultParts parts) {
+    return attempt(entry, std::move(path), [&](CardResult& result) {
+        checkCardFileSize(bytes.size());
+        if (bytesOnly) {
+            result.bytes = std::move(bytes);
+        } else {
+            complete(result, std::move(bytes), parts);
+        }
+    });
+}
+
 CardResult failedResult(std::size_t entry, std::string path, const std::exception& error) {
     CardResult result = begun(entry, std::move(path));
     fail(result, error);

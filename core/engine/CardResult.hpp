@@ -77,5 +77,7 @@ CardResult readCardBytes(std::size_t entry, std::string path, const std::filesys
 // bytesOnly, readCardBytes).
 std::optional<CardResult> analyseUnlessFolder(std::size_t entry, std::string path, const std::filesystem::path& file,
                                               bool bytesOnly, ResultParts parts = {});
+// As analyse (or, with bytesOnly, readCardBytes) for a file's bytes held already.
+CardResult analyseBytes(std::size_t entry, std::string path, std::string bytes, bool bytesOnly, ResultParts parts = {});
 
 }  // namespace Vantorn

@@ -107,8 +107,13 @@ private:
     // Made on a worker thread: nothing here touches the output.
     Made made(const Item& item) const {
         if (stopped()) return failedResult(item.entry, item.path, OpenFailedException());  // never taken
-        const std::filesystem::path file = nativePath(item.path, options_.pathsAreUtf8);
         Made result;
+        if (std::optional<std::string> held = heldFile(item)) {
+            result = analyseBytes(item.entry, item.path, std::move(*held), sink_.wantsBytes(), parts_);
+            sink_.prepare(*result);
+            return result;
+        }
+        const std::filesystem::path file = nativePath(item.path, options_.pathsAreUtf8);
         switch (item.kind) {
         case Kind::unreadableFolder: result = failedResult(item.entry, item.path, OpenFailedException()); break;
         case Kind::argument: result = analyseUnlessFolder(item.entry, item.path, file, sink_.wantsBytes(), parts_); break;
@@ -119,6 +124,12 @@ private:
         }
         if (result) sink_.prepare(*result);
         return result;
+    }
+
+    // A held file is a file: it is never a folder, whatever its kind of path.
+    std::optional<std::string> heldFile(const Item& item) const {
+        if (!options_.heldFiles || item.kind == Kind::unreadableFolder) return std::nullopt;
+        return options_.heldFiles(item.path);
     }
 
     void take(const Item& item, const CardResult& result) {

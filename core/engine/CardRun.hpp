@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@
 #include "engine/CardWalk.hpp"
 
 namespace Vantorn {
+
+// The bytes of a file the caller holds, by the path the walk gives it, or nothing: the
+// file is then read from the file system. Called on the threads that analyse cards.
+using HeldFiles = std::function<std::optional<std::string>(const std::string& path)>;
 
 struct RunOptions {
     bool recursive = false;     // folders: their subfolders too
@@ -28,6 +33,8 @@ struct RunOptions {
     unsigned workers = 0;
     // Set from another thread: the run ends at its next card, and the sink never finishes.
     const std::atomic<bool>* stop = nullptr;
+    // Files the caller holds already (a page's chosen files): asked first for each card.
+    HeldFiles heldFiles;
 
     // Called on the calling thread: a folder was listed; a card's result was taken.
     std::function<void()> folderListed;

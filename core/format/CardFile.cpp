@@ -101,7 +101,7 @@ std::optional<std::string> readUnlessFolder(int fd) {
     if (known && (status.st_mode & S_IFMT) == S_IFDIR) return std::nullopt;
     if (known && (status.st_mode & S_IFMT) == S_IFREG) {
         const auto size = static_cast<std::uint64_t>(status.st_size);
-        if (size > maxCardFileSize) failTooLarge(size, true);
+        checkCardFileSize(size);
         bytes.resize(static_cast<std::size_t>(size));
         readUntil(fd, bytes, 0, bytes.size());
         return bytes;
@@ -124,6 +124,10 @@ std::string readOpenFile(int fd) {
 }
 
 }  // namespace
+
+void checkCardFileSize(std::uint64_t size) {
+    if (size > maxCardFileSize) failTooLarge(size, true);
+}
 
 std::string readCardFile(const std::filesystem::path& path) {
     const OpenFile file(openFile(path));

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -143,6 +144,40 @@ TEST_F(RunTest, FolderArgumentsAmongManyCardsKeepTheirPlace) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         ASSERT_EQ(recorder.taken[i], std::make_pair(i, expected[i])) << i;
     }
+}
+
+// Files the caller holds are taken by the path the walk gives, before the disk, in
+// every output: the run is the one of the same bytes on disk. A held path is a file.
+TEST_F(RunTest, HeldFilesAreTakenByTheirPathAndTheRestRead) {
+    const std::string card2 = (folder / "cards" / "skill2.vnt").string();
+    const std::string missing = (folder / "missing.vnt").string();
+    const std::string held2 = testing::goodCard("別"), heldMissing = "held, broken";
+    std::atomic<int> asked{0};
+    ConsoleEnvironment environment;
+    environment.heldFiles = [&](const std::string& path) -> std::optional<std::string> {
+        ++asked;
+        if (path == card2) return held2;
+        if (path == missing) return heldMissing;
+        return std::nullopt;
+    };
+    const auto run = [&](std::vector<std::string> args, const ConsoleEnvironment& with) {
+        args.insert(args.end(), paths.begin(), paths.end());
+        std::ostringstream out, err;
+        const int status = runCommandLine(args, out, err, with);
+        return std::to_string(status) + '\n' + out.str() + err.str();
+    };
+    std::vector<std::string> heldRuns;
+    for (const auto& args : {std::vector<std::string>{}, {"--format=json"}, {"--summary"}, {"--explain"}}) {
+        heldRuns.push_back(run(args, environment));
+    }
+    EXPECT_EQ(asked, 4 * 6);  // the folder argument, its three cards, the other two
+    std::ofstream(card2, std::ios::binary) << held2;
+    std::ofstream(missing, std::ios::binary) << heldMissing;
+    std::size_t i = 0;
+    for (const auto& args : {std::vector<std::string>{}, {"--format=json"}, {"--summary"}, {"--explain"}}) {
+        EXPECT_EQ(heldRuns[i++], run(args, ConsoleEnvironment{})) << (args.empty() ? "text" : args[0]);
+    }
+    EXPECT_NE(heldRuns[0].find("別"), std::string::npos);
 }
 
 TEST_F(RunTest, AStoppedRunNeverFinishesAndAMixedFanOutIsRefused) {
