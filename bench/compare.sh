@@ -7,9 +7,9 @@
 #
 #   1. The 10,000-card corpus (mornstave-benchdata corpus); its readable cards are
 #      those the program reads without an error line. Each round, in turn: cat of
-#      those files to a file, the text report of them to a file (C locale: CP932), and
-#      --format=json of them to a file; with --before, that program's report and JSON
-#      too.
+#      those files to a file, the text report of them to a file (C locale: CP932), the
+#      same in a UTF-8 locale (UTF-8), and --format=json of them to a file; with
+#      --before, that program's three too.
 #   2. A 20,000-card tree of three levels (mornstave-benchdata tree). Each round:
 #      find TREE -name 'skill*.vnt' -exec cat {} + to /dev/null, and --summary -r TREE
 #      to /dev/null (and the --before program's), wall and CPU time.
@@ -53,19 +53,25 @@ mapfile -t cards < <(printf '%s\n' "${all[@]}" | grep -vxF -f <(sed 's/: .*//' "
 echo "${#cards[@]} of ${#all[@]} cards readable, $(cat "${cards[@]}" | wc -c) bytes"
 run_cat() { measure "$work/cat.out" cat "${cards[@]}"; }
 run_text() { LC_ALL=C measure "$work/text.out" "$native" "${cards[@]}"; }
+run_utf8() { LC_ALL=C.UTF-8 measure "$work/utf8.out" "$native" "${cards[@]}"; }
 run_json() { measure "$work/json.out" "$native" --format=json "${cards[@]}"; }
 run_text_before() { LC_ALL=C measure "$work/text_before.out" "$before" "${cards[@]}"; }
+run_utf8_before() { LC_ALL=C.UTF-8 measure "$work/utf8_before.out" "$before" "${cards[@]}"; }
 run_json_before() { measure "$work/json_before.out" "$before" --format=json "${cards[@]}"; }
-kinds=(cat text json)
-[ -z "$before" ] || kinds+=(text_before json_before)
+kinds=(cat text utf8 json)
+[ -z "$before" ] || kinds+=(text_before utf8_before json_before)
 interleave "${kinds[@]}"
 against text cat
+against utf8 cat
 against json text
 against json cat
 if [ -n "$before" ]; then
   against text_before cat
+  against utf8_before cat
   against json_before text_before
   cmp -s "$work/text.out" "$work/text_before.out" && echo "the two reports are equal" || echo "the reports DIFFER"
+  cmp -s "$work/utf8.out" "$work/utf8_before.out" && echo "the two UTF-8 reports are equal" ||
+    echo "the UTF-8 reports DIFFER"
   cmp -s "$work/json.out" "$work/json_before.out" && echo "the two JSON documents are equal" ||
     echo "the JSON documents DIFFER"
 fi
