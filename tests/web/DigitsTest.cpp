@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -92,11 +93,26 @@ TEST(Digits, PrecisionFormsAndShortBuffersAreTheNativeOnes) {
                                   2305843036057240064.0, std::numeric_limits<double>::max()};
     for (int i = 0; i < 10000; ++i) values.push_back(fromBits(random() & 0x7fefffffffffffffULL));
     for (int i = 0; i < 10000; ++i) values.push_back(std::ldexp(double(random() >> 11), -53 - 8 * (i % 4)) * 1000);
+    // General notation is made from the shortest digits up to 15 of them: short
+    // decimals, exact ties, sums that miss a decimal by an ulp, values that round up
+    // into the next power of ten, integers that end in zeros.
+    for (int i = 0; i < 20000; ++i) {
+        const double scale = std::pow(10.0, static_cast<int>(random() % 8));
+        const auto whole = static_cast<double>(static_cast<std::int64_t>(random() % 2000000) - 1000000);
+        values.push_back(whole / scale);
+        values.push_back((whole + 0.5) / scale);
+        values.push_back(whole / scale + whole / scale / 3);
+        values.push_back(std::pow(10.0, static_cast<int>(random() % 40) - 20) * (1 - 1e-4 * (random() % 3)));
+        values.push_back(whole * std::pow(10.0, static_cast<int>(random() % 12)));
+    }
+    for (double value : {999.95, 9.9995, 0.00099995, 67050.0, 1e-5, -386.6000000000001, -167.80000000000004})
+        values.push_back(value);
+    std::vector<std::pair<std::chars_format, int>> forms = {
+        {std::chars_format::fixed, 2}, {std::chars_format::fixed, 0}, {std::chars_format::scientific, 3}};
+    for (int precision = 0; precision <= 17; ++precision) forms.emplace_back(std::chars_format::general, precision);
     int differences = 0;
     for (double value : values) {
-        for (const auto& [format, precision] : {std::pair{std::chars_format::fixed, 2}, {std::chars_format::fixed, 0},
-                                                {std::chars_format::general, 6}, {std::chars_format::general, 17},
-                                                {std::chars_format::general, 1}, {std::chars_format::scientific, 3}}) {
+        for (const auto& [format, precision] : forms) {
             std::array<char, 400> native, compat;
             const std::string expected = text(
                 std::to_chars(native.data(), native.data() + native.size(), value, format, precision), native.data());
@@ -104,7 +120,8 @@ TEST(Digits, PrecisionFormsAndShortBuffersAreTheNativeOnes) {
                                                                             value, format, precision),
                                             compat.data());
             if (expected != actual && ++differences <= 10)
-                ADD_FAILURE() << "precision " << precision << ": native " << expected << ", compat " << actual;
+                ADD_FAILURE() << std::hexfloat << value << " precision " << precision << ": native " << expected
+                              << ", compat " << actual;
         }
     }
     EXPECT_EQ(differences, 0);
