@@ -20,6 +20,7 @@
 #include "engine/Sinks.hpp"
 #include "format/Limits.hpp"
 #include "json/JsonWriter.hpp"
+#include "report/TextOut.hpp"
 #include "summary/Summary.hpp"
 #include "summary/SummaryWriters.hpp"
 
@@ -57,14 +58,17 @@ emscripten::val runCommandLine(const emscripten::val& args, const emscripten::va
     environment.heldFiles = heldFiles(files);
     emscripten::val result = emscripten::val::object();
     try {
-        std::ostringstream out;
+        // The output collects in a string of its own, handed over without the copy (and
+        // the zero-filled growth) of a string stream: a report can be tens of megabytes.
+        Vantorn::StringBuffer outText;
+        std::ostream out(&outText);
         std::ostringstream err;
         const int status = Vantorn::runCommandLine(emscripten::vecFromJSArray<std::string>(args), out, err, environment);
         // A stream whose buffer could not grow has not taken all its text: as much a
         // want of memory as a failed allocation, and never handed on as a whole output.
         if (out.bad() || err.bad()) throw std::bad_alloc();
         result.set("status", status);
-        result.set("stdout", bytes(out.str()));
+        result.set("stdout", bytes(outText.text));
         result.set("stderr", bytes(err.str()));
     } catch (const std::bad_alloc&) {
         // The memory can grow no further: the caller learns it as such, not as a bare
