@@ -131,6 +131,7 @@ mst_wine_stop
 # --- the console program: same bytes as the Linux build ----------------------
 # Relative ASCII paths, so that both programs echo identical header lines.
 cd "$root"
+mst_wine_keep
 cards=()
 rel=${work#"$root"/}
 for f in "$rel"/cards/single/*.vnt "$rel"/cards/folder/*.vnt \
@@ -217,5 +218,6 @@ compare_line_ends html own --summary --format=html "${cards[@]}"
 compare_line_ends report text "${cards[@]}"
 compare_line_ends table text --summary "${cards[@]}"
 compare_line_ends listing text --explain "${cards[@]}"
+mst_wine_stop
 
 [ "$failed" -eq 0 ]

@@ -78,6 +78,13 @@ mst_wine_stop() {
   fi
 }
 
+# One Wine server for the runs that follow, kept until mst_wine_stop: a server left
+# to end by itself, a few seconds after its last client, can be on its way out just as
+# the next program connects, which then fails with "recvmsg: Connection reset".
+mst_wine_keep() {
+  timeout 30 wineserver -p >/dev/null 2>&1 || mst_log "cannot start a lasting Wine server"
+}
+
 # The DPI of the prefix's display (LogPixels), from the next Wine session on.
 mst_dpi() {
   mst_wine_stop
