@@ -110,10 +110,17 @@ private:
         Made result;
         if (std::optional<std::string> held = heldFile(item)) {
             result = analyseBytes(item.entry, item.path, std::move(*held), sink_.wantsBytes(), parts_);
-            sink_.prepare(*result);
-            return result;
+        } else {
+            result = readFile(item);
         }
+        if (result) sink_.prepare(*result);
+        return result;
+    }
+
+    // The result of the item's path read from the file system.
+    Made readFile(const Item& item) const {
         const std::filesystem::path file = nativePath(item.path, options_.pathsAreUtf8);
+        Made result;
         switch (item.kind) {
         case Kind::unreadableFolder: result = failedResult(item.entry, item.path, OpenFailedException()); break;
         case Kind::argument: result = analyseUnlessFolder(item.entry, item.path, file, sink_.wantsBytes(), parts_); break;
@@ -122,7 +129,6 @@ private:
                                         : analyse(item.entry, item.path, file, parts_);
             break;
         }
-        if (result) sink_.prepare(*result);
         return result;
     }
 

@@ -54,6 +54,29 @@ ShortestDigits shortestDigits(double value) {
     return found;
 }
 
+// The layouts both forms share, at `out`; each returns where it ends. Scientific:
+// d[.ddd]e±XX, the exponent of two digits at least, as every form writes it.
+char* scientific(char* out, const char* digits, int count, int exponent) {
+    *out++ = digits[0];
+    if (count > 1) *out++ = '.';
+    for (int i = 1; i < count; ++i) *out++ = digits[i];
+    *out++ = 'e';
+    *out++ = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) *out++ = '0';
+    return fmt::format_to(out, "{}", magnitude);
+}
+
+// A value below one, 0.D x 10^decimalPoint with decimalPoint <= 0: "0.", the zeros
+// before the digits, the digits.
+char* belowOne(char* out, const char* digits, int count, int decimalPoint) {
+    *out++ = '0';
+    *out++ = '.';
+    for (int i = decimalPoint; i < 0; ++i) *out++ = '0';
+    for (int i = 0; i < count; ++i) *out++ = digits[i];
+    return out;
+}
+
 // printf's %.*g from the shortest digits, which cost a fraction of its exact rounding
 // here. Rounding those digits gives the value's own rounding but where they stop
 // exactly at a half past the precision: a shortest decimal lies nearer the value than
@@ -85,26 +108,14 @@ bool generalFromShortest(double value, int precision, char* text, std::size_t& s
     }
     char* out = text;
     if (value < 0) *out++ = '-';
-    if (exponent >= -4 && exponent < precision) {
-        if (exponent < 0) {
-            *out++ = '0';
-            *out++ = '.';
-            for (int i = exponent + 1; i < 0; ++i) *out++ = '0';
-            for (int i = 0; i < count; ++i) *out++ = digits[i];
-        } else {
-            for (int i = 0; i <= exponent; ++i) *out++ = i < count ? digits[i] : '0';
-            if (count > exponent + 1) *out++ = '.';
-            for (int i = exponent + 1; i < count; ++i) *out++ = digits[i];
-        }
+    if (exponent < -4 || exponent >= precision) {
+        out = scientific(out, digits, count, exponent);
+    } else if (exponent < 0) {
+        out = belowOne(out, digits, count, exponent + 1);
     } else {
-        *out++ = digits[0];
-        if (count > 1) *out++ = '.';
-        for (int i = 1; i < count; ++i) *out++ = digits[i];
-        *out++ = 'e';
-        *out++ = exponent < 0 ? '-' : '+';
-        const int magnitude = exponent < 0 ? -exponent : exponent;
-        if (magnitude < 10) *out++ = '0';
-        out = fmt::format_to(out, "{}", magnitude);
+        for (int i = 0; i <= exponent; ++i) *out++ = i < count ? digits[i] : '0';
+        if (count > exponent + 1) *out++ = '.';
+        for (int i = exponent + 1; i < count; ++i) *out++ = digits[i];
     }
     size = static_cast<std::size_t>(out - text);
     return true;
@@ -135,15 +146,7 @@ std::to_chars_result shortestChars(char* first, char* last, double value) {
     char* out = text;
     if (negative) *out++ = '-';
     if (scientificSize < fixedSize) {
-        *out++ = digits[0];
-        if (count > 1) {
-            *out++ = '.';
-            for (int i = 1; i < count; ++i) *out++ = digits[i];
-        }
-        *out++ = 'e';
-        *out++ = scientificExponent < 0 ? '-' : '+';
-        if (absExponent < 10) *out++ = '0';
-        out = fmt::format_to(out, "{}", absExponent);
+        out = scientific(out, digits, count, scientificExponent);
     } else if (decimalPoint >= count) {
         // The exact integer: every double this large is one.
         out = fmt::format_to(out, "{:.0f}", std::fabs(value));
@@ -153,10 +156,7 @@ std::to_chars_result shortestChars(char* first, char* last, double value) {
             *out++ = digits[i];
         }
     } else {
-        *out++ = '0';
-        *out++ = '.';
-        for (int i = decimalPoint; i < 0; ++i) *out++ = '0';
-        for (int i = 0; i < count; ++i) *out++ = digits[i];
+        out = belowOne(out, digits, count, decimalPoint);
     }
     return copied(first, last, text, static_cast<std::size_t>(out - text));
 }
