@@ -182,6 +182,8 @@ struct Utf8Char {
     char bytes[3];
     std::uint8_t size;
 };
+static_assert(sizeof(Utf8Char) == 4 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "an entry is read as one little-endian word");
 
 // The tables above in UTF-8, worked out once, when the program is built.
 constexpr Utf8Char utf8Char(char32_t c) {
@@ -228,11 +230,18 @@ constexpr bool anyQuotable(std::uint64_t eight) {
 }
 
 // Only ASCII bytes can be quotable: every byte of a longer character is 0x80 or above.
-// With HoldLastLead, a lead byte that ends the text is left unconverted and `p` stops
+// With HoldLastLead, a lead byte that ends the text is left unconverted and `from` stops
 // before it.
 template <bool WatchQuotable, bool HoldLastLead>
-char* writeUtf8(char* into, const unsigned char*& p, const unsigned char* const end, bool& quotable) {
+char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* const end, bool& quotable) {
+    // Local copies: a store through a char pointer could otherwise alias `from` and
+    // `quotable`, and each would be reloaded at every character.
+    const unsigned char* p = from;
     char* q = into;
+    bool anyQuotableByte = false;
+    // An entry read as one little-endian word has its size in the top byte.
+    constexpr std::uint32_t kSizeUnit = 1u << 24;
+    const unsigned char* const lastPairStart = p == end ? end : end - 1;
     while (p != end) {
         if (*p < 0x80) {
             // A run of ASCII, eight bytes at a time: keys, numbers and paths mostly are.
@@ -240,22 +249,23 @@ char* writeUtf8(char* into, const unsigned char*& p, const unsigned char* const 
             for (std::uint64_t eight; end - p >= 8; p += 8, q += 8) {
                 std::memcpy(&eight, p, 8);
                 if (eight & highBits) break;
-                if (WatchQuotable && anyQuotable(eight)) quotable = true;
+                if (WatchQuotable && anyQuotable(eight)) anyQuotableByte = true;
                 std::memcpy(q, p, 8);
             }
             for (; p != end && *p < 0x80; ++p) {
-                if (WatchQuotable && isQuotable(*p)) quotable = true;
+                if (WatchQuotable && isQuotable(*p)) anyQuotableByte = true;
                 *q++ = static_cast<char>(*p);
             }
             continue;
         }
         // A run of two-byte characters, most of a Japanese text: one look each. Row 0
         // holds no character, so any other byte ends the run.
-        for (; end - p >= 2; p += 2) {
-            const Utf8Char pair = kDoubleUtf8[kLeadRow[p[0]]][p[1]];
-            if (pair.size == 0) break;
+        for (; p < lastPairStart; p += 2) {
+            std::uint32_t pair;
+            std::memcpy(&pair, &kDoubleUtf8[kLeadRow[p[0]]][p[1]], sizeof pair);
+            if (pair < kSizeUnit) break;
             std::memcpy(q, &pair, sizeof pair);
-            q += pair.size;
+            q += pair / kSizeUnit;
         }
         if (p == end) break;
         if (*p < 0x80) continue;
@@ -277,6 +287,8 @@ char* writeUtf8(char* into, const unsigned char*& p, const unsigned char* const 
         std::memcpy(q, &utf8, sizeof utf8);
         q += utf8.size;
     }
+    from = p;
+    if (WatchQuotable && anyQuotableByte) quotable = true;
     return q;
 }
 
