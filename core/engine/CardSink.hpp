@@ -41,7 +41,7 @@ private:
 
     std::ostream& out_;
     ErrorLine errorLine_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;  // not filled: a short run touches only what it writes
     std::size_t passed_ = 0;
     std::ostream text_;
 };

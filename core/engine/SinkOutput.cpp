@@ -9,9 +9,8 @@ constexpr std::size_t blockSize = 1 << 20;
 }  // namespace
 
 SinkOutput::SinkOutput(std::ostream& out, ErrorLine errorLine)
-    : out_(out), errorLine_(std::move(errorLine)), text_(this) {
-    buffer_.resize(blockSize);
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    : out_(out), errorLine_(std::move(errorLine)), buffer_(new char[blockSize]), text_(this) {
+    setp(buffer_.get(), buffer_.get() + blockSize);
 }
 
 SinkOutput::~SinkOutput() { pass(); }
@@ -20,7 +19,7 @@ void SinkOutput::pass() {
     const auto held = static_cast<std::streamsize>(pptr() - pbase());
     if (held > 0) out_.write(pbase(), held);
     passed_ += static_cast<std::size_t>(held);
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    setp(buffer_.get(), buffer_.get() + blockSize);
 }
 
 void SinkOutput::drain() {
@@ -52,7 +51,7 @@ std::streamsize SinkOutput::xsputn(const char* data, std::streamsize count) {
     // A piece larger than the room left: what is held goes first, then the piece whole
     // when it would fill a buffer by itself.
     pass();
-    if (count >= static_cast<std::streamsize>(buffer_.size())) {
+    if (count >= static_cast<std::streamsize>(blockSize)) {
         out_.write(data, count);
         passed_ += static_cast<std::size_t>(count);
         return count;
