@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "report/Real.hpp"
 #include "text/Cp932.hpp"
 
 namespace Vantorn {
@@ -168,9 +169,12 @@ void JsonWriter::value(double number) {
         return;
     }
     // The shortest text that reads back to the same double, alike on every platform.
-    std::array<char, 32> digits;
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    buffer_.append(digits.data(), static_cast<std::size_t>(written.ptr - digits.data()));
+    char* const at = buffer_.room(32);
+    if (char* end = wholeNumberChars(at, number, 1e5)) {
+        buffer_.commit(end);
+        return;
+    }
+    buffer_.commit(std::to_chars(at, at + 32, number).ptr);
 }
 
 void JsonWriter::value(bool flag) {

@@ -18,6 +18,14 @@ constexpr std::size_t bufferSize = largestUsefulPrecision + 16;
 }  // namespace
 
 std::string realText(double value, std::chars_format format, int precision) {
+    if (format == std::chars_format::general && precision >= 1 && precision <= 15) {
+        constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        char whole[24];
+        if (char* end = wholeNumberChars(whole, value, powersOfTen[precision])) {
+            return std::string(whole, static_cast<std::size_t>(end - whole));
+        }
+    }
     // Enough for a double's 309 integral digits too, in fixed notation.
     std::array<char, bufferSize + 320> digits;
     const std::to_chars_result written =

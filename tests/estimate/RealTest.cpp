@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "json/JsonWriter.hpp"
 
 namespace Vantorn {
 namespace {
@@ -62,6 +68,42 @@ TEST(RealFormat, WidthAndFillOfTheStreamApply) {
     out.width(8);
     out << std::left << Real{-0.25} << '|' << Real{1.5};
     EXPECT_EQ(out.str(), "***-0.25|-0.25***|1.5");
+}
+
+std::string toChars(double value, int precision) {
+    char digits[64];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general,
+                                             precision).ptr);
+}
+
+std::string shortestJson(double value) {
+    std::ostringstream out;
+    JsonWriter(out).value(value);
+    return out.str();
+}
+
+// Whole numbers take a way of their own past to_chars: it must give to_chars' bytes,
+// at the bounds, on either side of them and for values that are not whole.
+TEST(RealFormat, WholeNumbersAreWrittenAsToCharsWritesThem) {
+    std::vector<double> values = {-0.0, 0.0, 0.5, -0.5, 9999.5, 99999.5, 1e15, -1e15, 1e15 - 1, 1e16, 4503599627370497.0,
+                                  std::numeric_limits<double>::infinity(), std::nan("")};
+    for (double whole = -100000; whole <= 100000; ++whole) values.push_back(whole);
+    for (double power = 1; power <= 1e16; power *= 10) {
+        for (double near : {power - 1, power, power + 1, power * 7 + 3}) {
+            values.push_back(near);
+            values.push_back(-near);
+            values.push_back(std::nextafter(near, 0.0));
+        }
+    }
+    for (double value : values) {
+        for (int precision : {1, 2, 3, 4, 5, 6, 10, 15, 16}) {
+            ASSERT_EQ(realText(value, std::chars_format::general, precision), toChars(value, precision))
+                << value << " at precision " << precision;
+        }
+        char digits[64];
+        const std::string shortest(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+        ASSERT_EQ(shortestJson(value), std::isfinite(value) ? shortest : "null") << value;
+    }
 }
 
 }  // namespace
