@@ -106,13 +106,17 @@ public:
 
 private:
     // The text a report writer writes for the object, in a buffer used over again.
-    template <class Object, class Write>
-    std::string_view line(const Object& object, Write write) {
+    template <class Object>
+    std::string_view line(const Object& object) {
         lineText_.text.clear();
-        write(line_, object);
-        line_.flush();
+        {
+            TextOut out(lineText_);
+            writeLine(out, object);
+        }
         return lineText_.text;
     }
+    static void writeLine(TextOut& out, const Motion& motion) { writeMotion(out, motion); }
+    static void writeLine(TextOut& out, const Content& content) { writeContentLine(out, content); }
 
     void motions() {
         json_.key("motions");
@@ -156,7 +160,7 @@ private:
         json_.member("valueType", static_cast<std::int32_t>(motion.valueType));
         json_.member("value", motion.value);
         json_.member("rounds", motion.rounds);
-        text(json_, "text", line(motion, writeMotion));
+        text(json_, "text", line(motion));
         keep(0);
         json_.endObject();
     }
@@ -232,7 +236,7 @@ private:
         json_.key("family");
         json_.name(familyName(kind.family));
         text(json_, "name", content.name);
-        text(json_, "text", line(content, [](std::ostream& out, const Content& c) { writeContentLine(out, c); }));
+        text(json_, "text", line(content));
         keep(depth);
         json_.key("fields");
         json_.beginObject();
@@ -312,7 +316,6 @@ private:
     std::string keptText_;
     std::vector<KeptLine> kept_;
     StringBuffer lineText_;
-    std::ostream line_{&lineText_};
 };
 
 }  // namespace

@@ -17,12 +17,12 @@ namespace {
 // Where the lines of a description go: a text stream, or a list of strings.
 class StreamLines {
 public:
-    explicit StreamLines(std::ostream& out) : out_(out) {}
+    explicit StreamLines(TextOut& out) : out_(out) {}
     TextOut& line() { return out_; }
     void end() { out_ << '\n'; }
 
 private:
-    TextOut out_;
+    TextOut& out_;
 };
 
 // What `write` writes, as a string.
@@ -165,6 +165,11 @@ void writeHeader(std::ostream& out, const std::string& path) {
 }
 
 void writeDescription(std::ostream& out, const SkillCard& card) {
+    TextOut text(out);
+    writeDescription(text, card);
+}
+
+void writeDescription(TextOut& out, const SkillCard& card) {
     StreamLines lines(out);
     description(lines, card);
 }
@@ -188,13 +193,17 @@ void writeMotion(std::ostream& out, const Motion& motion) {
     motionLine(text, motion);
 }
 
+void writeMotion(TextOut& out, const Motion& motion) { motionLine(out, motion); }
+
 void writeEvents(std::ostream& out, const EventPart& part) {
-    StreamLines lines(out);
+    TextOut text(out);
+    StreamLines lines(text);
     events(lines, part);
 }
 
 void writeContentTree(std::ostream& out, const Content& root, std::size_t depth) {
-    StreamLines lines(out);
+    TextOut text(out);
+    StreamLines lines(text);
     contentTree(lines, root, depth);
 }
 

@@ -38,13 +38,17 @@ void writeWorking(std::ostream& out, const LevelWorking& working) {
 
 void writeEstimate(std::ostream& out, const LevelEstimate& estimate) {
     TextOut text(out);
+    writeEstimate(text, estimate);
+}
+
+void writeEstimate(TextOut& out, const LevelEstimate& estimate) {
     for (const LevelWorking& working : estimate.workings) {
-        Vantorn::working(text, working);
+        Vantorn::working(out, working);
     }
     if (!estimate.level) {
-        writeLine(text, "双方全体: not yet implemented.");
+        writeLine(out, "双方全体: not yet implemented.");
     }
-    writeLine(text, "level: ", real(estimate.level.value_or(notEstimatedLevel), levelPrecision));
+    writeLine(out, "level: ", real(estimate.level.value_or(notEstimatedLevel), levelPrecision));
 }
 
 }  // namespace Vantorn

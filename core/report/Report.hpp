@@ -15,6 +15,7 @@ class Content;
 class EventPart;
 class Motion;
 class SkillCard;
+class TextOut;
 struct LevelEstimate;
 struct LevelWorking;
 
@@ -24,6 +25,7 @@ void writeHeader(std::ostream& out, const std::string& path);
 // The description: eleven parameter lines, one line per motion, then the event trees.
 constexpr std::size_t descriptionParameterLines = 11;
 void writeDescription(std::ostream& out, const SkillCard& card);
+void writeDescription(TextOut& out, const SkillCard& card);
 // The same lines handed to `call` one by one without their line ends (a line may hold
 // line feeds of a message's own text), none kept.
 void forEachDescriptionLine(const SkillCard& card, const std::function<void(std::string_view line)>& call);
@@ -37,6 +39,7 @@ std::string targetText(const SkillCard& card);
 
 // A motion's one-line text, without the line end.
 void writeMotion(std::ostream& out, const Motion& motion);
+void writeMotion(TextOut& out, const Motion& motion);
 std::string motionText(const Motion& motion);
 
 // Every content tree of every event, each line indented by its depth in TABs.
@@ -53,6 +56,7 @@ void writeWorking(std::ostream& out, const LevelWorking& working);
 // The estimate's workings and its "level: " line. The caller's format state is left
 // as it was.
 void writeEstimate(std::ostream& out, const LevelEstimate& estimate);
+void writeEstimate(TextOut& out, const LevelEstimate& estimate);
 
 // The block of one card as both programs show it: header, description, estimate.
 void writeCardBlock(std::ostream& out, const std::string& path, const SkillCard& card,

@@ -37,8 +37,12 @@ std::string textOf(const Object& object, Write write) {
 }
 
 // The report's text of a card, a motion, a content tree or an event part.
-inline std::string describe(const SkillCard& card) { return textOf(card, writeDescription); }
-inline std::string describe(const Motion& motion) { return textOf(motion, writeMotion); }
+inline std::string describe(const SkillCard& card) {
+    return textOf(card, [](std::ostream& out, const SkillCard& c) { writeDescription(out, c); });
+}
+inline std::string describe(const Motion& motion) {
+    return textOf(motion, [](std::ostream& out, const Motion& m) { writeMotion(out, m); });
+}
 inline std::string describe(const EventPart& part) { return textOf(part, writeEvents); }
 inline std::string describe(const Content& root) {
     return textOf(root, [](std::ostream& out, const Content& content) { writeContentTree(out, content); });
