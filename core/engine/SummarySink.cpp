@@ -36,8 +36,7 @@ public:
         if (result.streamed()) return;
         {
             PiecesBuffer pieces(result.text);
-            std::ostream out(&pieces);
-            JsonWriter json(out);
+            JsonWriter json(pieces);
             json.flushAbove(pieceOfEntry);
             if (result.failed()) {
                 writeCardErrorJson(json, result.path, result.failure->message,
@@ -98,8 +97,7 @@ public:
     void prepare(CardResult& result) const override {
         {
             PiecesBuffer pieces(result.text);
-            std::ostream out(&pieces);
-            JsonWriter json(out);
+            JsonWriter json(pieces);
             if (result.bytes) {
                 ListingJson listing(json, result.path);
                 listCard(*result.bytes, listing);

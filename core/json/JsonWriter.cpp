@@ -124,20 +124,21 @@ void JsonWriter::cp932(std::string_view text) {
     std::size_t tabs = 0;
     while (tabs < text.size() && text[tabs] == '\t') ++tabs;
     const std::string_view rest = text.substr(tabs);
-    buffer_ += '"';
-    lastString_ = buffer_.size();
-    appendTabs(tabs);
-    const std::size_t restStart = buffer_.size();
-    char* const into = buffer_.room(cp932Utf8Room(rest.size()) + 1);
+    // One look at the room for the quotes, the TABs and the rest converted.
+    char* at = buffer_.room(2 + 2 * tabs + cp932Utf8Room(rest.size()));
+    *at++ = '"';
+    lastString_ = static_cast<std::size_t>(at - buffer_.data());
+    for (std::size_t i = 0; i < tabs; ++i, at += 2) std::memcpy(at, "\\t", 2);
+    char* const into = at;
     bool quotable = false;
-    char* end = writeCp932AsUtf8(into, rest, quotable);
+    char* end = rest.empty() ? into : writeCp932AsUtf8(into, rest, quotable);
     if (!quotable) {
         *end++ = '"';
         buffer_.commit(end);
         return;
     }
     scratch_.assign(into, static_cast<std::size_t>(end - into));
-    buffer_.truncate(restStart);
+    buffer_.commit(into);
     escapedInside(scratch_);
     buffer_ += '"';
 }
@@ -193,7 +194,14 @@ void JsonWriter::null() {
 }
 
 void JsonWriter::flush() {
-    if (buffer_.size() > 0) out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    if (buffer_.size() > 0) {
+        const auto size = static_cast<std::streamsize>(buffer_.size());
+        if (stream_) {
+            stream_->write(buffer_.data(), size);
+        } else {
+            target_->sputn(buffer_.data(), size);
+        }
+    }
     // After a huge card, give its memory back rather than keep it for the small ones.
     buffer_.clear(1 << 20);
 }

@@ -19,7 +19,11 @@ namespace Vantorn {
 // same double; NaN and infinities are written as null.
 class JsonWriter {
 public:
-    explicit JsonWriter(std::ostream& out) : out_(out) {}
+    explicit JsonWriter(std::ostream& out) : stream_(&out) { levels_.reserve(16); }
+    // Into a stream buffer that takes all it is given, as one in memory does: a card's
+    // entry made ahead needs no stream of its own, whose set-up costs as much as a
+    // hundred keys.
+    explicit JsonWriter(std::streambuf& out) : target_(&out) { levels_.reserve(16); }
     ~JsonWriter() { flush(); }
     JsonWriter(const JsonWriter&) = delete;
     JsonWriter& operator=(const JsonWriter&) = delete;
@@ -107,7 +111,8 @@ private:
     void escapedInside(std::string_view utf8);
     void appendTabs(std::size_t count);
 
-    std::ostream& out_;
+    std::ostream* stream_ = nullptr;
+    std::streambuf* target_ = nullptr;
     TextBuffer buffer_;
     std::string scratch_;
     struct Level {
