@@ -57,8 +57,25 @@ void JsonWriter::escaped(std::string_view text) {
     buffer_ += '"';
 }
 
-void JsonWriter::escapedInside(std::string_view text) {
+void JsonWriter::escapedByte(unsigned char c) {
     static constexpr char hex[] = "0123456789abcdef";
+    switch (c) {
+    case '"': buffer_ += "\\\""; break;
+    case '\\': buffer_ += "\\\\"; break;
+    case '\n': buffer_ += "\\n"; break;
+    case '\r': buffer_ += "\\r"; break;
+    case '\t': buffer_ += "\\t"; break;
+    case '\b': buffer_ += "\\b"; break;
+    case '\f': buffer_ += "\\f"; break;
+    default:
+        buffer_ += "\\u00";
+        buffer_ += hex[c >> 4];
+        buffer_ += hex[c & 0xF];
+        break;
+    }
+}
+
+void JsonWriter::escapedInside(std::string_view text) {
     std::size_t plain = 0;  // start of the run not yet written
     for (std::size_t i = 0; i < text.size(); ++i) {
         i = plainUntil(text, i);
@@ -76,20 +93,7 @@ void JsonWriter::escapedInside(std::string_view text) {
             plain = end;
             continue;
         }
-        switch (c) {
-        case '"': buffer_ += "\\\""; break;
-        case '\\': buffer_ += "\\\\"; break;
-        case '\n': buffer_ += "\\n"; break;
-        case '\r': buffer_ += "\\r"; break;
-        case '\t': buffer_ += "\\t"; break;
-        case '\b': buffer_ += "\\b"; break;
-        case '\f': buffer_ += "\\f"; break;
-        default:
-            buffer_ += "\\u00";
-            buffer_ += hex[c >> 4];
-            buffer_ += hex[c & 0xF];
-            break;
-        }
+        escapedByte(c);
     }
     buffer_.append(text.data() + plain, text.size() - plain);
 }
@@ -117,30 +121,28 @@ void JsonWriter::value(std::string_view utf8) {
 
 void JsonWriter::cp932(std::string_view text) {
     separate();
-    // Converted in place, and kept as it is where, as in most text, nothing needs
-    // escaping; else converted aside and escaped. The TABs that lead a description
-    // line, the same in both encodings, are escaped first: the rest then mostly needs
-    // nothing.
+    // Converted in place up to each byte that needs escaping, which only an ASCII
+    // byte can. The TABs that lead a description line, the same in both encodings,
+    // are escaped first, in one go.
     std::size_t tabs = 0;
     while (tabs < text.size() && text[tabs] == '\t') ++tabs;
-    const std::string_view rest = text.substr(tabs);
+    std::string_view rest = text.substr(tabs);
     // One look at the room for the quotes, the TABs and the rest converted.
     char* at = buffer_.room(2 + 2 * tabs + cp932Utf8Room(rest.size()));
     *at++ = '"';
     lastString_ = static_cast<std::size_t>(at - buffer_.data());
     for (std::size_t i = 0; i < tabs; ++i, at += 2) std::memcpy(at, "\\t", 2);
-    char* const into = at;
-    bool quotable = false;
-    char* end = rest.empty() ? into : writeCp932AsUtf8(into, rest, quotable);
-    if (!quotable) {
-        *end++ = '"';
-        buffer_.commit(end);
-        return;
+    while (!rest.empty()) {
+        std::size_t used = 0;
+        at = writeCp932AsUtf8UntilQuotable(at, rest, used);
+        if (used == rest.size()) break;
+        buffer_.commit(at);
+        escapedByte(static_cast<unsigned char>(rest[used]));
+        rest.remove_prefix(used + 1);
+        at = buffer_.room(1 + cp932Utf8Room(rest.size()));
     }
-    scratch_.assign(into, static_cast<std::size_t>(end - into));
-    buffer_.commit(into);
-    escapedInside(scratch_);
-    buffer_ += '"';
+    *at++ = '"';
+    buffer_.commit(at);
 }
 
 void JsonWriter::indentedString(std::size_t tabs, std::string_view escaped) {

@@ -107,6 +107,8 @@ private:
         return at;
     }
     void escaped(std::string_view utf8);
+    // A byte a string cannot hold as it is, escaped.
+    void escapedByte(unsigned char c);
     // The same without the quotes around it.
     void escapedInside(std::string_view utf8);
     void appendTabs(std::size_t count);
@@ -114,7 +116,6 @@ private:
     std::ostream* stream_ = nullptr;
     std::streambuf* target_ = nullptr;
     TextBuffer buffer_;
-    std::string scratch_;
     struct Level {
         bool first = true;  // nothing written in the container yet
         bool lineBreaks = false;

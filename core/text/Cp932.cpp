@@ -229,16 +229,16 @@ constexpr bool anyQuotable(std::uint64_t eight) {
            anyZero(eight ^ ('\\' * ones));
 }
 
-// Only ASCII bytes can be quotable: every byte of a longer character is 0x80 or above.
-// With HoldLastLead, a lead byte that ends the text is left unconverted and `from` stops
-// before it.
-template <bool WatchQuotable, bool HoldLastLead>
-char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* const end, bool& quotable) {
-    // Local copies: a store through a char pointer could otherwise alias `from` and
-    // `quotable`, and each would be reloaded at every character.
+// With StopAtQuotable, the first quotable byte is left unconverted and `from` stops at
+// it: only ASCII bytes can be quotable, every byte of a longer character is 0x80 or
+// above. With HoldLastLead, a lead byte that ends the text is left unconverted and
+// `from` stops before it.
+template <bool StopAtQuotable, bool HoldLastLead>
+char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* const end) {
+    // A local copy: a store through a char pointer could otherwise alias `from`, which
+    // would be reloaded at every character.
     const unsigned char* p = from;
     char* q = into;
-    bool anyQuotableByte = false;
     // An entry read as one little-endian word has its size in the top byte.
     constexpr std::uint32_t kSizeUnit = 1u << 24;
     const unsigned char* const lastPairStart = p == end ? end : end - 1;
@@ -249,11 +249,14 @@ char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* con
             for (std::uint64_t eight; end - p >= 8; p += 8, q += 8) {
                 std::memcpy(&eight, p, 8);
                 if (eight & highBits) break;
-                if (WatchQuotable && anyQuotable(eight)) anyQuotableByte = true;
+                if (StopAtQuotable && anyQuotable(eight)) break;
                 std::memcpy(q, p, 8);
             }
             for (; p != end && *p < 0x80; ++p) {
-                if (WatchQuotable && isQuotable(*p)) anyQuotableByte = true;
+                if (StopAtQuotable && isQuotable(*p)) {
+                    from = p;
+                    return q;
+                }
                 *q++ = static_cast<char>(*p);
             }
             continue;
@@ -288,7 +291,6 @@ char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* con
         q += utf8.size;
     }
     from = p;
-    if (WatchQuotable && anyQuotableByte) quotable = true;
     return q;
 }
 
@@ -298,21 +300,21 @@ const unsigned char* bytesOf(std::string_view text) { return reinterpret_cast<co
 
 char* writeCp932AsUtf8(char* into, std::string_view cp932) {
     const unsigned char* p = bytesOf(cp932);
-    bool unused = false;
-    return writeUtf8<false, false>(into, p, p + cp932.size(), unused);
+    return writeUtf8<false, false>(into, p, p + cp932.size());
 }
 
-char* writeCp932AsUtf8(char* into, std::string_view cp932, bool& quotable) {
-    const unsigned char* p = bytesOf(cp932);
-    quotable = false;
-    return writeUtf8<true, false>(into, p, p + cp932.size(), quotable);
+char* writeCp932AsUtf8UntilQuotable(char* into, std::string_view cp932, std::size_t& used) {
+    const unsigned char* const begin = bytesOf(cp932);
+    const unsigned char* p = begin;
+    char* const end = writeUtf8<true, false>(into, p, begin + cp932.size());
+    used = static_cast<std::size_t>(p - begin);
+    return end;
 }
 
 char* writeCompleteCp932AsUtf8(char* into, std::string_view cp932, std::size_t& used) {
     const unsigned char* const begin = bytesOf(cp932);
     const unsigned char* p = begin;
-    bool unused = false;
-    char* const end = writeUtf8<false, true>(into, p, begin + cp932.size(), unused);
+    char* const end = writeUtf8<false, true>(into, p, begin + cp932.size());
     used = static_cast<std::size_t>(p - begin);
     return end;
 }

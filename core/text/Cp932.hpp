@@ -20,9 +20,10 @@ constexpr std::size_t cp932Utf8Room(std::size_t size) { return 3 * size + 1; }
 // The same written at `into`, which has cp932Utf8Room for it; returns where the text
 // ends.
 char* writeCp932AsUtf8(char* into, std::string_view cp932);
-// The same, and whether any byte written is one a quoted string cannot hold as it is:
-// a control byte (below 0x20), '"' or '\\'.
-char* writeCp932AsUtf8(char* into, std::string_view cp932, bool& quotable);
+// The same up to the first byte a quoted string cannot hold as it is, a control byte
+// (below 0x20), '"' or '\\', which is left unwritten. `used` is set to the bytes
+// converted: the whole text when it holds no such byte, else the offset of that byte.
+char* writeCp932AsUtf8UntilQuotable(char* into, std::string_view cp932, std::size_t& used);
 // The same for a piece of a longer text: a last lead byte, still waiting for its trail
 // byte, is left for the next piece. `used` is set to the bytes converted: the whole
 // piece, or all of it but that byte.

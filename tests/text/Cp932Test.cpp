@@ -52,14 +52,16 @@ TEST(Cp932, EachBadByteBecomesOneReplacementAndTheRestSurvives) {
 // The UTF-8 writer has tables and an ASCII fast path of its own: it must agree with
 // the UTF-16 decoder on every pair of bytes, alone, after a long run of ASCII and at
 // the end of a text.
-// The writers JSON and the UTF-8 output use, against the plain decoder: whole, with
-// the bytes a quoted string cannot hold noticed, and a piece at a time.
+// The writers JSON and the UTF-8 output use, against the plain decoder: whole, up to
+// the first byte a quoted string cannot hold, and a piece at a time.
 TEST(Cp932, Utf8WritersAgreeWithTheDecoderOnEveryPair) {
     const std::string ascii = "0123456789abcdefX";
-    const auto quotable = [](const std::string& utf8) {
-        return std::any_of(utf8.begin(), utf8.end(), [](char c) { return (c >= 0 && c < 0x20) || c == '"' || c == '\\'; });
+    const auto firstQuotable = [](const std::string& utf8) {
+        return std::find_if(utf8.begin(), utf8.end(), [](char c) { return (c >= 0 && c < 0x20) || c == '"' || c == '\\'; }) -
+               utf8.begin();
     };
     std::string out;
+    std::string until;
     for (unsigned first = 0; first < 0x100; ++first) {
         for (unsigned second = 0; second < 0x100; ++second) {
             const std::string pair{static_cast<char>(first), static_cast<char>(second)};
@@ -68,8 +70,15 @@ TEST(Cp932, Utf8WritersAgreeWithTheDecoderOnEveryPair) {
                                             "\"" + twice.substr(1)}) {
                 const std::string expected = utf16ToUtf8(cp932ToUtf16(text));
                 out.assign(cp932Utf8Room(text.size()), '\0');
-                bool seen = false;
-                out.resize(static_cast<std::size_t>(writeCp932AsUtf8(out.data(), text, seen) - out.data()));
+                out.resize(static_cast<std::size_t>(writeCp932AsUtf8(out.data(), text) - out.data()));
+                until.assign(cp932Utf8Room(text.size()), '\0');
+                std::size_t stop = 0;
+                until.resize(static_cast<std::size_t>(writeCp932AsUtf8UntilQuotable(until.data(), text, stop) -
+                                                      until.data()));
+                const auto quotableAt = static_cast<std::size_t>(firstQuotable(expected));
+                const bool stopped = until == expected.substr(0, quotableAt) &&
+                                     (quotableAt == expected.size() ? stop == text.size()
+                                                                    : text[stop] == expected[quotableAt]);
                 bool pieces = true;
                 for (std::size_t split = 0; split <= text.size() && text.size() <= 4; ++split) {
                     std::string joined(cp932Utf8Room(text.size()), '\0');
@@ -79,7 +88,7 @@ TEST(Cp932, Utf8WritersAgreeWithTheDecoderOnEveryPair) {
                     joined.resize(static_cast<std::size_t>(end - joined.data()));
                     pieces &= joined == expected && used + 1 >= split;
                 }
-                if (cp932ToUtf8(text) != expected || out != expected || seen != quotable(expected) || !pieces) {
+                if (cp932ToUtf8(text) != expected || out != expected || !stopped || !pieces) {
                     ADD_FAILURE() << std::hex << first << ' ' << second << " in \"" << text << '"';
                     return;
                 }
