@@ -77,7 +77,10 @@ public:
     void flush();
     // From now on, hands the text to the stream whenever it has passed `bytes` as a
     // value begins: for a document whose stream may take an entry in pieces.
-    void flushAbove(std::size_t bytes) { flushAbove_ = bytes; }
+    void flushAbove(std::size_t bytes) {
+        flushAbove_ = bytes;
+        buffer_.room(2 * bytes);  // what it will hold at most, but for one long value
+    }
 
 private:
     void open(char bracket);
