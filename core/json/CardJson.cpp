@@ -105,18 +105,16 @@ public:
     }
 
 private:
-    // The text a report writer writes for the object, in a buffer used over again.
-    template <class Object>
-    std::string_view line(const Object& object) {
+    // What `write` writes, in a buffer used over again.
+    template <class Write>
+    std::string_view line(Write write) {
         lineText_.text.clear();
         {
             TextOut out(lineText_);
-            writeLine(out, object);
+            write(out);
         }
         return lineText_.text;
     }
-    static void writeLine(TextOut& out, const Motion& motion) { writeMotion(out, motion); }
-    static void writeLine(TextOut& out, const Content& content) { writeContentLine(out, content); }
 
     void motions() {
         json_.key("motions");
@@ -139,7 +137,7 @@ private:
         json_.beginArray();
         if (!card_.eventPart.readEachWalk()) {
             for (std::size_t place = 0; place < descriptionParameterLines; ++place) {
-                json_.cp932(descriptionLine(card_, place));
+                json_.cp932(line([&](TextOut& out) { writeDescriptionLine(out, card_, place); }));
             }
             std::size_t start = 0;
             for (const KeptLine& line : kept_) {
@@ -160,7 +158,7 @@ private:
         json_.member("valueType", static_cast<std::int32_t>(motion.valueType));
         json_.member("value", motion.value);
         json_.member("rounds", motion.rounds);
-        text(json_, "text", line(motion));
+        text(json_, "text", line([&](TextOut& out) { writeMotion(out, motion); }));
         keep(0);
         json_.endObject();
     }
@@ -236,7 +234,7 @@ private:
         json_.key("family");
         json_.name(familyName(kind.family));
         text(json_, "name", content.name);
-        text(json_, "text", line(content));
+        text(json_, "text", line([&](TextOut& out) { writeContentLine(out, content); }));
         keep(depth);
         json_.key("fields");
         json_.beginObject();

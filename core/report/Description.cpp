@@ -180,8 +180,15 @@ void forEachDescriptionLine(const SkillCard& card, const std::function<void(std:
 }
 
 std::string descriptionLine(const SkillCard& card, std::size_t place) {
-    if (place >= descriptionParameterLines) return motionText(card.motions.at(place - descriptionParameterLines));
-    return lineText([&](TextOut& out) { parameterLine(out, card, place); });
+    return lineText([&](TextOut& out) { writeDescriptionLine(out, card, place); });
+}
+
+void writeDescriptionLine(TextOut& out, const SkillCard& card, std::size_t place) {
+    if (place >= descriptionParameterLines) {
+        motionLine(out, card.motions.at(place - descriptionParameterLines));
+    } else {
+        parameterLine(out, card, place);
+    }
 }
 
 std::string motionText(const Motion& motion) {

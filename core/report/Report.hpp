@@ -33,6 +33,7 @@ void forEachDescriptionLine(const SkillCard& card, const std::function<void(std:
 // One of the eleven parameter lines or the motions' lines, by its place among the
 // description's lines.
 std::string descriptionLine(const SkillCard& card, std::size_t place);
+void writeDescriptionLine(TextOut& out, const SkillCard& card, std::size_t place);
 
 // The target as the description names it: "敵方単体", "味方全体", "対象無し", ….
 std::string targetText(const SkillCard& card);
