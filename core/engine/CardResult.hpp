@@ -13,7 +13,7 @@
 
 #include "advice/Advice.hpp"
 #include "cards/SkillCard.hpp"
-#include "engine/TextPieces.hpp"
+#include "text/TextPieces.hpp"
 #include "estimate/Estimate.hpp"
 #include "format/Errors.hpp"
 #include "summary/Summary.hpp"

@@ -5,7 +5,7 @@
 
 #include "engine/Sinks.hpp"
 #include "advice/AdviceLines.hpp"
-#include "engine/TextPieces.hpp"
+#include "text/TextPieces.hpp"
 #include "explain/Listing.hpp"
 #include "report/Report.hpp"
 #include "report/TextOut.hpp"

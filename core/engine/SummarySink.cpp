@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "engine/Sinks.hpp"
-#include "engine/TextPieces.hpp"
+#include "text/TextPieces.hpp"
 #include "advice/AdviceLines.hpp"
 #include "explain/Listing.hpp"
 #include "json/CardDocument.hpp"
@@ -35,8 +35,7 @@ public:
     void prepare(CardResult& result) const override {
         if (result.streamed()) return;
         {
-            PiecesBuffer pieces(result.text);
-            JsonWriter json(pieces);
+            JsonWriter json(result.text);
             json.flushAbove(pieceOfEntry);
             if (result.failed()) {
                 writeCardErrorJson(json, result.path, result.failure->message,
@@ -96,8 +95,7 @@ public:
     void begin() override { document_.emplace(output_.text()); }
     void prepare(CardResult& result) const override {
         {
-            PiecesBuffer pieces(result.text);
-            JsonWriter json(pieces);
+            JsonWriter json(result.text);
             if (result.bytes) {
                 ListingJson listing(json, result.path);
                 listCard(*result.bytes, listing);

@@ -15,6 +15,10 @@ namespace Vantorn {
 
 namespace {
 
+// A block handed over to text in pieces leaves a block as large for what follows, up
+// to this.
+constexpr std::size_t largestPiece = 64 * 1024;
+
 // The bytes a JSON string cannot hold as they are.
 constexpr std::array<bool, 256> escapedBytes = [] {
     std::array<bool, 256> table{};
@@ -196,14 +200,11 @@ void JsonWriter::null() {
 }
 
 void JsonWriter::flush() {
-    if (buffer_.size() > 0) {
-        const auto size = static_cast<std::streamsize>(buffer_.size());
-        if (stream_) {
-            stream_->write(buffer_.data(), size);
-        } else {
-            target_->sputn(buffer_.data(), size);
-        }
+    if (pieces_) {
+        if (buffer_.size() > 0) pieces_->pieces.push_back(buffer_.release(largestPiece));
+        return;
     }
+    if (buffer_.size() > 0) stream_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     // After a huge card, give its memory back rather than keep it for the small ones.
     buffer_.clear(1 << 20);
 }

@@ -20,10 +20,10 @@ namespace Vantorn {
 class JsonWriter {
 public:
     explicit JsonWriter(std::ostream& out) : stream_(&out) { levels_.reserve(16); }
-    // Into a stream buffer that takes all it is given, as one in memory does: a card's
-    // entry made ahead needs no stream of its own, whose set-up costs as much as a
-    // hundred keys.
-    explicit JsonWriter(std::streambuf& out) : target_(&out) { levels_.reserve(16); }
+    // Into text kept in memory, each block handed over whole when it is flushed: a
+    // card's entry made ahead is neither copied nor written through a stream, whose
+    // set-up alone costs as much as a hundred keys.
+    explicit JsonWriter(TextPieces& into) : pieces_(&into) { levels_.reserve(16); }
     ~JsonWriter() { flush(); }
     JsonWriter(const JsonWriter&) = delete;
     JsonWriter& operator=(const JsonWriter&) = delete;
@@ -117,7 +117,7 @@ private:
     void appendTabs(std::size_t count);
 
     std::ostream* stream_ = nullptr;
-    std::streambuf* target_ = nullptr;
+    TextPieces* pieces_ = nullptr;
     TextBuffer buffer_;
     struct Level {
         bool first = true;  // nothing written in the container yet

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string_view>
 
+#include "text/TextPieces.hpp"
+
 namespace Vantorn {
 
 // Bytes appended at the end of one growing block, each append a bounds check and a
@@ -45,10 +47,19 @@ public:
         data_.reset();
         capacity_ = 0;
     }
+    // Hands over the block with what it holds, and empties the buffer; its next block
+    // is as large, up to `largest` bytes.
+    TextPieces::Piece release(std::size_t largest) {
+        TextPieces::Piece piece{std::move(data_), size_, capacity_};
+        nextCapacity_ = std::min(capacity_, largest);
+        size_ = 0;
+        capacity_ = 0;
+        return piece;
+    }
 
 private:
     void grow(std::size_t more) {
-        const std::size_t capacity = std::max({2 * capacity_, size_ + more, std::size_t{256}});
+        const std::size_t capacity = std::max({2 * capacity_, size_ + more, nextCapacity_, std::size_t{256}});
         std::unique_ptr<char[]> data(new char[capacity]);
         if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
         data_ = std::move(data);
@@ -58,6 +69,7 @@ private:
     std::unique_ptr<char[]> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
+    std::size_t nextCapacity_ = 0;
 };
 
 }  // namespace Vantorn

@@ -11,10 +11,10 @@
 
 namespace Vantorn {
 
-// Text a sink made ahead, off the output's thread: a JSON entry, or a report block in
-// pieces, which neither double nor get copied as they grow (a report of deeply nested
-// events can be many times its file). Pieces start small, for the many small cards,
-// and grow to a fixed size.
+// Text made ahead, off the output's thread: a JSON entry, or a report block in pieces,
+// which neither double nor get copied as they grow (a report of deeply nested events
+// can be many times its file). Pieces start small, for the many small cards, and grow
+// to a fixed size.
 struct TextPieces {
     struct Piece {
         std::unique_ptr<char[]> data;  // left uninitialised: written before it is read
