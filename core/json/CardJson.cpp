@@ -105,14 +105,15 @@ public:
     }
 
 private:
-    // What `write` writes, in a buffer used over again.
+    // What `write` writes, in buffers used over again: a line that fits the writer's
+    // own buffer is read from there.
     template <class Write>
     std::string_view line(Write write) {
+        lineOut_.discard();
         lineText_.text.clear();
-        {
-            TextOut out(lineText_);
-            write(out);
-        }
+        write(lineOut_);
+        if (lineText_.text.empty()) return lineOut_.held();
+        lineOut_.flush();
         return lineText_.text;
     }
 
@@ -314,6 +315,7 @@ private:
     std::string keptText_;
     std::vector<KeptLine> kept_;
     StringBuffer lineText_;
+    TextOut lineOut_{lineText_};
 };
 
 }  // namespace

@@ -42,17 +42,15 @@ std::size_t plainUntil(std::string_view text, std::size_t i) {
     return i;
 }
 
+// `count` TABs escaped, at `at`, which has room for them; returns where they end.
+char* escapedTabs(char* at, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, at += 2) std::memcpy(at, "\\t", 2);
+    return at;
+}
+
 }  // namespace
 
-void JsonWriter::appendTabs(std::size_t count) {
-    static const std::string escapedTabs = [] {
-        std::string tabs;
-        for (int i = 0; i < 256; ++i) tabs += "\\t";
-        return tabs;
-    }();
-    for (; count > 256; count -= 256) buffer_ += escapedTabs;
-    buffer_.append(escapedTabs.data(), 2 * count);
-}
+void JsonWriter::appendTabs(std::size_t count) { buffer_.commit(escapedTabs(buffer_.room(2 * count), count)); }
 
 void JsonWriter::escaped(std::string_view text) {
     buffer_ += '"';
@@ -135,7 +133,7 @@ void JsonWriter::cp932(std::string_view text) {
     char* at = buffer_.room(2 + 2 * tabs + cp932Utf8Room(rest.size()));
     *at++ = '"';
     lastString_ = static_cast<std::size_t>(at - buffer_.data());
-    for (std::size_t i = 0; i < tabs; ++i, at += 2) std::memcpy(at, "\\t", 2);
+    at = escapedTabs(at, tabs);
     while (!rest.empty()) {
         std::size_t used = 0;
         at = writeCp932AsUtf8UntilQuotable(at, rest, used);
@@ -151,11 +149,14 @@ void JsonWriter::cp932(std::string_view text) {
 
 void JsonWriter::indentedString(std::size_t tabs, std::string_view escaped) {
     separate();
-    buffer_ += '"';
-    lastString_ = buffer_.size();
-    appendTabs(tabs);
-    buffer_ += escaped;
-    buffer_ += '"';
+    char* at = buffer_.room(2 + 2 * tabs + escaped.size());
+    *at++ = '"';
+    lastString_ = static_cast<std::size_t>(at - buffer_.data());
+    at = escapedTabs(at, tabs);
+    if (!escaped.empty()) std::memcpy(at, escaped.data(), escaped.size());
+    at += escaped.size();
+    *at++ = '"';
+    buffer_.commit(at);
 }
 
 std::string_view JsonWriter::lastString() const {

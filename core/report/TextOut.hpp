@@ -65,6 +65,11 @@ public:
         if (size_ > 0 && out_ != nullptr) out_->sputn(buffer_, static_cast<std::streamsize>(size_));
         size_ = 0;
     }
+    // What is written since the last flush, not yet handed on; valid until the next
+    // write. A short line read from here needs no copy.
+    std::string_view held() const { return std::string_view(buffer_, size_); }
+    // Forgets what is held.
+    void discard() { size_ = 0; }
 
 private:
     std::streambuf* out_;

@@ -53,12 +53,17 @@ TEST(JsonExport, TextsAreUtf8AndHostilePathsAndControlCharactersAreEscaped) {
 
 // The description repeats the motions' and contents' texts as the entry wrote them;
 // a card whose events are read again at each walk makes its lines afresh. Both must
-// be the report's lines, escapes, TABs inside texts and stray lead bytes included.
+// be the report's lines, escapes, TABs inside texts, stray lead bytes and lines longer
+// than a writer's buffer included.
 TEST(JsonExport, TheDescriptionIsTheReportsLinesWhetherKeptOrMadeAgain) {
     SkillCardRecord record = testing::richCard();
     auto message = ContentRecord::make<Content_Message>([](auto& c) { c.text = "\t\"一\\\x01\n\x81"; });
     message.name = "\t名\t";
-    ContentRecord start(ContentKind::Start, {}, {message, ContentRecord(ContentKind::Start, {}, {message})});
+    std::string longText;
+    for (int i = 0; i < 1500; ++i) longText += "長";
+    const auto longMessage = ContentRecord::make<Content_Message>([&](auto& c) { c.text = longText; });
+    ContentRecord start(ContentKind::Start, {},
+                        {message, longMessage, ContentRecord(ContentKind::Start, {}, {message})});
     record.events.push_back({start, message});
     const auto bytes = std::make_shared<const std::string>(record.bytes().data);
 
