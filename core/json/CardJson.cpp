@@ -95,6 +95,7 @@ public:
         textArray(json, "extraTexts", card_.extraTexts);
         // A card read again at each walk would have all its texts held.
         keeping_ = !card_.eventPart.readEachWalk();
+        if (keeping_) keptText_.reserve(4096);  // most cards' lines, without growing
         motions();
         events();
         keeping_ = false;
