@@ -218,6 +218,14 @@ constexpr auto kDoubleUtf8 = [] {
     return table;
 }();
 
+// The row of kDoubleUtf8 for each lead byte, found with one look: row 0 for a byte
+// that leads nothing.
+constexpr auto kPairRow = [] {
+    std::array<const Utf8Char*, 256> rows{};
+    for (std::size_t b = 0; b < rows.size(); ++b) rows[b] = kDoubleUtf8[kLeadRow[b]].data();
+    return rows;
+}();
+
 constexpr bool isQuotable(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
 // Whether any of eight ASCII bytes is below 0x20, '"' or '\\'.
@@ -265,7 +273,7 @@ char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* con
         // holds no character, so any other byte ends the run.
         for (; p < lastPairStart; p += 2) {
             std::uint32_t pair;
-            std::memcpy(&pair, &kDoubleUtf8[kLeadRow[p[0]]][p[1]], sizeof pair);
+            std::memcpy(&pair, kPairRow[p[0]] + p[1], sizeof pair);
             if (pair < kSizeUnit) break;
             std::memcpy(q, &pair, sizeof pair);
             q += pair / kSizeUnit;
