@@ -304,27 +304,29 @@ char* writeUtf8(char* into, const unsigned char*& from, const unsigned char* con
 
 const unsigned char* bytesOf(std::string_view text) { return reinterpret_cast<const unsigned char*>(text.data()); }
 
+// writeUtf8 over a whole text, with `used` set to the bytes it converted.
+template <bool StopAtQuotable, bool HoldLastLead>
+char* writeUtf8Of(char* into, std::string_view cp932, std::size_t& used) {
+    const unsigned char* const begin = bytesOf(cp932);
+    const unsigned char* p = begin;
+    char* const end = writeUtf8<StopAtQuotable, HoldLastLead>(into, p, begin + cp932.size());
+    used = static_cast<std::size_t>(p - begin);
+    return end;
+}
+
 }  // namespace
 
 char* writeCp932AsUtf8(char* into, std::string_view cp932) {
-    const unsigned char* p = bytesOf(cp932);
-    return writeUtf8<false, false>(into, p, p + cp932.size());
+    std::size_t used = 0;
+    return writeUtf8Of<false, false>(into, cp932, used);
 }
 
 char* writeCp932AsUtf8UntilQuotable(char* into, std::string_view cp932, std::size_t& used) {
-    const unsigned char* const begin = bytesOf(cp932);
-    const unsigned char* p = begin;
-    char* const end = writeUtf8<true, false>(into, p, begin + cp932.size());
-    used = static_cast<std::size_t>(p - begin);
-    return end;
+    return writeUtf8Of<true, false>(into, cp932, used);
 }
 
 char* writeCompleteCp932AsUtf8(char* into, std::string_view cp932, std::size_t& used) {
-    const unsigned char* const begin = bytesOf(cp932);
-    const unsigned char* p = begin;
-    char* const end = writeUtf8<false, true>(into, p, begin + cp932.size());
-    used = static_cast<std::size_t>(p - begin);
-    return end;
+    return writeUtf8Of<false, true>(into, cp932, used);
 }
 
 void appendCp932AsUtf8(std::string& out, std::string_view cp932) {
