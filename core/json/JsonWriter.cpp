@@ -202,7 +202,13 @@ void JsonWriter::null() {
 
 void JsonWriter::flush() {
     if (pieces_) {
-        if (buffer_.size() > 0) pieces_->pieces.push_back(buffer_.release(largestPiece));
+        if (buffer_.size() == 0) return;
+        // The next block is as large as this one, grown perhaps for a long value: it
+        // is handed over seven eighths full at least, so that held text stays close
+        // to its size.
+        const std::size_t next = std::min(buffer_.capacity(), largestPiece);
+        pieces_->pieces.push_back(buffer_.release(largestPiece));
+        if (flushAbove_ != static_cast<std::size_t>(-1)) flushAbove_ = std::max(flushAbove_, next / 8 * 7);
         return;
     }
     if (buffer_.size() > 0) stream_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));

@@ -38,6 +38,7 @@ public:
 
     const char* data() const { return data_.get(); }
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     // Keeps the first `size` bytes.
     void truncate(std::size_t size) { size_ = std::min(size, size_); }
     // Empties the buffer, and lets go of its block where it grew past `kept` bytes.

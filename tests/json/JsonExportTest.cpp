@@ -15,6 +15,7 @@
 #include "json/JsonWriter.hpp"
 #include "report/Report.hpp"
 #include "text/Cp932.hpp"
+#include "text/TextPieces.hpp"
 #include "support/CardTesting.hpp"
 
 namespace Vantorn {
@@ -81,6 +82,29 @@ TEST(JsonExport, TheDescriptionIsTheReportsLinesWhetherKeptOrMadeAgain) {
         }
         EXPECT_EQ(nlohmann::json::parse(out.str())["description"].get<std::vector<std::string>>(), lines);
     }
+}
+
+// An entry made ahead is held as the blocks it was written into: with values of every
+// length, long ones among them, the blocks must stay mostly full and hold the text.
+TEST(JsonExport, AnEntryHeldInPiecesTakesLittleMoreThanItsText) {
+    TextPieces text;
+    {
+        JsonWriter json(text);
+        json.flushAbove(4096);
+        json.beginArray();
+        for (std::size_t i = 0; i < 3000; ++i) json.value(std::string(i % 9 == 0 ? 5000 : 5 + i % 200, 'x'));
+        json.endArray();
+    }
+    const nlohmann::json read = nlohmann::json::parse(text.joined());
+    ASSERT_EQ(read.size(), 3000u);
+    EXPECT_EQ(read[9].get<std::string>().size(), 5000u);
+    std::size_t held = 0;
+    std::size_t capacity = 0;
+    for (const TextPieces::Piece& piece : text.pieces) {
+        held += piece.size;
+        capacity += piece.capacity;
+    }
+    EXPECT_LE(capacity, held + held / 4);
 }
 
 TEST(JsonExport, EstimateNumbersReadBackExactlyAndAMissingLevelIsNull) {
