@@ -207,7 +207,7 @@ void JsonWriter::flush() {
         // is handed over seven eighths full at least, so that held text stays close
         // to its size.
         const std::size_t next = std::min(buffer_.capacity(), largestPiece);
-        pieces_->pieces.push_back(buffer_.release(largestPiece));
+        pieces_->pieces.push_back(buffer_.release(next));
         if (flushAbove_ != static_cast<std::size_t>(-1)) flushAbove_ = std::max(flushAbove_, next / 8 * 7);
         return;
     }

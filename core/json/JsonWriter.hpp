@@ -75,8 +75,9 @@ public:
 
     // Hands what is written so far to the stream.
     void flush();
-    // From now on, hands the text to the stream whenever it has passed `bytes` as a
-    // value begins: for a document whose stream may take an entry in pieces.
+    // From now on, hands the text on whenever it has passed `bytes` as a value begins:
+    // for a document whose stream may take an entry in pieces. Into text in pieces,
+    // the bound then follows the blocks, as they grow for long values.
     void flushAbove(std::size_t bytes) {
         flushAbove_ = bytes;
         buffer_.room(2 * bytes);  // what it will hold at most, but for one long value

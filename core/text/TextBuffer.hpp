@@ -49,10 +49,10 @@ public:
         capacity_ = 0;
     }
     // Hands over the block with what it holds, and empties the buffer; its next block
-    // is as large, up to `largest` bytes.
-    TextPieces::Piece release(std::size_t largest) {
+    // holds `next` bytes at least.
+    TextPieces::Piece release(std::size_t next) {
         TextPieces::Piece piece{std::move(data_), size_, capacity_};
-        nextCapacity_ = std::min(capacity_, largest);
+        nextCapacity_ = next;
         size_ = 0;
         capacity_ = 0;
         return piece;
